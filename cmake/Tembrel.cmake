@@ -1,0 +1,58 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Build helpers shared by every folder.
+
+# tembrel_library(<folder> SOURCES ... [QT <components>] [DEPS <targets>])
+# A static library named tembrel_<folder>; its headers are included as
+# "<folder>/Header.h" from src/.
+function(tembrel_library folder)
+  cmake_parse_arguments(L "" "" "SOURCES;QT;DEPS" ${ARGN})
+  add_library(tembrel_${folder} STATIC ${L_SOURCES})
+  target_include_directories(tembrel_${folder} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  foreach(component IN LISTS L_QT)
+    target_link_libraries(tembrel_${folder} PUBLIC Qt6::${component})
+  endforeach()
+  if(L_DEPS)
+    target_link_libraries(tembrel_${folder} PUBLIC ${L_DEPS})
+  endif()
+  target_compile_options(tembrel_${folder} PRIVATE -Wall -Wextra)
+endfunction()
+
+# tembrel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [TIMEOUT s])
+# A Qt Test executable under CTest, with a fixed locale and time zone and the
+# offscreen platform, so that results do not depend on the machine.
+function(tembrel_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
+  target_compile_definitions(${name} PRIVATE
+    TEMBREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
+    TEMBREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    TEMBREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    LABELS "${T_LABELS}"
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_SCALE_FACTOR=1;${T_ENV}")
+endfunction()
+
+# Files that ship next to the executable. A user's own copy is never
+# overwritten: the build copies a file only where none is there yet.
+function(tembrel_install_data target)
+  set(shipped JFValid.ini Tembrel.rtf)
+  foreach(file IN LISTS shipped)
+    if(EXISTS ${CMAKE_SOURCE_DIR}/resources/${file})
+      add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND}
+          -DSRC=${CMAKE_SOURCE_DIR}/resources/${file}
+          -DDST=$<TARGET_FILE_DIR:${target}>/${file}
+          -P ${CMAKE_SOURCE_DIR}/cmake/CopyIfAbsent.cmake
+        VERBATIM)
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs every Debian package that the build, the program and the tests need.
+# Quiet and quick when everything is present; runs apt-get update only when
+# something is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-multimedia-dev libsndfile1-dev zlib1g-dev
+  qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
+  # run time: Qt platform plugins, audio back end, fonts
+  qt6-qpa-plugins libqt6multimedia6 fonts-dejavu-core fonts-liberation
+  # tests: real audio server and speech, wave and archive tools, real windows
+  pulseaudio pulseaudio-utils espeak-ng sox libsox-fmt-base unzip zip python3
+  xvfb xauth xdotool openbox imagemagick poppler-utils
+  # fuzzing the archive reader
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/MdiMain.h"
+
+#include "shell/FrmEntry.h"
+#include "shell/Icons.h"
+#include "shell/Module1.h"
+#include "shell/Platform.h"
+#include "shell/Shared.h"
+#include "shell/Strings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QToolBar>
+
+namespace tembrel {
+namespace {
+
+MdiMain *g_instance = nullptr;
+
+QHash<int, MdiMain::Factory> &factories()
+{
+    static QHash<int, MdiMain::Factory> f;
+    return f;
+}
+
+} // namespace
+
+MdiMain::MdiMain(QWidget *parent) : QMainWindow(parent)
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("MdiMain"));
+    m_area = new QMdiArea(this);
+    m_area->setObjectName(QStringLiteral("MdiArea"));
+    m_area->viewport()->installEventFilter(this);
+    setCentralWidget(m_area);
+    buildMenus();
+    buildToolbar();
+    setWindowIcon(programIcon());
+    // The defaults stand until param.ini says otherwise.
+    applySettings(Settings{});
+    updateAvailableItems();
+}
+
+MdiMain::~MdiMain()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+MdiMain *MdiMain::instance()
+{
+    return g_instance;
+}
+
+void MdiMain::registerWindow(Tool tool, Factory factory)
+{
+    factories().insert(int(tool), std::move(factory));
+    if (g_instance)
+        g_instance->updateAvailableItems();
+}
+
+void MdiMain::unregisterAll()
+{
+    factories().clear();
+    if (g_instance)
+        g_instance->updateAvailableItems();
+}
+
+void MdiMain::buildMenus()
+{
+    mnuconfiguration = menuBar()->addMenu(QString());
+    mnuconfiguration->setObjectName(QStringLiteral("mnuconfiguration"));
+    mnuouvrir = mnuconfiguration->addAction(QString(), this, &MdiMain::mnuouvrir_Click);
+    mnuouvrir->setShortcut(QKeySequence::Open);
+    mnuconfiguration->addSeparator();
+    mnuliste = mnuconfiguration->addAction(QString(), this, &MdiMain::mnuliste_Click);
+    mnuconfiguration->addSeparator();
+    mnujoursferies = mnuconfiguration->addAction(QString(), this, &MdiMain::mnujoursferies_Click);
+    mnuoptions = mnuconfiguration->addAction(QString(), this, &MdiMain::mnuoptions_Click);
+    mnuconfiguration->addSeparator();
+    mnuquitter = mnuconfiguration->addAction(QString(), this, &MdiMain::mnuquitter_Click);
+    mnuquitter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnuquitter->setMenuRole(QAction::QuitRole);
+
+    mnuaide = menuBar()->addMenu(QString());
+    mnuaide->setObjectName(QStringLiteral("mnuaide"));
+    mnuindexaide = mnuaide->addAction(QString(), this, &MdiMain::mnuindexaide_Click);
+    mnuindexaide->setShortcut(QKeySequence(Qt::Key_F1));
+    mnuaide->addSeparator();
+    mnuabout = mnuaide->addAction(QString(), this, &MdiMain::mnuabout_Click);
+    mnuweb = mnuaide->addAction(QString(), this, &MdiMain::mnuweb_Click);
+
+    mnuouvrir->setObjectName(QStringLiteral("mnuouvrir"));
+    mnuliste->setObjectName(QStringLiteral("mnuliste"));
+    mnujoursferies->setObjectName(QStringLiteral("mnujoursferies"));
+    mnuoptions->setObjectName(QStringLiteral("mnuoptions"));
+    mnuquitter->setObjectName(QStringLiteral("mnuquitter"));
+    mnuindexaide->setObjectName(QStringLiteral("mnuindexaide"));
+    mnuabout->setObjectName(QStringLiteral("mnuabout"));
+    mnuweb->setObjectName(QStringLiteral("mnuweb"));
+}
+
+void MdiMain::buildToolbar()
+{
+    Toolbar1 = addToolBar(QString());
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setIconSize(QSize(24, 24));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar1->toggleViewAction()->setEnabled(false);
+}
+
+void MdiMain::setCaptions()
+{
+    setWindowTitle(LoadResString(110));
+    mnuconfiguration->setTitle(LoadResString(101));
+    mnuouvrir->setText(LoadResString(102));
+    mnuliste->setText(LoadResString(103));
+    mnujoursferies->setText(LoadResString(104));
+    mnuoptions->setText(LoadResString(105));
+    mnuquitter->setText(LoadResString(106));
+    mnuaide->setTitle(LoadResString(107));
+    mnuindexaide->setText(LoadResString(108));
+    mnuabout->setText(LoadResString(112));
+    mnuweb->setText(LoadResString(145));
+}
+
+bool MdiMain::Form_Load()
+{
+    // 1. One instance only.
+    if (Platform::instance().instances().anotherInstanceRunning()) {
+        MsgBox(LoadResString(111), vbCritical);
+        return false;
+    }
+    // 2. Blue until param.ini says otherwise.
+    setBackColor(ColourBlue);
+    // 3. AppFolder, unless the program has set it already.
+    if (AppFolder.isEmpty())
+        setAppFolder(QCoreApplication::applicationDirPath());
+    // 4., 5. Captions.
+    setCaptions();
+    // 6. Toolbar buttons, in order, each with the menu item's text as tip.
+    Toolbar1->clear();
+    m_buttons.clear();
+    struct Button {
+        const char *key;
+        int tip;
+    };
+    const Button buttons[] = {{"kouvrir", 102}, {nullptr, 0}, {"khoraires", 103},
+                              {"kferies", 104}, {nullptr, 0}, {"koptions", 105},
+                              {nullptr, 0},     {"kaide", 107}};
+    for (const Button &b : buttons) {
+        if (!b.key) {
+            Toolbar1->addSeparator();
+            continue;
+        }
+        const QString key = QString::fromLatin1(b.key);
+        QAction *a = Toolbar1->addAction(toolbarIcon(key), LoadResString(b.tip));
+        a->setObjectName(key);
+        a->setData(key);
+        a->setToolTip(LoadResString(b.tip));
+        a->setStatusTip(LoadResString(b.tip)); // the button's description
+        connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        m_buttons.insert(key, a);
+    }
+    updateAvailableItems();
+    // 7. param.ini.
+    applyParamIni();
+    // 8. The splash, which holds the menus for its short life.
+    FrmEntry::showSplash(this);
+    return true;
+}
+
+void MdiMain::applyParamIni()
+{
+    const auto fields = readParamIni(appFile(QStringLiteral("param.ini")));
+    if (!fields)
+        return;
+    applySettings(tembrel::applyParamIni(settings(), *fields));
+}
+
+void MdiMain::setBackColor(quint32 bgr)
+{
+    m_backColor = bgr;
+    m_area->setBackground(QBrush(toQColor(bgr)));
+}
+
+Settings MdiMain::settings() const
+{
+    Settings s;
+    s.fontName = LbPolice.Caption;
+    s.weekendColour = LbCouleurWE.BackColor;
+    s.mainBackColour = m_backColor;
+    s.gridColour = PictGridColor.BackColor;
+    s.spreadsheetPath = LbCheminTableur.Caption;
+    return s;
+}
+
+void MdiMain::applySettings(const Settings &s)
+{
+    setBackColor(s.mainBackColour);
+    PictGridColor.BackColor = s.gridColour;
+    LbPolice.Caption = s.fontName;
+    LbCheminTableur.Caption = s.spreadsheetPath;
+    LbCouleurWE.BackColor = s.weekendColour;
+}
+
+QAction *MdiMain::toolbarButton(const QString &key) const
+{
+    return m_buttons.value(key, nullptr);
+}
+
+void MdiMain::updateAvailableItems()
+{
+    const auto &f = factories();
+    auto has = [&f](Tool t) { return f.contains(int(t)); };
+    mnuouvrir->setEnabled(has(Tool::Grid));
+    mnuliste->setEnabled(has(Tool::Hours));
+    mnujoursferies->setEnabled(has(Tool::Holidays));
+    mnuoptions->setEnabled(has(Tool::Settings));
+    mnuindexaide->setEnabled(has(Tool::Help));
+    mnuabout->setEnabled(has(Tool::About));
+    auto button = [this](const char *key, bool on) {
+        if (QAction *a = toolbarButton(QString::fromLatin1(key)))
+            a->setEnabled(on);
+    };
+    button("kouvrir", has(Tool::Grid));
+    button("khoraires", has(Tool::Hours));
+    button("kferies", has(Tool::Holidays));
+    button("koptions", has(Tool::Settings));
+    button("kaide", has(Tool::Help));
+}
+
+QWidget *MdiMain::toolWindow(Tool tool) const
+{
+    return m_open.value(int(tool)).data();
+}
+
+QWidget *MdiMain::showTool(Tool tool)
+{
+    QWidget *w = toolWindow(tool);
+    if (!w) {
+        const auto it = factories().constFind(int(tool));
+        if (it == factories().constEnd())
+            return nullptr;
+        w = (*it)(this);
+        if (!w)
+            return nullptr;
+        // The instance is dropped when the window closes; the next use makes a new one.
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        if (!w->isWindow())
+            w->setWindowFlag(Qt::Window);
+        m_open.insert(int(tool), w);
+    }
+    w->show();
+    w->raise();
+    w->activateWindow();
+    return w;
+}
+
+void MdiMain::mnuouvrir_Click()
+{
+    setFileMenuEnabled(false);
+    MasquerBarreOutils();
+    if (!showTool(Tool::Grid)) {
+        setFileMenuEnabled(true);
+        AfficherBarreOutils();
+    }
+}
+
+void MdiMain::mnuliste_Click()
+{
+    if (showTool(Tool::Hours)) {
+        MasquerBarreOutils();
+        setFileMenuEnabled(false);
+    }
+}
+
+void MdiMain::mnujoursferies_Click()
+{
+    if (showTool(Tool::Holidays)) {
+        setFileMenuEnabled(false);
+        MasquerBarreOutils();
+    }
+}
+
+void MdiMain::mnuoptions_Click()
+{
+    if (showTool(Tool::Settings)) {
+        setFileMenuEnabled(false);
+        MasquerBarreOutils();
+    }
+}
+
+void MdiMain::mnuquitter_Click()
+{
+    close();
+}
+
+void MdiMain::mnuindexaide_Click()
+{
+    showTool(Tool::Help);
+}
+
+void MdiMain::mnuabout_Click()
+{
+    showTool(Tool::About);
+}
+
+void MdiMain::mnuweb_Click()
+{
+    if (MsgBox(LoadResString(148), vbYesNo | vbInformation) != vbYes)
+        return;
+    if (!showTool(Tool::Browser))
+        Platform::instance().browser().openUrl(QUrl(QString::fromLatin1(WebPageAddress)));
+}
+
+void MdiMain::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == QLatin1String("kouvrir"))
+        mnuouvrir_Click();
+    else if (key == QLatin1String("khoraires"))
+        mnuliste_Click();
+    else if (key == QLatin1String("kferies"))
+        mnujoursferies_Click();
+    else if (key == QLatin1String("koptions"))
+        mnuoptions_Click();
+    else if (key == QLatin1String("kaide"))
+        mnuindexaide_Click();
+}
+
+void MdiMain::MDIForm_MouseDown(Qt::MouseButton button, const QPoint &globalPos)
+{
+    if (button == Qt::RightButton && mnuconfiguration->menuAction()->isEnabled())
+        mnuconfiguration->popup(globalPos);
+}
+
+bool MdiMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_area->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        MDIForm_MouseDown(me->button(), me->globalPosition().toPoint());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MdiMain::closeEvent(QCloseEvent *event)
+{
+    if (RecordingWindowOpen) {
+        event->ignore();
+        MsgBox(LoadResString(152), vbOKOnly);
+        return;
+    }
+    // Tool windows close first, so each one saves what it keeps.
+    for (const QPointer<QWidget> &w : std::as_const(m_open))
+        if (w)
+            w->close();
+    event->accept();
+}
+
+} // namespace tembrel

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The real platform services, installed at start-up.
+
+#include "shell/Platform.h"
+
+class QLockFile;
+
+namespace tembrel {
+
+class QtMessageBox final : public MessageBoxService {
+public:
+    int show(const QString &text, int style, const QString &title) override;
+};
+
+class SystemClock final : public ClockService {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+class QtClipboard final : public ClipboardService {
+public:
+    void clear() override;
+    void setText(const QString &text) override;
+    QString text() const override;
+};
+
+class DesktopBrowser final : public BrowserService {
+public:
+    bool openUrl(const QUrl &url) override;
+};
+
+// One lock file per user in the temporary folder; a stale lock of a crashed
+// run is taken over.
+class LockFileInstance final : public InstanceService {
+public:
+    explicit LockFileInstance(QString lockPath = {});
+    ~LockFileInstance() override;
+    bool anotherInstanceRunning() override;
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+    std::optional<bool> m_answer;
+};
+
+class QtDialogs final : public DialogService {
+public:
+    std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
+    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) override;
+    bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
+};
+
+} // namespace tembrel

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/Strings.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <iterator>
+
+namespace tembrel {
+namespace {
+
+struct Entry {
+    int id;
+    const char *text;
+};
+
+// Kept sorted by id. Texts stay exactly as the program has always shown them,
+// double blanks included.
+constexpr Entry Table[] = {
+    {101, QT_TRANSLATE_NOOP("Strings", "File")},
+    {102, QT_TRANSLATE_NOOP("Strings", "Open ...")},
+    {103, QT_TRANSLATE_NOOP("Strings", "Hours...")},
+    {104, QT_TRANSLATE_NOOP("Strings", "Holidays...")},
+    {105, QT_TRANSLATE_NOOP("Strings", "Settings...")},
+    {106, QT_TRANSLATE_NOOP("Strings", "Exit")},
+    {107, QT_TRANSLATE_NOOP("Strings", "Help")},
+    {108, QT_TRANSLATE_NOOP("Strings", "Help file...")},
+    {110, QT_TRANSLATE_NOOP("Strings", "Tembrel - Version 2.01")},
+    {111, QT_TRANSLATE_NOOP("Strings", "Tembrel is already running. Look at the taskbar.")},
+    {112, QT_TRANSLATE_NOOP("Strings", "About ...")},
+    {116, QT_TRANSLATE_NOOP("Strings", "Add")},
+    {117, QT_TRANSLATE_NOOP("Strings", "Hours")},
+    {118, QT_TRANSLATE_NOOP("Strings", "Already exist in the list!")},
+    {119, QT_TRANSLATE_NOOP("Strings", "+")},
+    {120, QT_TRANSLATE_NOOP("Strings", "-")},
+    {121, QT_TRANSLATE_NOOP("Strings", "OK")},
+    {122, QT_TRANSLATE_NOOP("Strings", "Version 2.01")},
+    {123, QT_TRANSLATE_NOOP("Strings", "Settings")},
+    {124, QT_TRANSLATE_NOOP("Strings", "Times New Roman")},
+    {125, QT_TRANSLATE_NOOP("Strings", "Palette")},
+    {126, QT_TRANSLATE_NOOP("Strings", "Backcolor Main Window")},
+    {127, QT_TRANSLATE_NOOP("Strings", "Columns colors (weekend and holidays)")},
+    {128, QT_TRANSLATE_NOOP("Strings", "Save")},
+    {129, QT_TRANSLATE_NOOP("Strings", "Margins and headings grids")},
+    {130, QT_TRANSLATE_NOOP("Strings", "The e-mail address has been copied in the clipboard.")},
+    {131, QT_TRANSLATE_NOOP("Strings", "You can now paste it in your software  mail")},
+    {132, QT_TRANSLATE_NOOP("Strings", "The URL was copied in the clipboard.")},
+    {133, QT_TRANSLATE_NOOP("Strings", "You can now paste it in your browser.")},
+    {134, QT_TRANSLATE_NOOP("Strings", "Screen font")},
+    {145, QT_TRANSLATE_NOOP("Strings", "Net...")},
+    {146, QT_TRANSLATE_NOOP("Strings", "Address:")},
+    {147, QT_TRANSLATE_NOOP("Strings", "In progress...")},
+    {148, QT_TRANSLATE_NOOP("Strings", "You have to be connected to the Net to reach our site. "
+                                       "Do you want to continue?")},
+    {149, QT_TRANSLATE_NOOP("Strings", "lower than 2000 !")},
+    {150, QT_TRANSLATE_NOOP("Strings", "higher than 2099 !")},
+    {151, QT_TRANSLATE_NOOP("Strings", "RECORDING")},
+    {152, QT_TRANSLATE_NOOP("Strings", "Close initially the recording window !")},
+    {153, QT_TRANSLATE_NOOP("Strings", "Do you want to remove this file ?")},
+    {154, QT_TRANSLATE_NOOP("Strings", "Stop")},
+    {155, QT_TRANSLATE_NOOP("Strings", "Remove")},
+    {156, QT_TRANSLATE_NOOP("Strings", "Time steps")},
+    {157, QT_TRANSLATE_NOOP("Strings", "Free text")},
+    {158, QT_TRANSLATE_NOOP("Strings", "Time sections")},
+    {159, QT_TRANSLATE_NOOP("Strings", "Choose beginning time and  end time.")},
+    {160, QT_TRANSLATE_NOOP("Strings", "Want you to remove")},
+    {161, QT_TRANSLATE_NOOP("Strings", "Clear")},
+    {162, QT_TRANSLATE_NOOP("Strings", "Beginning")},
+    {163, QT_TRANSLATE_NOOP("Strings", "End")},
+    {164, QT_TRANSLATE_NOOP("Strings", "15 characters maximum")},
+    {165, QT_TRANSLATE_NOOP("Strings", "15 minutes")},
+    {166, QT_TRANSLATE_NOOP("Strings", "30 minutes")},
+    {167, QT_TRANSLATE_NOOP("Strings", "1 hour")},
+    {168, QT_TRANSLATE_NOOP("Strings", "Clear the list ?")},
+    {169, QT_TRANSLATE_NOOP("Strings", "Record")},
+    {170, QT_TRANSLATE_NOOP("Strings", "Pause")},
+    {171, QT_TRANSLATE_NOOP("Strings", "Stop")},
+    {172, QT_TRANSLATE_NOOP("Strings", "Reading")},
+    {173, QT_TRANSLATE_NOOP("Strings", "Resume")},
+    {174, QT_TRANSLATE_NOOP("Strings", "Abort")},
+    {176, QT_TRANSLATE_NOOP("Strings", "Select a color !")},
+    {181, QT_TRANSLATE_NOOP("Strings", "Print")},
+    {182, QT_TRANSLATE_NOOP("Strings", "Help")},
+};
+
+const Entry *find(int id)
+{
+    const auto it = std::lower_bound(std::begin(Table), std::end(Table), id,
+                                     [](const Entry &e, int v) { return e.id < v; });
+    return (it != std::end(Table) && it->id == id) ? it : nullptr;
+}
+
+} // namespace
+
+QString LoadResString(int id)
+{
+    const Entry *e = find(id);
+    return e ? QCoreApplication::translate("Strings", e->text) : QString();
+}
+
+bool hasResString(int id)
+{
+    return find(id) != nullptr;
+}
+
+} // namespace tembrel

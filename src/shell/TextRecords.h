@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The program's text files (param.ini, pos.ini, hours.dat, F<year>.ini,
+// JFValid.ini) are records of comma-separated fields: texts in double quotes,
+// numbers plain, one record per line ended by CR LF, in Windows-1252. They are
+// read back field by field, whatever the line structure, as the files have
+// always been read.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace tembrel {
+
+// Windows-1252 <-> Unicode. Characters that the code page lacks become '?'.
+QByteArray toCp1252(const QString &text);
+QString fromCp1252(const QByteArray &bytes);
+
+// One field to write: a text is quoted, a number written plain.
+using Field = std::variant<QString, qint64, double>;
+using Record = QList<Field>;
+
+// Splits raw file content into its fields, in order. Quoted fields keep every
+// character between the quotes (commas included); unquoted fields end at a
+// comma or a line end and lose surrounding blanks. LF-only and CR LF line ends
+// are both taken; blank lines yield no field.
+QStringList parseFields(const QByteArray &content);
+
+// Reads every field of a file. nullopt when the file is missing or unreadable
+// (the caller keeps its defaults, as for a file that has never been written).
+std::optional<QStringList> readFields(const QString &path);
+
+// Encodes records: fields joined by commas, texts in double quotes (a text
+// must not hold a double quote; any that slipped through are dropped), every
+// line ended by CR LF.
+QByteArray formatRecords(const QList<Record> &records);
+
+// Writes the records over the file through a temporary file and a rename, so a
+// crash or a failed write leaves the previous file whole. False on failure.
+bool writeRecords(const QString &path, const QList<Record> &records);
+
+// Writes raw bytes the same safe way.
+bool writeFileSafely(const QString &path, const QByteArray &bytes);
+
+// Reads a field as a number the way the old files were read: leading and
+// trailing blanks ignored, nullopt when it is not a number.
+std::optional<qint64> fieldToInt(const QString &field);
+std::optional<double> fieldToDouble(const QString &field);
+
+} // namespace tembrel

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/ParamIni.h"
+#include "shell/TextRecords.h"
+
+#include "TestApp.h"
+
+#include <QTest>
+
+using namespace tembrel;
+using tembrel::test::TempAppFolder;
+
+class TestTextRecords : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cp1252RoundTrip()
+    {
+        const QString text = QStringLiteral("été über 5 € – “ok” Œuvre");
+        const QByteArray bytes = toCp1252(text);
+        QCOMPARE(bytes.size(), text.size());
+        QCOMPARE(bytes.at(0), char(0xE9));
+        QVERIFY(bytes.contains(char(0x80)));  // euro
+        QVERIFY(bytes.contains(char(0x96)));  // en dash
+        QCOMPARE(fromCp1252(bytes), text);
+        QCOMPARE(toCp1252(QStringLiteral("日")), QByteArray("?"));
+    }
+
+    void writeThenReadByteForByte()
+    {
+        TempAppFolder app;
+        const QString path = app.path(QStringLiteral("t.dat"));
+        const QList<Record> records{{QStringLiteral("Lunch, team"), qint64(12632256)},
+                                    {QStringLiteral("été"), QStringLiteral("ü€"), qint64(-3)},
+                                    {QString()}};
+        QVERIFY(writeRecords(path, records));
+        const QByteArray expected = "\"Lunch, team\",12632256\r\n\"\xE9t\xE9\",\"\xFC\x80\",-3\r\n\"\"\r\n";
+        QCOMPARE(app.read(QStringLiteral("t.dat")), expected);
+        const auto fields = readFields(path);
+        QVERIFY(fields);
+        QCOMPARE(*fields, (QStringList{QStringLiteral("Lunch, team"), QStringLiteral("12632256"),
+                                       QStringLiteral("été"), QStringLiteral("ü€"),
+                                       QStringLiteral("-3"), QString()}));
+        // Reading and writing again gives the same bytes.
+        QList<Record> again{{fields->at(0), qint64(fields->at(1).toLongLong())},
+                            {fields->at(2), fields->at(3), qint64(-3)},
+                            {fields->at(5)}};
+        QCOMPARE(formatRecords(again), expected);
+    }
+
+    void parseFields_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("LF only") << QByteArray("\"08:00\"\n\"08:15\"\n")
+                                 << QStringList{"08:00", "08:15"};
+        QTest::newRow("unquoted commas") << QByteArray("a, b ,c\r\n")
+                                         << QStringList{"a", "b", "c"};
+        QTest::newRow("blank lines") << QByteArray("\r\n\"x\"\r\n\r\n\n") << QStringList{"x"};
+        QTest::newRow("unterminated quote") << QByteArray("\"ab\r\ncd") << QStringList{"ab\r\ncd"};
+        QTest::newRow("numbers") << QByteArray("1,0,1\r\n1\n0") << QStringList{"1", "0", "1", "1", "0"};
+        QTest::newRow("trailing comma") << QByteArray("\"a\",\r\n") << QStringList{"a", ""};
+        QTest::newRow("empty") << QByteArray() << QStringList{};
+        QTest::newRow("no final line end") << QByteArray("\"x\"") << QStringList{"x"};
+    }
+    void parseFields()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, expected);
+        QCOMPARE(tembrel::parseFields(content), expected);
+    }
+
+    void missingFileIsNoData()
+    {
+        TempAppFolder app;
+        QVERIFY(!readFields(app.path(QStringLiteral("none.ini"))));
+    }
+
+    void paramIniDefaultsLine()
+    {
+        TempAppFolder app;
+        QVERIFY(writeParamIni(app.path(QStringLiteral("param.ini")), Settings{}));
+        QCOMPARE(app.read(QStringLiteral("param.ini")),
+                 QByteArray("\"Times New Roman\",12632256,16711680,12632256,\"\"\r\n"));
+    }
+
+    void paramIniPartialRead_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<quint32>("weekend");
+        QTest::addColumn<quint32>("back");
+        QTest::addColumn<quint32>("grid");
+        QTest::newRow("full") << QByteArray("\"Arial\",255,65280,16711680,\"C:\\x.exe\"\r\n")
+                              << "Arial" << 255u << 65280u << 16711680u;
+        QTest::newRow("not a number") << QByteArray("\"Arial\",red,65280,1,\"\"\r\n")
+                                      << "Arial" << 12632256u << 65280u << 1u;
+        QTest::newRow("missing fields") << QByteArray("\"Arial\",255\r\n")
+                                        << "Arial" << 255u << 16711680u << 12632256u;
+        QTest::newRow("empty") << QByteArray() << "Times New Roman" << 12632256u << 16711680u
+                               << 12632256u;
+        QTest::newRow("binary") << QByteArray("\x00\xFF\x01\"\x80", 5) << QString() << 12632256u
+                                << 16711680u << 12632256u;
+    }
+    void paramIniPartialRead()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, font);
+        QFETCH(quint32, weekend);
+        QFETCH(quint32, back);
+        QFETCH(quint32, grid);
+        TempAppFolder app;
+        QVERIFY(app.write(QStringLiteral("param.ini"), content));
+        const auto fields = readParamIni(app.path(QStringLiteral("param.ini")));
+        QVERIFY(fields);
+        const Settings s = applyParamIni(Settings{}, *fields);
+        if (!font.isNull())
+            QCOMPARE(s.fontName, font);
+        QCOMPARE(s.weekendColour, weekend);
+        QCOMPARE(s.mainBackColour, back);
+        QCOMPARE(s.gridColour, grid);
+    }
+
+    void failedRewriteKeepsOldFile()
+    {
+        TempAppFolder app;
+        QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
+        // A folder in the way of the temporary file's rename: the write must fail
+        // and leave the old content.
+        const QString path = app.path(QStringLiteral("hours.dat"));
+        QVERIFY(QDir().mkpath(app.path(QStringLiteral("sub/hours.dat"))));
+        QVERIFY(!writeRecords(app.path(QStringLiteral("sub/hours.dat")), {{QStringLiteral("x")}}));
+        QVERIFY(writeRecords(path, {{QStringLiteral("09:00")}}));
+        QCOMPARE(app.read(QStringLiteral("hours.dat")), QByteArray("\"09:00\"\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextRecords)
+#include "tst_textrecords.moc"

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Fakes.h"
+
+namespace tembrel::test {
+
+int FakeMessageBox::show(const QString &text, int style, const QString &title)
+{
+    shown.append({text, style, title});
+    return answers.isEmpty() ? defaultAnswer : answers.dequeue();
+}
+
+std::optional<QColor> FakeDialogs::getColour(const QColor &, QWidget *)
+{
+    ++colourAsked;
+    return colours.isEmpty() ? std::nullopt : colours.dequeue();
+}
+
+std::optional<QString> FakeDialogs::getOpenFileName(QWidget *, const QString &)
+{
+    ++fileAsked;
+    return files.isEmpty() ? std::nullopt : files.dequeue();
+}
+
+bool FakeDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *)
+{
+    printerSelectionChosen.append(selectionChosen);
+    if (acceptPrinter && setUpPrinter)
+        setUpPrinter(printer);
+    return acceptPrinter;
+}
+
+FakePlatform::FakePlatform()
+{
+    auto &p = Platform::instance();
+    auto mb = std::make_unique<FakeMessageBox>();
+    messageBox = mb.get();
+    p.setMessageBox(std::move(mb));
+    auto c = std::make_unique<FakeClock>();
+    clock = c.get();
+    p.setClock(std::move(c));
+    auto cb = std::make_unique<FakeClipboard>();
+    clipboard = cb.get();
+    p.setClipboard(std::move(cb));
+    auto b = std::make_unique<FakeBrowser>();
+    browser = b.get();
+    p.setBrowser(std::move(b));
+    auto i = std::make_unique<FakeInstance>();
+    instances = i.get();
+    p.setInstances(std::move(i));
+    auto d = std::make_unique<FakeDialogs>();
+    dialogs = d.get();
+    p.setDialogs(std::move(d));
+}
+
+FakePlatform::~FakePlatform()
+{
+    Platform::instance().reset();
+}
+
+} // namespace tembrel::test

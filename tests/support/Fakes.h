@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Test doubles of the platform services: each records what it was asked and
+// answers from a queue the test fills.
+
+#include "shell/Platform.h"
+
+#include <QList>
+#include <QPair>
+#include <QQueue>
+#include <QStringList>
+
+namespace tembrel::test {
+
+struct FakeMessageBox final : MessageBoxService {
+    struct Shown {
+        QString text;
+        int style;
+        QString title;
+    };
+    QList<Shown> shown;
+    QQueue<int> answers; // answered in order; empty -> defaultAnswer
+    int defaultAnswer = vbOK;
+    int show(const QString &text, int style, const QString &title) override;
+};
+
+struct FakeClock final : ClockService {
+    QDateTime current = QDateTime(QDate(2005, 1, 10), QTime(10, 0));
+    QDateTime now() const override { return current; }
+};
+
+struct FakeClipboard final : ClipboardService {
+    QString content;
+    int clears = 0;
+    void clear() override
+    {
+        ++clears;
+        content.clear();
+    }
+    void setText(const QString &text) override { content = text; }
+    QString text() const override { return content; }
+};
+
+struct FakeBrowser final : BrowserService {
+    QList<QUrl> opened;
+    bool openUrl(const QUrl &url) override
+    {
+        opened.append(url);
+        return true;
+    }
+};
+
+struct FakeInstance final : InstanceService {
+    bool running = false;
+    int asked = 0;
+    bool anotherInstanceRunning() override
+    {
+        ++asked;
+        return running;
+    }
+};
+
+struct FakeDialogs final : DialogService {
+    QQueue<std::optional<QColor>> colours; // empty -> cancelled
+    QQueue<std::optional<QString>> files;  // empty -> cancelled
+    bool acceptPrinter = true;
+    // What the printer dialog was opened with.
+    QList<bool> printerSelectionChosen;
+    int colourAsked = 0;
+    int fileAsked = 0;
+    // Called with the printer when accepted, so a test can point it at a PDF file.
+    std::function<void(QPrinter &)> setUpPrinter;
+
+    std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
+    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) override;
+    bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
+};
+
+// Installs a fresh set of doubles and gives access to them; puts the real
+// services back when it goes out of scope.
+class FakePlatform final {
+public:
+    FakePlatform();
+    ~FakePlatform();
+    FakeMessageBox *messageBox;
+    FakeClock *clock;
+    FakeClipboard *clipboard;
+    FakeBrowser *browser;
+    FakeInstance *instances;
+    FakeDialogs *dialogs;
+};
+
+} // namespace tembrel::test
