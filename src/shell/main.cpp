@@ -2,6 +2,7 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "settings/FrmReglages.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
 
@@ -17,6 +18,9 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Ostrand"));
 
     setAppFolder(QCoreApplication::applicationDirPath());
+
+    MdiMain::registerWindow(MdiMain::Tool::Settings,
+                            [](QWidget *parent) { return new FrmReglages(parent); });
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
