@@ -2,6 +2,7 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
 
     setAppFolder(QCoreApplication::applicationDirPath());
 
+    MdiMain::registerWindow(MdiMain::Tool::Holidays,
+                            [](QWidget *parent) { return new FrmJoursFeries(parent); });
     MdiMain::registerWindow(MdiMain::Tool::Settings,
                             [](QWidget *parent) { return new FrmReglages(parent); });
 
