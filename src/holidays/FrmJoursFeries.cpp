@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -97,10 +96,10 @@ void FrmJoursFeries::buildControls() {
     TxtAnnee->setObjectName(QStringLiteral("TxtAnnee"));
     TxtAnnee->setMaxLength(4);
     TxtAnnee->setAlignment(Qt::AlignCenter);
-    // Typing is filtered key by key; the validator keeps pasted text to digits.
+    // Only digits reach the year, typed or pasted; Backspace and the editing
+    // keys work as usual.
     TxtAnnee->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,4}")), TxtAnnee));
-    TxtAnnee->installEventFilter(this);
     List1 = new QListWidget(m_daysPart);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
@@ -174,22 +173,6 @@ void FrmJoursFeries::ChkStandard_Click() {
     for (int n = 0; n < StandardHolidayCount; ++n)
         choice[n] = m_standard[n]->isChecked();
     writeJFValid(jfValidPath(), choice);
-}
-
-bool FrmJoursFeries::TxtAnnee_KeyPress(QChar key) {
-    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key == QLatin1Char('\b');
-}
-
-bool FrmJoursFeries::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == TxtAnnee && event->type() == QEvent::KeyPress) {
-        // Only typed characters are filtered: navigation, Tab and shortcuts
-        // keep working.
-        const QString typed = static_cast<QKeyEvent *>(event)->text();
-        if (typed.size() == 1 && (typed.front().isPrint() || typed.front() == QLatin1Char('\b')) &&
-            !TxtAnnee_KeyPress(typed.front()))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void FrmJoursFeries::TxtAnnee_Change() {

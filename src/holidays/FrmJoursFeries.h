@@ -52,9 +52,6 @@ public:
         return m_standard;
     }
 
-    // False for a key that the year field must not take.
-    static bool TxtAnnee_KeyPress(QChar key);
-
 public Q_SLOTS:
     void Form_Load();
     void TxtAnnee_Change();
@@ -67,7 +64,6 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
