@@ -149,6 +149,7 @@ void FrmJoursFeries::Form_Load() {
     }
 
     CheckAutres_Click();
+    adjustSize();
     const QScreen *screen = parentWidget() ? parentWidget()->screen() : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
