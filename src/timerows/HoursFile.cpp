@@ -18,7 +18,9 @@ QString cleanLabel(const QString &field) {
         // rest, and never a quote, which the file could not hold.
         if (u < 0x20 || u == 0x7F || u == u'"')
             continue;
-        label.append(c);
+        // A byte that Windows-1252 leaves unassigned is shown as the '?' it
+        // will be written back as.
+        label.append(u == 0xFFFD ? QChar(u'?') : c);
     }
     return label;
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileSizeLimit.h"
 #include "TestApp.h"
 #include "timerows/HoursFile.h"
 
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void readMissing();
     void writeReplaces();
     void writeFailsWithoutFolder();
+    void shortWriteKeepsOldFile();
 };
 
 void TestHoursFile::parse_data() {
@@ -54,6 +56,8 @@ void TestHoursFile::parse_data() {
         << QStringList{"08:00", "09:00"};
     QTest::newRow("stray quote and control characters dropped")
         << QByteArray("ab\"cd\r\n\"x\x01y\x7f\"\r\n\"\tz\"\r\n") << QStringList{"abcd", "xy", "z"};
+    QTest::newRow("unassigned Windows-1252 byte")
+        << QByteArray("\"a\x81\"\r\n") << QStringList{"a?"};
     QTest::newRow("Windows-1252") << QByteArray("\"D\xe9jeuner\"\r\n\"\x80 5\"\r\n")
                                   << QStringList{QString::fromUtf8("Déjeuner"),
                                                  QString::fromUtf8("€ 5")};
@@ -111,6 +115,26 @@ void TestHoursFile::writeFailsWithoutFolder() {
     TempAppFolder app;
     QVERIFY(!writeHours(app.path("missing/hours.dat"), {"08:00"}));
     QVERIFY(!QFile::exists(app.path("missing/hours.dat")));
+}
+
+void TestHoursFile::shortWriteKeepsOldFile() {
+    TempAppFolder app;
+    const QByteArray earlier("\"08:00\"\r\n");
+    QVERIFY(app.write("hours.dat", earlier));
+    QStringList many;
+    for (int i = 0; i < 50; ++i)
+        many.append(QStringLiteral("Row %1").arg(i));
+    bool written = true;
+    {
+        // Room for part of the new file only: the write stops half-way.
+        tembrel::test::FileSizeLimit limit(100);
+        QVERIFY(limit.ok());
+        written = writeHours(hoursFilePath(), many);
+    }
+    QVERIFY(!written);
+    QCOMPARE(app.read("hours.dat"), earlier);
+    QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"hours.dat"});
 }
 
 QTEST_GUILESS_MAIN(TestHoursFile)
