@@ -6,6 +6,7 @@
 #include "settings/FrmReglages.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
+#include "timerows/FrmEmp.h"
 
 #include <QApplication>
 
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
+    MdiMain::registerWindow(MdiMain::Tool::Hours, [](QWidget *parent) { return new FrmEmp(parent); });
     if (!main->Form_Load()) {
         delete main;
         return 0;
