@@ -2,6 +2,8 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "help/FrmAbout.h"
+#include "help/FrmHlp.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
 
@@ -20,6 +22,8 @@ int main(int argc, char *argv[])
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
+    MdiMain::registerWindow(MdiMain::Tool::Help, [](QWidget *parent) { return new FrmHlp(parent); });
+    MdiMain::registerWindow(MdiMain::Tool::About, [](QWidget *parent) { return new FrmAbout(parent); });
     if (!main->Form_Load()) {
         delete main;
         return 0;
