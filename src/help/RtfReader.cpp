@@ -810,7 +810,15 @@ QTextCharFormat Reader::charFormat(const CharProps &p) const {
     f.setUnderlineStyle(p.underline);
     f.setVerticalAlignment(p.vertical);
     f.setFontPointSize(p.halfPoints / 2.0);
-    const auto font = m_fonts.constFind(p.font < 0 ? m_defaultFont : p.font);
+    // Text in a symbol font has been mapped to Unicode already; drawn in
+    // that font it would show the font's own glyphs, or none at all, so it
+    // takes the document's default font.
+    auto font = m_fonts.constFind(p.font < 0 ? m_defaultFont : p.font);
+    if (font != m_fonts.constEnd() && symbolOf(p) != SymbolFont::None) {
+        CharProps byDefault;
+        font = symbolOf(byDefault) == SymbolFont::None ? m_fonts.constFind(m_defaultFont)
+                                                       : m_fonts.constEnd();
+    }
     if (font != m_fonts.constEnd())
         f.setFontFamilies(QStringList{font->name});
     if (p.foreground > 0 && p.foreground < m_colours.size() && m_colours[p.foreground].isValid())
