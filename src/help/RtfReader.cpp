@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -73,78 +74,32 @@ struct FontInfo {
 
 // Destinations whose content is never text to show.
 bool isSkippedDestination(QByteArrayView word) {
-    static const char *const words[] = {
-        "annotation",
-        "atnauthor",
-        "atndate",
-        "atnid",
-        "author",
-        "buptim",
-        "colorschememapping",
-        "comment",
-        "company",
-        "creatim",
-        "datastore",
-        "do",
-        "doccomm",
-        "docvar",
-        "falt",
-        "filetbl",
-        "fldinst",
-        "footer",
-        "footerf",
-        "footerl",
-        "footerr",
-        "footnote",
-        "ftncn",
-        "ftnsep",
-        "ftnsepc",
-        "generator",
-        "header",
-        "headerf",
-        "headerl",
-        "headerr",
-        "info",
-        "keywords",
-        "latentstyles",
-        "listoverridetable",
-        "listtable",
-        "nonshppict",
-        "object",
-        "objdata",
-        "operator",
-        "panose",
-        "pgdsctbl",
-        "pict",
-        "pn",
-        "pntxta",
-        "pntxtb",
-        "printim",
-        "private",
-        "revtbl",
-        "revtim",
-        "rsidtbl",
-        "shp",
-        "shpinst",
-        "shprslt",
-        "stylesheet",
-        "subject",
-        "tc",
-        "template",
-        "themedata",
-        "title",
-        "txe",
-        "userprops",
-        "xe",
-        "xmlnstbl",
-        "aftnsep",
-        "aftnsepc",
-        "aftncn",
-        "mmathPr",
-        "wgrffmtfilter",
+    static const QSet<QByteArray> words = [] {
+        QSet<QByteArray> set;
+        const QByteArray list =
+            "aftncn aftnsep aftnsepc annotation atnauthor atndate atnid author buptim "
+            "colorschememapping comment company creatim datastore do doccomm docvar falt filetbl "
+            "fldinst footer footerf footerl footerr footnote ftncn ftnsep ftnsepc generator header "
+            "headerf headerl headerr info keywords latentstyles listoverridetable listtable "
+            "mmathPr "
+            "nonshppict objdata object operator panose pgdsctbl pict pn pntxta pntxtb printim "
+            "private revtbl revtim rsidtbl shp shpinst shprslt stylesheet subject tc template "
+            "themedata title txe userprops wgrffmtfilter xe xmlnstbl";
+        for (const QByteArray &w : list.split(' '))
+            set.insert(w);
+        return set;
+    }();
+    return words.contains(word.toByteArray());
+}
+
+// Control words that stand for one character.
+char16_t specialCharacter(QByteArrayView word) {
+    static const QHash<QByteArray, char16_t> chars{
+        {"line", 0x2028},      {"tab", u'\t'},      {"bullet", 0x2022},  {"emdash", 0x2014},
+        {"endash", 0x2013},    {"lquote", 0x2018},  {"rquote", 0x2019},  {"ldblquote", 0x201C},
+        {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002}, {"qmspace", 0x2005},
     };
-    return std::any_of(std::begin(words), std::end(words),
-                       [&](const char *w) { return word == QByteArrayView(w); });
+    return chars.value(word.toByteArray(), 0);
 }
 
 int codepageForCharset(int charset, int ansiCodepage) {
@@ -644,11 +599,7 @@ void Reader::controlWord(QByteArrayView w, bool hasParam, int param) {
     else if (w == "page") {
         endParagraph();
         m_breakBefore = true;
-    } else if (w == "line")
-        addChar(0x2028);
-    else if (w == "tab")
-        addChar('\t');
-    else if (w == "cell" || w == "nestcell") {
+    } else if (w == "cell" || w == "nestcell") {
         flush();
         m_tableParagraphEnd = false;
         m_cellPending = true;
@@ -656,26 +607,8 @@ void Reader::controlWord(QByteArrayView w, bool hasParam, int param) {
         m_cellPending = false;
         m_tableParagraphEnd = false;
         endParagraph();
-    } else if (w == "bullet")
-        addChar(0x2022);
-    else if (w == "emdash")
-        addChar(0x2014);
-    else if (w == "endash")
-        addChar(0x2013);
-    else if (w == "lquote")
-        addChar(0x2018);
-    else if (w == "rquote")
-        addChar(0x2019);
-    else if (w == "ldblquote")
-        addChar(0x201C);
-    else if (w == "rdblquote")
-        addChar(0x201D);
-    else if (w == "emspace")
-        addChar(0x2003);
-    else if (w == "enspace")
-        addChar(0x2002);
-    else if (w == "qmspace")
-        addChar(0x2005);
+    } else if (const char16_t c = specialCharacter(w))
+        addChar(c);
 
     // Character properties.
     else if (w == "plain")

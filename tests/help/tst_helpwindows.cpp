@@ -98,19 +98,6 @@ private Q_SLOTS:
         QCOMPARE(app.read(QStringLiteral("Tembrel.rtf")), shippedGuide());
     }
 
-    void viewerShowsAnotherWritersDocument() {
-        FakePlatform platform;
-        TempAppFolder app;
-        QVERIFY(
-            app.write(QStringLiteral("Tembrel.rtf"),
-                      fileBytes(QStringLiteral(TEMBREL_TEST_DATA "/help/garden-libreoffice.rtf"))));
-        FrmHlp w;
-        const QTextBlock heading = blockStarting(*w.TxtRTF->document(), QStringLiteral("Steps"));
-        QVERIFY(heading.isValid());
-        QVERIFY(heading.begin().fragment().charFormat().fontWeight() >= QFont::Bold);
-        QVERIFY(w.TxtRTF->toPlainText().contains(u"Café owners"_qs));
-    }
-
     void unreadableDocumentShowsNotice_data() {
         QTest::addColumn<int>("kind");
         QTest::newRow("missing") << 0;
@@ -237,17 +224,6 @@ private Q_SLOTS:
         const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
         QVERIFY(QDir().mkpath(dir));
         QVERIFY(image.save(dir + QStringLiteral("/frmhlp.png")));
-    }
-
-    void aboutWindow() {
-        FakePlatform platform;
-        FrmAbout w;
-        QCOMPARE(w.Label1->text(), QStringLiteral("Tembrel"));
-        QCOMPARE(w.Label6->text(), LoadResString(122));
-        QCOMPARE(w.Label2->text(), QString::fromLatin1(MailAddress));
-        QCOMPARE(w.Label8->text(), QString::fromLatin1(WebPageAddress));
-        QCOMPARE(w.Command1->text(), LoadResString(121));
-        QVERIFY(platform.messageBox->shown.isEmpty());
     }
 
     void aboutCopiesAddresses_data() {

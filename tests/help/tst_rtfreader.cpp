@@ -73,51 +73,36 @@ class TestRtfReader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Expected formats are written as "b i u <points> <colour>", each part
+    // present only when set.
     void characterFormats_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("word");
-        QTest::addColumn<bool>("bold");
-        QTest::addColumn<bool>("italic");
-        QTest::addColumn<bool>("underline");
-        QTest::addColumn<qreal>("points");
-        QTest::addColumn<QColor>("colour");
-        const QColor none;
-        QTest::newRow("plain") << QByteArray("plain text") << "plain" << false << false << false
-                               << 12.0 << none;
-        QTest::newRow("bold run") << QByteArray("a \\b strong\\b0  weak") << "strong" << true
-                                  << false << false << 12.0 << none;
-        QTest::newRow("after \\b0") << QByteArray("a \\b strong\\b0  weak") << "weak" << false
-                                    << false << false << 12.0 << none;
-        QTest::newRow("italic group") << QByteArray("{\\i slanted} upright") << "slanted" << false
-                                      << true << false << 12.0 << none;
-        QTest::newRow("group restores") << QByteArray("{\\i slanted} upright") << "upright" << false
-                                        << false << false << 12.0 << none;
-        QTest::newRow("underline") << QByteArray("\\ul lined\\ulnone  bare") << "lined" << false
-                                   << false << true << 12.0 << none;
-        QTest::newRow("ulnone") << QByteArray("\\ul lined\\ulnone  bare") << "bare" << false
-                                << false << false << 12.0 << none;
-        QTest::newRow("ul0") << QByteArray("\\ul lined\\ul0  bare") << "bare" << false << false
-                             << false << 12.0 << none;
-        QTest::newRow("font size")
-            << QByteArray("\\fs40 big") << "big" << false << false << false << 20.0 << none;
-        QTest::newRow("colour") << QByteArray("\\cf1 red \\cf2 blue") << "red" << false << false
-                                << false << 12.0 << QColor(255, 0, 0);
-        QTest::newRow("second colour") << QByteArray("\\cf1 red \\cf2 blue") << "blue" << false
-                                       << false << false << 12.0 << QColor(0, 0, 255);
-        QTest::newRow("auto colour") << QByteArray("\\cf1 red \\cf0 auto") << "auto" << false
-                                     << false << false << 12.0 << none;
-        QTest::newRow("colour beyond table")
-            << QByteArray("\\cf9 odd") << "odd" << false << false << false << 12.0 << none;
-        QTest::newRow("nested") << QByteArray("{\\b {\\i {\\ul\\fs32 deep} mid} outer} out")
-                                << "deep" << true << true << true << 16.0 << none;
-        QTest::newRow("nested middle") << QByteArray("{\\b {\\i {\\ul\\fs32 deep} mid} outer} out")
-                                       << "mid" << true << true << false << 12.0 << none;
-        QTest::newRow("nested outer") << QByteArray("{\\b {\\i {\\ul\\fs32 deep} mid} outer} out")
-                                      << "outer" << true << false << false << 12.0 << none;
-        QTest::newRow("nested out") << QByteArray("{\\b {\\i {\\ul\\fs32 deep} mid} outer} tail")
-                                    << "tail" << false << false << false << 12.0 << none;
-        QTest::newRow("plain resets") << QByteArray("\\b\\i\\fs40\\cf1 x \\plain reset") << "reset"
-                                      << false << false << false << 12.0 << none;
+        QTest::addColumn<QString>("expected");
+        const QByteArray nested = "{\\b {\\i {\\ul\\fs32 deep} mid} outer} tail";
+        const auto row = [](const char *name, const QByteArray &body, const char *word,
+                            const char *expected) {
+            QTest::newRow(name) << body << QString::fromUtf8(word) << QString::fromUtf8(expected);
+        };
+        row("plain", "plain text", "plain", "12");
+        row("bold run", "a \\b strong\\b0  weak", "strong", "b 12");
+        row("after \\b0", "a \\b strong\\b0  weak", "weak", "12");
+        row("italic group", "{\\i slanted} upright", "slanted", "i 12");
+        row("group restores", "{\\i slanted} upright", "upright", "12");
+        row("underline", "\\ul lined\\ulnone  bare", "lined", "u 12");
+        row("ulnone", "\\ul lined\\ulnone  bare", "bare", "12");
+        row("ul0", "\\ul lined\\ul0  bare", "bare", "12");
+        row("font size", "\\fs40 big", "big", "20");
+        row("odd half points", "\\fs21 small", "small", "10.5");
+        row("colour", "\\cf1 red \\cf2 blue", "red", "12 #ff0000");
+        row("second colour", "\\cf1 red \\cf2 blue", "blue", "12 #0000ff");
+        row("auto colour", "\\cf1 red \\cf0 auto", "auto", "12");
+        row("colour beyond table", "\\cf9 odd", "odd", "12");
+        row("nested inner", nested, "deep", "b i u 16");
+        row("nested middle", nested, "mid", "b i 12");
+        row("nested outer", nested, "outer", "b 12");
+        row("nested after", nested, "tail", "12");
+        row("plain resets", "\\b\\i\\fs40\\cf1 x \\plain reset", "reset", "12");
     }
     void characterFormats() {
         QFETCH(QByteArray, body);
@@ -128,15 +113,17 @@ private Q_SLOTS:
         QVERIFY(r.complete);
         QVERIFY2(!doc.find(word).isNull(), qPrintable(doc.toPlainText()));
         const QTextCharFormat f = formatOf(doc, word);
-        QTEST(f.fontWeight() >= QFont::Bold, "bold");
-        QTEST(f.fontItalic(), "italic");
-        QTEST(f.fontUnderline(), "underline");
-        QTEST(f.fontPointSize(), "points");
-        QFETCH(QColor, colour);
-        if (colour.isValid())
-            QCOMPARE(f.foreground().color(), colour);
-        else
-            QVERIFY(!f.hasProperty(QTextFormat::ForegroundBrush));
+        QStringList parts;
+        if (f.fontWeight() >= QFont::Bold)
+            parts << QStringLiteral("b");
+        if (f.fontItalic())
+            parts << QStringLiteral("i");
+        if (f.fontUnderline())
+            parts << QStringLiteral("u");
+        parts << QString::number(f.fontPointSize());
+        if (f.hasProperty(QTextFormat::ForegroundBrush))
+            parts << f.foreground().color().name();
+        QTEST(parts.join(u' '), "expected");
     }
 
     void fontNames() {
