@@ -69,13 +69,15 @@ void AddressLabel::showFocus(bool focused) {
 }
 
 FrmAbout::FrmAbout(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::WindowCloseButtonHint) {
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(LoadResString(112).remove(QStringLiteral("...")).trimmed());
 
     auto *icon = new QLabel(this);
-    icon->setPixmap(programIcon().pixmap(48, 48));
+    const QIcon programIcon = tembrel::programIcon();
+    icon->setPixmap(programIcon.pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
+    icon->setVisible(!programIcon.isNull());
 
     Label1 = new QLabel(QString::fromLatin1(ProgramTitle), this);
     Label1->setObjectName(QStringLiteral("Label1"));
