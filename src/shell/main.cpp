@@ -2,6 +2,8 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "help/FrmAbout.h"
+#include "help/FrmHlp.h"
 #include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
 #include "shell/MdiMain.h"
@@ -12,6 +14,15 @@
 
 using namespace tembrel;
 
+namespace {
+
+template <typename Window> MdiMain::Factory factory()
+{
+    return [](QWidget *parent) { return new Window(parent); };
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -21,14 +32,14 @@ int main(int argc, char *argv[])
 
     setAppFolder(QCoreApplication::applicationDirPath());
 
-    MdiMain::registerWindow(MdiMain::Tool::Holidays,
-                            [](QWidget *parent) { return new FrmJoursFeries(parent); });
-    MdiMain::registerWindow(MdiMain::Tool::Settings,
-                            [](QWidget *parent) { return new FrmReglages(parent); });
+    MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());
+    MdiMain::registerWindow(MdiMain::Tool::Holidays, factory<FrmJoursFeries>());
+    MdiMain::registerWindow(MdiMain::Tool::Settings, factory<FrmReglages>());
+    MdiMain::registerWindow(MdiMain::Tool::Help, factory<FrmHlp>());
+    MdiMain::registerWindow(MdiMain::Tool::About, factory<FrmAbout>());
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
-    MdiMain::registerWindow(MdiMain::Tool::Hours, [](QWidget *parent) { return new FrmEmp(parent); });
     if (!main->Form_Load()) {
         delete main;
         return 0;
