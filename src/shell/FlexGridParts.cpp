@@ -41,6 +41,14 @@ void paintFlexCell(QPainter *painter, const QRect &rect, const FlexGrid &grid, i
     const QColor back = grid.paintBackColor(row, col);
     painter->fillRect(rect, back);
     if (const FlexGrid::Cell *cell = grid.cellAt(row, col)) {
+        if (!cell->text.isEmpty()) {
+            QFont f = grid.gridFont();
+            f.setBold(bold);
+            painter->setFont(f);
+            painter->setPen(grid.paintForeColor(row, col));
+            drawFittedText(painter, rect, grid.qtAlignment(col), cell->text);
+        }
+        // The picture goes over the text: a slot's code stays under its marker.
         if (!cell->picture.isNull()) {
             // Centred, shrunk to fit the cell but never enlarged.
             const QSizeF size = cell->picture.deviceIndependentSize();
@@ -55,13 +63,6 @@ void paintFlexCell(QPainter *painter, const QRect &rect, const FlexGrid &grid, i
             painter->setRenderHint(QPainter::SmoothPixmapTransform);
             painter->drawPixmap(where, cell->picture, QRectF(cell->picture.rect()));
             painter->restore();
-        }
-        if (!cell->text.isEmpty()) {
-            QFont f = grid.gridFont();
-            f.setBold(bold);
-            painter->setFont(f);
-            painter->setPen(grid.paintForeColor(row, col));
-            drawFittedText(painter, rect, grid.qtAlignment(col), cell->text);
         }
     }
     painter->setPen(lineColour(back, fixed));

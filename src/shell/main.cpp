@@ -2,6 +2,7 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "grid/FrmConsultGrille.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
 
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
+    MdiMain::registerWindow(MdiMain::Tool::Grid,
+                            [](QWidget *parent) { return new FrmConsultGrille(parent); });
     if (!main->Form_Load()) {
         delete main;
         return 0;
