@@ -62,7 +62,7 @@ public:
 } // namespace
 
 FrmConsultGrille::FrmConsultGrille(QWidget *parent)
-    : QWidget(parent) {
+    : QWidget(parent, Qt::Window) {
     g_instance = this;
     setObjectName(QStringLiteral("FrmConsultGrille"));
     setUpControls();

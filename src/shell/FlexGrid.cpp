@@ -5,8 +5,10 @@
 #include "shell/FlexGridParts.h"
 #include "shell/Twips.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace tembrel {
 namespace {
@@ -50,6 +52,10 @@ FlexGrid::FlexGrid(QWidget *parent)
     // The view's own current index must never scroll the grid: LeftCol does.
     setAutoScroll(false);
     setFocusPolicy(Qt::StrongFocus);
+    // Below the last row and past the last column: the window's own ground.
+    QPalette ground = viewport()->palette();
+    ground.setColor(QPalette::Base, ground.color(QPalette::Window));
+    viewport()->setPalette(ground);
     m_corner = new FlexGridCorner(this);
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
         clickCell(index.row() + m_fixedRows, index.column() + m_fixedCols);
@@ -551,6 +557,21 @@ void FlexGrid::keyPressEvent(QKeyEvent *event) {
     moveCurrent(row, col);
     if (!deferring())
         scrollTo(m_model->index(row - firstRow, col - firstCol));
+}
+
+} // namespace tembrel
+
+namespace tembrel {
+
+void FlexGrid::wheelEvent(QWheelEvent *event) {
+    // With every row on screen, or with Shift, the wheel runs through the days.
+    const bool sideways =
+        verticalScrollBar()->maximum() == 0 || (event->modifiers() & Qt::ShiftModifier);
+    if (sideways && event->angleDelta().x() == 0) {
+        QCoreApplication::sendEvent(horizontalScrollBar(), event);
+        return;
+    }
+    QTableView::wheelEvent(event);
 }
 
 } // namespace tembrel

@@ -144,6 +144,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
 

@@ -233,8 +233,8 @@ void FlexGridHeader::paintEvent(QPaintEvent *event) {
                     f.setBold(true);
                     painter.setFont(f);
                     painter.setPen(m_grid->paintForeColor(r, start + fc));
-                    painter.drawText(shown.adjusted(4, 0, -4, 0),
-                                     int(m_grid->qtAlignment(start + fc)), text);
+                    drawFittedText(&painter, shown.adjusted(2, 0, -2, 0),
+                                   m_grid->qtAlignment(start + fc), text);
                 }
                 i = end + 1;
             }

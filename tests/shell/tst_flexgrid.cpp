@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace tembrel;
 
@@ -196,6 +197,12 @@ private Q_SLOTS:
         // The user's own scrolling moves LeftCol along.
         g.horizontalScrollBar()->setValue(g.horizontalHeader()->sectionPosition(40));
         QCOMPARE(g.LeftCol(), 41);
+        // Every row is on screen: the wheel runs through the days.
+        QCOMPARE(g.verticalScrollBar()->maximum(), 0);
+        QWheelEvent wheel(QPointF(100, 100), g.viewport()->mapToGlobal(QPointF(100, 100)), {},
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(g.viewport(), &wheel);
+        QVERIFY(g.LeftCol() > 41);
     }
 
     void bulkChangesNotifyOnce() {
