@@ -142,26 +142,6 @@ private Q_SLOTS:
         QCOMPARE(g.ColAlignment(2), int(FlexGrid::flexAlignGeneral));
     }
 
-    void alignment_data() {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("left top") << 0 << int(Qt::AlignLeft | Qt::AlignTop);
-        QTest::newRow("centre centre") << 4 << int(Qt::AlignHCenter | Qt::AlignVCenter);
-        QTest::newRow("right bottom") << 8 << int(Qt::AlignRight | Qt::AlignBottom);
-        QTest::newRow("centre bottom") << 5 << int(Qt::AlignHCenter | Qt::AlignBottom);
-        QTest::newRow("general") << 9 << int(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    void alignment() {
-        QFETCH(int, value);
-        QFETCH(int, expected);
-        FlexGrid g;
-        QVERIFY(g.setColAlignment(1, value));
-        QCOMPARE(g.ColAlignment(1), value);
-        QCOMPARE(int(g.qtAlignment(1)), expected);
-        QVERIFY(!g.setColAlignment(1, 10));
-        QCOMPARE(g.ColAlignment(1), value);
-    }
-
     void sizesReachTheHeaders() {
         FlexGrid g;
         shapeYearLike(g, 8, 20);
