@@ -50,8 +50,11 @@ std::optional<StandardChoice> readJFValid(const QString &path)
     if (!fields)
         return std::nullopt;
     StandardChoice choice{};
-    for (int n = 0; n < StandardHolidayCount && n < fields->size(); ++n)
-        choice[n] = fieldToInt(fields->at(n)) == 1;
+    // Only the number 1 enables: 1.4 or 0.6 are other values, not rounded to 1.
+    for (int n = 0; n < StandardHolidayCount && n < fields->size(); ++n) {
+        const auto value = fieldToDouble(fields->at(n));
+        choice[n] = value && *value == 1.0;
+    }
     return choice;
 }
 

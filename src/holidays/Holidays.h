@@ -31,7 +31,8 @@ QString dateText(const QDate &date);
 std::optional<QDate> parseDateText(const QString &text);
 
 // JFValid.ini: thirteen numbers separated by commas or line ends; a field
-// enables its holiday when it is 1. Missing or unreadable fields count as 0.
+// enables its holiday when it is the number 1. Missing or unreadable fields
+// count as 0.
 // nullopt when the file does not exist.
 using StandardChoice = std::array<bool, StandardHolidayCount>;
 std::optional<StandardChoice> readJFValid(const QString &path);

@@ -2,6 +2,7 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "grid/FrmConsultGrille.h"
 #include "help/FrmAbout.h"
 #include "help/FrmHlp.h"
 #include "holidays/FrmJoursFeries.h"
@@ -32,6 +33,7 @@ int main(int argc, char *argv[])
 
     setAppFolder(QCoreApplication::applicationDirPath());
 
+    MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
     MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());
     MdiMain::registerWindow(MdiMain::Tool::Holidays, factory<FrmJoursFeries>());
     MdiMain::registerWindow(MdiMain::Tool::Settings, factory<FrmReglages>());

@@ -83,6 +83,9 @@ private Q_SLOTS:
             << QStringList{"01/01/2005", "26/12/2005"};
         QTest::newRow("short and malformed") << QByteArray("1,x,2,1") << 2005
                                              << QStringList{"01/01/2005", "01/05/2005"};
+        QTest::newRow("only the number 1")
+            << QByteArray("1.4,1.0,0.6,1,0,0,0,0,0,0,0,0,0") << 2006
+            << QStringList{"14/04/2006", "01/05/2006"};
         QTest::newRow("binary") << QByteArray("\x01\x02\xFF,\x00", 5) << 2005 << QStringList{};
     }
     void listFollowsJFValid()
