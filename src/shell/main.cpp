@@ -2,19 +2,21 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "shell/Icons.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
 
 #include <QApplication>
+#include <QScreen>
 
 using namespace tembrel;
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembrel"));
     QApplication::setApplicationVersion(QStringLiteral("2.01"));
     QApplication::setOrganizationName(QStringLiteral("Ostrand"));
+    QApplication::setWindowIcon(programIcon());
 
     setAppFolder(QCoreApplication::applicationDirPath());
 
@@ -24,7 +26,14 @@ int main(int argc, char *argv[])
         delete main;
         return 0;
     }
-    main->resize(1024, 720);
+    // Three quarters of the screen, centred: room for the year grid at any DPI.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const QSize size = avail.size() * 3 / 4;
+        main->setGeometry(QRect(avail.topLeft() + QPoint((avail.width() - size.width()) / 2,
+                                                         (avail.height() - size.height()) / 2),
+                                size));
+    }
     main->show();
     return app.exec();
 }
