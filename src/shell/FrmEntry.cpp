@@ -24,7 +24,7 @@ QPointer<FrmEntry> g_splash;
 }
 
 FrmEntry::FrmEntry(MdiMain *main)
-    : QWidget(main, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QWidget(main, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_main(main) {
     setObjectName(QStringLiteral("FrmEntry"));
     // Never shown on the frameless splash; names the window for the desktop.
