@@ -30,6 +30,8 @@ FrmEntry::FrmEntry(MdiMain *main)
     // Never shown on the frameless splash; names the window for the desktop.
     setWindowTitle(LoadResString(122));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The keyboard stays with the main window, before and after the splash.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(twipsToPixels(4830, this), twipsToPixels(2820, this));
     // A thin dark frame around a paper-coloured face: the splash has no
     // window frame of its own.

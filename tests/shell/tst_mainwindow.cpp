@@ -16,6 +16,7 @@
 #include "TestApp.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
@@ -132,6 +133,13 @@ bool menuOpens(MdiMain &m, QMenu *menu) {
     const bool open = menu->isVisible();
     menu->hide();
     return open;
+}
+
+// Types a key the way a user does: into whichever window has the focus.
+void typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QWidget *focused = QApplication::activeWindow();
+    QVERIFY(focused);
+    QTest::keyClick(focused, key, modifiers);
 }
 
 int opened() {
@@ -321,22 +329,22 @@ private Q_SLOTS:
         QCOMPARE(m->mnuindexaide->shortcut(), QKeySequence(Qt::Key_F1));
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QTest::keyClick(m.get(), Qt::Key_F1);
+        typeKey(Qt::Key_F1);
         QCOMPARE(g_created[int(Tool::Help)], 1);
         m->toolWindow(Tool::Help)->close();
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QTest::keyClick(m.get(), Qt::Key_O, Qt::ControlModifier);
+        typeKey(Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(g_created[int(Tool::Grid)], 1);
         // While the grid is open the File menu, and so Ctrl+O and Ctrl+Q, are out of use.
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QTest::keyClick(m.get(), Qt::Key_Q, Qt::ControlModifier);
+        typeKey(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(m->isVisible());
         m->toolWindow(Tool::Grid)->close();
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        QTest::keyClick(m.get(), Qt::Key_Q, Qt::ControlModifier);
+        typeKey(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!m->isVisible());
         QVERIFY(fake.messageBox->shown.isEmpty());
     }
@@ -480,8 +488,8 @@ private Q_SLOTS:
                 clickButton(*m, QString::fromLatin1(key));
             m->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(m.get()));
-            QTest::keyClick(m.get(), Qt::Key_O, Qt::ControlModifier);
-            QTest::keyClick(m.get(), Qt::Key_F1);
+            typeKey(Qt::Key_O, Qt::ControlModifier);
+            typeKey(Qt::Key_F1);
         };
         for (int tick = 1; tick <= 3; ++tick) {
             QVERIFY(!fileEnabled(*m));
@@ -492,7 +500,7 @@ private Q_SLOTS:
             QVERIFY(!menuOpens(*m, m->mnuaide));
             tryEverything();
             QCOMPARE(opened(), 0);
-            QTest::keyClick(m.get(), Qt::Key_Q, Qt::ControlModifier);
+            typeKey(Qt::Key_Q, Qt::ControlModifier);
             QVERIFY(m->isVisible());
             QCOMPARE(splash->LbCompte->text(), QString::number(tick - 1));
             splash->Timer1_Timer();
