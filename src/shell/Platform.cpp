@@ -106,9 +106,14 @@ bool DesktopBrowser::openUrl(const QUrl &url) {
 
 LockFileInstance::LockFileInstance(QString lockPath)
     : m_path(std::move(lockPath)) {
-    if (m_path.isEmpty())
-        m_path = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                     .filePath(QStringLiteral("tembrel-%1.lock").arg(qEnvironmentVariable("USER")));
+    if (m_path.isEmpty()) {
+        // The user's runtime folder is private to the user, so each user has
+        // one instance of their own.
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (folder.isEmpty())
+            folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+        m_path = QDir(folder).filePath(QStringLiteral("Tembrel.lock"));
+    }
 }
 
 LockFileInstance::~LockFileInstance() = default;

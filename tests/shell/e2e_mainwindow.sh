@@ -27,10 +27,11 @@ cp "$exe" "$app/Tembrel"
 for f in JFValid.ini Tembrel.rtf; do
   if [ -f "$(dirname "$exe")/$f" ]; then cp "$(dirname "$exe")/$f" "$app/"; fi
 done
-# The single-instance lock lives in the temporary folder: a private one, so
-# that a copy of Tembrel running elsewhere on this machine does not interfere.
-mkdir -p "$app/tmp"
-export TMPDIR="$app/tmp"
+# The single-instance lock lives in the user's runtime folder: a private one,
+# so that a copy of Tembrel running elsewhere on this machine does not interfere.
+mkdir -p "$app/tmp" "$app/run"
+chmod 700 "$app/run"
+export TMPDIR="$app/tmp" XDG_RUNTIME_DIR="$app/run"
 export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset QT_SCALE_FACTOR
 
@@ -126,8 +127,10 @@ wait "$first" || fail "the program ended with an error"
 
 step killed run
 # Run 2: a run that is killed leaves its lock behind; the next start takes it over.
+[ -f "$app/run/Tembrel.lock" ] && fail "the lock outlived a clean exit"
 start
 wait_for 150 visible "$main_title" || fail "no main window at the second run"
+[ -f "$app/run/Tembrel.lock" ] || fail "no lock in the runtime folder"
 kill -9 "$pid"
 wait "$pid" 2>/dev/null || true
 start
