@@ -14,7 +14,7 @@ packages=(
   qt6-qpa-plugins libqt6multimedia6 fonts-dejavu-core fonts-liberation
   # tests: real audio server and speech, wave and archive tools, real windows
   pulseaudio pulseaudio-utils espeak-ng sox libsox-fmt-base unzip zip python3
-  xvfb xauth xdotool openbox imagemagick poppler-utils
+  xvfb xauth x11-utils xdotool openbox imagemagick poppler-utils
   # fuzzing the archive reader
   clang libclang-rt-14-dev
 )

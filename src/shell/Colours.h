@@ -7,13 +7,11 @@
 namespace tembrel {
 
 // Stored colours are 24-bit 0x00BBGGRR values (red in the low byte).
-inline QColor toQColor(quint32 bgr)
-{
+inline QColor toQColor(quint32 bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-inline quint32 fromQColor(const QColor &c)
-{
+inline quint32 fromQColor(const QColor &c) {
     const QColor rgb = c.toRgb();
     return quint32(rgb.red()) | (quint32(rgb.green()) << 8) | (quint32(rgb.blue()) << 16);
 }

@@ -2,6 +2,7 @@
 #include "shell/FrmEntry.h"
 
 #include "shell/MdiMain.h"
+#include "shell/Strings.h"
 #include "shell/Twips.h"
 
 #include <QCloseEvent>
@@ -23,37 +24,52 @@ QPointer<FrmEntry> g_splash;
 }
 
 FrmEntry::FrmEntry(MdiMain *main)
-    : QWidget(main, Qt::SplashScreen | Qt::FramelessWindowHint), m_main(main)
-{
+    : QWidget(main, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_main(main) {
     setObjectName(QStringLiteral("FrmEntry"));
+    // Never shown on the frameless splash; names the window for the desktop.
+    setWindowTitle(LoadResString(122));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The keyboard stays with the main window, before and after the splash.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(twipsToPixels(4830, this), twipsToPixels(2820, this));
+    // A thin dark frame around a paper-coloured face: the splash has no
+    // window frame of its own.
     setAutoFillBackground(true);
-    QPalette pal = palette();
+    QPalette frame = palette();
+    frame.setColor(QPalette::Window, QColor(0x3B, 0x44, 0x52));
+    setPalette(frame);
+    auto *face = new QWidget(this);
+    face->setAutoFillBackground(true);
+    QPalette pal = face->palette();
     pal.setColor(QPalette::Window, QColor(0xF4, 0xF1, 0xEA));
-    setPalette(pal);
+    pal.setColor(QPalette::WindowText, QColor(0x1D, 0x22, 0x2B));
+    face->setPalette(pal);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(1, 1, 1, 1);
+    outer->addWidget(face);
 
-    Label3 = new QLabel(QStringLiteral("Tembrel"), this);
+    Label3 = new QLabel(QStringLiteral("Tembrel"), face);
     QFont big(QStringLiteral("Arial Black"));
     big.setPointSize(30);
     big.setWeight(QFont::Black);
     Label3->setFont(big);
     Label3->setAlignment(Qt::AlignCenter);
-    Label2 = new QLabel(QStringLiteral("Version 2.01"), this);
+    Label2 = new QLabel(QStringLiteral("Version 2.01"), face);
     Label2->setAlignment(Qt::AlignCenter);
-    Label1 = new QLabel(QStringLiteral("  Ostrand"), this);
+    Label1 = new QLabel(QStringLiteral("  Ostrand"), face);
     Label1->setAutoFillBackground(true);
     QPalette inv = Label1->palette();
     inv.setColor(QPalette::Window, Qt::black);
     inv.setColor(QPalette::WindowText, Qt::white);
     Label1->setPalette(inv);
-    ProgBar = new QProgressBar(this);
+    ProgBar = new QProgressBar(face);
     ProgBar->setTextVisible(false);
     ProgBar->setFixedHeight(std::max(3, twipsToPixels(75, this)));
-    LbCompte = new QLabel(QStringLiteral("0"), this);
+    LbCompte = new QLabel(QStringLiteral("0"), face);
     LbCompte->setVisible(false);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(face);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addStretch(2);
     layout->addWidget(Label3);
@@ -73,8 +89,7 @@ FrmEntry::FrmEntry(MdiMain *main)
 
 FrmEntry::~FrmEntry() = default;
 
-FrmEntry *FrmEntry::showSplash(MdiMain *main)
-{
+FrmEntry *FrmEntry::showSplash(MdiMain *main) {
     if (!g_splash) {
         g_splash = new FrmEntry(main);
         g_splash->Form_Load();
@@ -83,13 +98,11 @@ FrmEntry *FrmEntry::showSplash(MdiMain *main)
     return g_splash;
 }
 
-FrmEntry *FrmEntry::instance()
-{
+FrmEntry *FrmEntry::instance() {
     return g_splash;
 }
 
-void FrmEntry::Form_Load()
-{
+void FrmEntry::Form_Load() {
     if (const QScreen *s = QGuiApplication::primaryScreen()) {
         const QRect r = s->geometry();
         move(r.x() + (r.width() - width()) / 2, r.y() + r.height() / 4);
@@ -105,16 +118,14 @@ void FrmEntry::Form_Load()
     m_position = 0;
 }
 
-void FrmEntry::Timer1_Timer()
-{
+void FrmEntry::Timer1_Timer() {
     const int count = LbCompte->text().toInt() + 1;
     LbCompte->setText(QString::number(count));
     if (count >= 3)
         close();
 }
 
-void FrmEntry::Timer2_Timer()
-{
+void FrmEntry::Timer2_Timer() {
     // A value past the maximum is refused by the bar; the 16-bit position
     // stops growing rather than overflow.
     if (m_position <= ProgBar->maximum())
@@ -123,8 +134,7 @@ void FrmEntry::Timer2_Timer()
         m_position = qint16(m_position + 100);
 }
 
-void FrmEntry::closeEvent(QCloseEvent *event)
-{
+void FrmEntry::closeEvent(QCloseEvent *event) {
     Timer1->stop();
     Timer2->stop();
     if (m_main) {

@@ -4,16 +4,30 @@
 #include <QFile>
 
 namespace tembrel {
+namespace {
 
-QIcon programIcon()
-{
-    return QIcon(QStringLiteral(":/icons/tembrel.png"));
+// The picture and, when there is one, its double-size drawing for high-DPI
+// screens, added explicitly so that both sizes are known to the icon.
+QIcon loadIcon(const QString &name) {
+    const QString path = QStringLiteral(":/icons/%1.png").arg(name);
+    if (!QFile::exists(path))
+        return QIcon();
+    QIcon icon;
+    icon.addFile(path);
+    const QString large = QStringLiteral(":/icons/%1@2x.png").arg(name);
+    if (QFile::exists(large))
+        icon.addFile(large);
+    return icon;
 }
 
-QIcon toolbarIcon(const QString &key)
-{
-    const QString path = QStringLiteral(":/icons/%1.png").arg(key);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
+} // namespace
+
+QIcon programIcon() {
+    return loadIcon(QStringLiteral("tembrel"));
+}
+
+QIcon toolbarIcon(const QString &key) {
+    return loadIcon(key);
 }
 
 } // namespace tembrel

@@ -22,16 +22,15 @@ namespace {
 
 MdiMain *g_instance = nullptr;
 
-QHash<int, MdiMain::Factory> &factories()
-{
+QHash<int, MdiMain::Factory> &factories() {
     static QHash<int, MdiMain::Factory> f;
     return f;
 }
 
 } // namespace
 
-MdiMain::MdiMain(QWidget *parent) : QMainWindow(parent)
-{
+MdiMain::MdiMain(QWidget *parent)
+    : QMainWindow(parent) {
     g_instance = this;
     setObjectName(QStringLiteral("MdiMain"));
     m_area = new QMdiArea(this);
@@ -46,37 +45,32 @@ MdiMain::MdiMain(QWidget *parent) : QMainWindow(parent)
     updateAvailableItems();
 }
 
-MdiMain::~MdiMain()
-{
+MdiMain::~MdiMain() {
     if (g_instance == this)
         g_instance = nullptr;
 }
 
-MdiMain *MdiMain::instance()
-{
+MdiMain *MdiMain::instance() {
     return g_instance;
 }
 
-void MdiMain::registerWindow(Tool tool, Factory factory)
-{
+void MdiMain::registerWindow(Tool tool, Factory factory) {
     factories().insert(int(tool), std::move(factory));
     if (g_instance)
         g_instance->updateAvailableItems();
 }
 
-void MdiMain::unregisterAll()
-{
+void MdiMain::unregisterAll() {
     factories().clear();
     if (g_instance)
         g_instance->updateAvailableItems();
 }
 
-void MdiMain::buildMenus()
-{
+void MdiMain::buildMenus() {
     mnuconfiguration = menuBar()->addMenu(QString());
     mnuconfiguration->setObjectName(QStringLiteral("mnuconfiguration"));
     mnuouvrir = mnuconfiguration->addAction(QString(), this, &MdiMain::mnuouvrir_Click);
-    mnuouvrir->setShortcut(QKeySequence::Open);
+    mnuouvrir->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuconfiguration->addSeparator();
     mnuliste = mnuconfiguration->addAction(QString(), this, &MdiMain::mnuliste_Click);
     mnuconfiguration->addSeparator();
@@ -103,10 +97,17 @@ void MdiMain::buildMenus()
     mnuindexaide->setObjectName(QStringLiteral("mnuindexaide"));
     mnuabout->setObjectName(QStringLiteral("mnuabout"));
     mnuweb->setObjectName(QStringLiteral("mnuweb"));
+
+    // The shortcuts work from every window of the program, as long as their
+    // menu is enabled: a disabled menu disables its items, shortcuts included.
+    for (QAction *a : {mnuouvrir, mnuquitter, mnuindexaide})
+        a->setShortcutContext(Qt::ApplicationShortcut);
+    connect(mnuconfiguration->menuAction(), &QAction::changed, this,
+            &MdiMain::updateAvailableItems);
+    connect(mnuaide->menuAction(), &QAction::changed, this, &MdiMain::updateAvailableItems);
 }
 
-void MdiMain::buildToolbar()
-{
+void MdiMain::buildToolbar() {
     Toolbar1 = addToolBar(QString());
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
@@ -115,8 +116,7 @@ void MdiMain::buildToolbar()
     Toolbar1->toggleViewAction()->setEnabled(false);
 }
 
-void MdiMain::setCaptions()
-{
+void MdiMain::setCaptions() {
     setWindowTitle(LoadResString(110));
     mnuconfiguration->setTitle(LoadResString(101));
     mnuouvrir->setText(LoadResString(102));
@@ -130,8 +130,7 @@ void MdiMain::setCaptions()
     mnuweb->setText(LoadResString(145));
 }
 
-bool MdiMain::Form_Load()
-{
+bool MdiMain::Form_Load() {
     // 1. One instance only.
     if (Platform::instance().instances().anotherInstanceRunning()) {
         MsgBox(LoadResString(111), vbCritical);
@@ -151,8 +150,8 @@ bool MdiMain::Form_Load()
         const char *key;
         int tip;
     };
-    const Button buttons[] = {{"kouvrir", 102}, {nullptr, 0}, {"khoraires", 103},
-                              {"kferies", 104}, {nullptr, 0}, {"koptions", 105},
+    const Button buttons[] = {{"kouvrir", 102}, {nullptr, 0},  {"khoraires", 103},
+                              {"kferies", 104}, {nullptr, 0},  {"koptions", 105},
                               {nullptr, 0},     {"kaide", 107}};
     for (const Button &b : buttons) {
         if (!b.key) {
@@ -176,22 +175,19 @@ bool MdiMain::Form_Load()
     return true;
 }
 
-void MdiMain::applyParamIni()
-{
+void MdiMain::applyParamIni() {
     const auto fields = readParamIni(appFile(QStringLiteral("param.ini")));
     if (!fields)
         return;
     applySettings(tembrel::applyParamIni(settings(), *fields));
 }
 
-void MdiMain::setBackColor(quint32 bgr)
-{
+void MdiMain::setBackColor(quint32 bgr) {
     m_backColor = bgr;
     m_area->setBackground(QBrush(toQColor(bgr)));
 }
 
-Settings MdiMain::settings() const
-{
+Settings MdiMain::settings() const {
     Settings s;
     s.fontName = LbPolice.Caption;
     s.weekendColour = LbCouleurWE.BackColor;
@@ -201,8 +197,7 @@ Settings MdiMain::settings() const
     return s;
 }
 
-void MdiMain::applySettings(const Settings &s)
-{
+void MdiMain::applySettings(const Settings &s) {
     setBackColor(s.mainBackColour);
     PictGridColor.BackColor = s.gridColour;
     LbPolice.Caption = s.fontName;
@@ -210,21 +205,23 @@ void MdiMain::applySettings(const Settings &s)
     LbCouleurWE.BackColor = s.weekendColour;
 }
 
-QAction *MdiMain::toolbarButton(const QString &key) const
-{
+QAction *MdiMain::toolbarButton(const QString &key) const {
     return m_buttons.value(key, nullptr);
 }
 
-void MdiMain::updateAvailableItems()
-{
+void MdiMain::updateAvailableItems() {
     const auto &f = factories();
     auto has = [&f](Tool t) { return f.contains(int(t)); };
-    mnuouvrir->setEnabled(has(Tool::Grid));
-    mnuliste->setEnabled(has(Tool::Hours));
-    mnujoursferies->setEnabled(has(Tool::Holidays));
-    mnuoptions->setEnabled(has(Tool::Settings));
-    mnuindexaide->setEnabled(has(Tool::Help));
-    mnuabout->setEnabled(has(Tool::About));
+    const bool file = mnuconfiguration->menuAction()->isEnabled();
+    const bool help = mnuaide->menuAction()->isEnabled();
+    mnuouvrir->setEnabled(file && has(Tool::Grid));
+    mnuliste->setEnabled(file && has(Tool::Hours));
+    mnujoursferies->setEnabled(file && has(Tool::Holidays));
+    mnuoptions->setEnabled(file && has(Tool::Settings));
+    mnuquitter->setEnabled(file);
+    mnuindexaide->setEnabled(help && has(Tool::Help));
+    mnuabout->setEnabled(help && has(Tool::About));
+    mnuweb->setEnabled(help);
     auto button = [this](const char *key, bool on) {
         if (QAction *a = toolbarButton(QString::fromLatin1(key)))
             a->setEnabled(on);
@@ -236,13 +233,11 @@ void MdiMain::updateAvailableItems()
     button("kaide", has(Tool::Help));
 }
 
-QWidget *MdiMain::toolWindow(Tool tool) const
-{
+QWidget *MdiMain::toolWindow(Tool tool) const {
     return m_open.value(int(tool)).data();
 }
 
-QWidget *MdiMain::showTool(Tool tool)
-{
+QWidget *MdiMain::showTool(Tool tool) {
     QWidget *w = toolWindow(tool);
     if (!w) {
         const auto it = factories().constFind(int(tool));
@@ -263,8 +258,7 @@ QWidget *MdiMain::showTool(Tool tool)
     return w;
 }
 
-void MdiMain::mnuouvrir_Click()
-{
+void MdiMain::mnuouvrir_Click() {
     setFileMenuEnabled(false);
     MasquerBarreOutils();
     if (!showTool(Tool::Grid)) {
@@ -273,55 +267,47 @@ void MdiMain::mnuouvrir_Click()
     }
 }
 
-void MdiMain::mnuliste_Click()
-{
+void MdiMain::mnuliste_Click() {
     if (showTool(Tool::Hours)) {
         MasquerBarreOutils();
         setFileMenuEnabled(false);
     }
 }
 
-void MdiMain::mnujoursferies_Click()
-{
+void MdiMain::mnujoursferies_Click() {
     if (showTool(Tool::Holidays)) {
         setFileMenuEnabled(false);
         MasquerBarreOutils();
     }
 }
 
-void MdiMain::mnuoptions_Click()
-{
+void MdiMain::mnuoptions_Click() {
     if (showTool(Tool::Settings)) {
         setFileMenuEnabled(false);
         MasquerBarreOutils();
     }
 }
 
-void MdiMain::mnuquitter_Click()
-{
+void MdiMain::mnuquitter_Click() {
     close();
 }
 
-void MdiMain::mnuindexaide_Click()
-{
+void MdiMain::mnuindexaide_Click() {
     showTool(Tool::Help);
 }
 
-void MdiMain::mnuabout_Click()
-{
+void MdiMain::mnuabout_Click() {
     showTool(Tool::About);
 }
 
-void MdiMain::mnuweb_Click()
-{
+void MdiMain::mnuweb_Click() {
     if (MsgBox(LoadResString(148), vbYesNo | vbInformation) != vbYes)
         return;
     if (!showTool(Tool::Browser))
         Platform::instance().browser().openUrl(QUrl(QString::fromLatin1(WebPageAddress)));
 }
 
-void MdiMain::Toolbar1_ButtonClick(const QString &key)
-{
+void MdiMain::Toolbar1_ButtonClick(const QString &key) {
     if (key == QLatin1String("kouvrir"))
         mnuouvrir_Click();
     else if (key == QLatin1String("khoraires"))
@@ -334,14 +320,17 @@ void MdiMain::Toolbar1_ButtonClick(const QString &key)
         mnuindexaide_Click();
 }
 
-void MdiMain::MDIForm_MouseDown(Qt::MouseButton button, const QPoint &globalPos)
-{
+void MdiMain::MDIForm_MouseDown(Qt::MouseButton button, const QPoint &globalPos) {
     if (button == Qt::RightButton && mnuconfiguration->menuAction()->isEnabled())
         mnuconfiguration->popup(globalPos);
 }
 
-bool MdiMain::eventFilter(QObject *watched, QEvent *event)
-{
+QMenu *MdiMain::createPopupMenu() {
+    // No toolbar toggling menu: the toolbar is shown and hidden by the program.
+    return nullptr;
+}
+
+bool MdiMain::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_area->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto *me = static_cast<QMouseEvent *>(event);
         MDIForm_MouseDown(me->button(), me->globalPosition().toPoint());
@@ -349,17 +338,21 @@ bool MdiMain::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MdiMain::closeEvent(QCloseEvent *event)
-{
+void MdiMain::closeEvent(QCloseEvent *event) {
     if (RecordingWindowOpen) {
         event->ignore();
         MsgBox(LoadResString(152), vbOKOnly);
         return;
     }
-    // Tool windows close first, so each one saves what it keeps.
-    for (const QPointer<QWidget> &w : std::as_const(m_open))
-        if (w)
-            w->close();
+    // Tool windows close first, so each one saves what it keeps; one that
+    // refuses to close keeps the program running.
+    const auto open = m_open.values();
+    for (const QPointer<QWidget> &w : open) {
+        if (w && w->isVisible() && !w->close()) {
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
 }
 

@@ -82,6 +82,8 @@ public:
     QAction *mnuweb = nullptr;
     QToolBar *Toolbar1 = nullptr;
 
+    QMenu *createPopupMenu() override;
+
     // The toolbar button with this key ("kouvrir", "khoraires", "kferies",
     // "koptions", "kaide"), or null.
     QAction *toolbarButton(const QString &key) const;
@@ -98,7 +100,8 @@ public Q_SLOTS:
     void Toolbar1_ButtonClick(const QString &key);
     // Right button over the main window: pops the File menu up when it is enabled.
     void MDIForm_MouseDown(Qt::MouseButton button, const QPoint &globalPos);
-    // Enables exactly the items whose window is registered.
+    // Enables exactly the items whose window is registered and whose menu is
+    // enabled.
     void updateAvailableItems();
 
 protected:

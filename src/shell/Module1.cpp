@@ -9,8 +9,7 @@
 
 namespace tembrel {
 
-qint16 NbJoursMois(int year, int month)
-{
+qint16 NbJoursMois(int year, int month) {
     const QDate first(year, month, 1);
     if (!first.isValid())
         return 0;
@@ -22,27 +21,23 @@ qint16 NbJoursMois(int year, int month)
     return 31;
 }
 
-QString SansGuillemets(const QString &text)
-{
+QString SansGuillemets(const QString &text) {
     QString out = text;
     out.remove(QLatin1Char('"'));
     return out;
 }
 
-void MasquerBarreOutils()
-{
+void MasquerBarreOutils() {
     if (MdiMain *main = MdiMain::instance())
         main->Toolbar1->hide();
 }
 
-void AfficherBarreOutils()
-{
+void AfficherBarreOutils() {
     if (MdiMain *main = MdiMain::instance())
         main->Toolbar1->show();
 }
 
-void setFileMenuEnabled(bool enabled)
-{
+void setFileMenuEnabled(bool enabled) {
     if (MdiMain *main = MdiMain::instance())
         main->mnuconfiguration->menuAction()->setEnabled(enabled);
 }

@@ -7,8 +7,7 @@
 namespace tembrel {
 namespace {
 
-std::optional<quint32> colourField(const QStringList &fields, int i)
-{
+std::optional<quint32> colourField(const QStringList &fields, int i) {
     if (i >= fields.size())
         return std::nullopt;
     const auto v = fieldToInt(fields[i]);
@@ -17,26 +16,36 @@ std::optional<quint32> colourField(const QStringList &fields, int i)
     return quint32(*v);
 }
 
+// A text field that holds control characters comes from a damaged file, not
+// from the settings window: it is not a font name or a path, so it is not applied.
+std::optional<QString> textField(const QStringList &fields, int i, bool mayBeEmpty) {
+    if (i >= fields.size())
+        return std::nullopt;
+    const QString &t = fields[i];
+    if (!mayBeEmpty && t.trimmed().isEmpty())
+        return std::nullopt;
+    for (QChar c : t)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::ReplacementCharacter)
+            return std::nullopt;
+    return t;
+}
+
 } // namespace
 
-std::optional<ParamIniFields> readParamIni(const QString &path)
-{
+std::optional<ParamIniFields> readParamIni(const QString &path) {
     const auto fields = readFields(path);
     if (!fields)
         return std::nullopt;
     ParamIniFields out;
-    if (fields->size() > 0)
-        out.fontName = fields->at(0);
+    out.fontName = textField(*fields, 0, false);
     out.weekendColour = colourField(*fields, 1);
     out.mainBackColour = colourField(*fields, 2);
     out.gridColour = colourField(*fields, 3);
-    if (fields->size() > 4)
-        out.spreadsheetPath = fields->at(4);
+    out.spreadsheetPath = textField(*fields, 4, true);
     return out;
 }
 
-Settings applyParamIni(Settings base, const ParamIniFields &f)
-{
+Settings applyParamIni(Settings base, const ParamIniFields &f) {
     if (f.mainBackColour)
         base.mainBackColour = *f.mainBackColour;
     if (f.gridColour)
@@ -50,8 +59,7 @@ Settings applyParamIni(Settings base, const ParamIniFields &f)
     return base;
 }
 
-bool writeParamIni(const QString &path, const Settings &s)
-{
+bool writeParamIni(const QString &path, const Settings &s) {
     const Record line{s.fontName, qint64(s.weekendColour), qint64(s.mainBackColour),
                       qint64(s.gridColour), SansGuillemets(s.spreadsheetPath).trimmed()};
     return writeRecords(path, {line});

@@ -24,8 +24,9 @@ struct Settings {
 };
 
 // What a read of param.ini found: each field that could be read, in file
-// order; a field that is missing or is not a number stays nullopt, so the
-// caller applies what it can and keeps its own values for the rest.
+// order; a field that is missing, is not a number (colours), or holds control
+// characters (texts; the font name must not be empty either) stays nullopt, so
+// the caller applies what it can and keeps its own values for the rest.
 struct ParamIniFields {
     std::optional<QString> fontName;
     std::optional<quint32> weekendColour;

@@ -18,19 +18,16 @@
 
 namespace tembrel {
 
-Platform &Platform::instance()
-{
+Platform &Platform::instance() {
     static Platform platform;
     return platform;
 }
 
-Platform::Platform()
-{
+Platform::Platform() {
     reset();
 }
 
-void Platform::reset()
-{
+void Platform::reset() {
     m_messageBox = std::make_unique<QtMessageBox>();
     m_clock = std::make_unique<SystemClock>();
     m_clipboard = std::make_unique<QtClipboard>();
@@ -39,22 +36,30 @@ void Platform::reset()
     m_dialogs = std::make_unique<QtDialogs>();
 }
 
-int MsgBox(const QString &text, int style)
-{
+int MsgBox(const QString &text, int style) {
     return Platform::instance().messageBox().show(text, style, QString::fromLatin1(ProgramTitle));
 }
 
-int QtMessageBox::show(const QString &text, int style, const QString &title)
-{
+int QtMessageBox::show(const QString &text, int style, const QString &title) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
     box.setText(text);
     switch (style & 0x70) {
-    case vbCritical: box.setIcon(QMessageBox::Critical); break;
-    case vbQuestion: box.setIcon(QMessageBox::Question); break;
-    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-    case vbInformation: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     switch (style & 0x07) {
     case vbYesNoCancel:
@@ -67,47 +72,53 @@ int QtMessageBox::show(const QString &text, int style, const QString &title)
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         break;
-    default: box.setStandardButtons(QMessageBox::Ok); break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
     switch (box.exec()) {
-    case QMessageBox::Yes: return vbYes;
-    case QMessageBox::No: return vbNo;
-    case QMessageBox::Cancel: return vbCancel;
-    default: return (style & 0x07) == vbYesNoCancel ? vbCancel : vbOK;
+    case QMessageBox::Yes:
+        return vbYes;
+    case QMessageBox::No:
+        return vbNo;
+    case QMessageBox::Cancel:
+        return vbCancel;
+    default:
+        return (style & 0x07) == vbYesNoCancel ? vbCancel : vbOK;
     }
 }
 
-void QtClipboard::clear()
-{
+void QtClipboard::clear() {
     QApplication::clipboard()->clear();
 }
 
-void QtClipboard::setText(const QString &text)
-{
+void QtClipboard::setText(const QString &text) {
     QApplication::clipboard()->setText(text);
 }
 
-QString QtClipboard::text() const
-{
+QString QtClipboard::text() const {
     return QApplication::clipboard()->text();
 }
 
-bool DesktopBrowser::openUrl(const QUrl &url)
-{
+bool DesktopBrowser::openUrl(const QUrl &url) {
     return QDesktopServices::openUrl(url);
 }
 
-LockFileInstance::LockFileInstance(QString lockPath) : m_path(std::move(lockPath))
-{
-    if (m_path.isEmpty())
-        m_path = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                     .filePath(QStringLiteral("tembrel-%1.lock").arg(qEnvironmentVariable("USER")));
+LockFileInstance::LockFileInstance(QString lockPath)
+    : m_path(std::move(lockPath)) {
+    if (m_path.isEmpty()) {
+        // The user's runtime folder is private to the user, so each user has
+        // one instance of their own.
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (folder.isEmpty())
+            folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+        m_path = QDir(folder).filePath(QStringLiteral("Tembrel.lock"));
+    }
 }
 
 LockFileInstance::~LockFileInstance() = default;
 
-bool LockFileInstance::anotherInstanceRunning()
-{
+bool LockFileInstance::anotherInstanceRunning() {
     if (!m_answer) {
         m_lock = std::make_unique<QLockFile>(m_path);
         m_lock->setStaleLockTime(0); // only a dead owner makes a lock stale
@@ -116,20 +127,17 @@ bool LockFileInstance::anotherInstanceRunning()
     return *m_answer;
 }
 
-std::optional<QColor> QtDialogs::getColour(const QColor &initial, QWidget *parent)
-{
+std::optional<QColor> QtDialogs::getColour(const QColor &initial, QWidget *parent) {
     const QColor c = QColorDialog::getColor(initial, parent);
     return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
 }
 
-std::optional<QString> QtDialogs::getOpenFileName(QWidget *parent, const QString &caption)
-{
+std::optional<QString> QtDialogs::getOpenFileName(QWidget *parent, const QString &caption) {
     const QString f = QFileDialog::getOpenFileName(parent, caption);
     return f.isEmpty() ? std::nullopt : std::optional<QString>(QDir::toNativeSeparators(f));
 }
 
-bool QtDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent)
-{
+bool QtDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) {
     QPrintDialog dialog(&printer, parent);
     // The page range choice stays hidden; only "All" or "Selection".
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);

@@ -31,7 +31,7 @@ public:
     bool openUrl(const QUrl &url) override;
 };
 
-// One lock file per user in the temporary folder; a stale lock of a crashed
+// One lock file in the user's runtime folder; a stale lock of a crashed
 // run is taken over.
 class LockFileInstance final : public InstanceService {
 public:

@@ -10,8 +10,7 @@ bool RecordingWindowOpen = false;
 qint32 SelRow = 0;
 qint32 SelCol = 0;
 
-void setAppFolder(const QString &folder)
-{
+void setAppFolder(const QString &folder) {
     QString f = QDir::toNativeSeparators(folder);
     const QChar sep = QDir::separator();
     if (!f.endsWith(sep))
@@ -19,8 +18,7 @@ void setAppFolder(const QString &folder)
     AppFolder = f;
 }
 
-QString appFile(const QString &name)
-{
+QString appFile(const QString &name) {
     return AppFolder + name;
 }
 

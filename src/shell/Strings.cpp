@@ -83,8 +83,7 @@ constexpr Entry Table[] = {
     {182, QT_TRANSLATE_NOOP("Strings", "Help")},
 };
 
-const Entry *find(int id)
-{
+const Entry *find(int id) {
     const auto it = std::lower_bound(std::begin(Table), std::end(Table), id,
                                      [](const Entry &e, int v) { return e.id < v; });
     return (it != std::end(Table) && it->id == id) ? it : nullptr;
@@ -92,14 +91,12 @@ const Entry *find(int id)
 
 } // namespace
 
-QString LoadResString(int id)
-{
+QString LoadResString(int id) {
     const Entry *e = find(id);
     return e ? QCoreApplication::translate("Strings", e->text) : QString();
 }
 
-bool hasResString(int id)
-{
+bool hasResString(int id) {
     return find(id) != nullptr;
 }
 

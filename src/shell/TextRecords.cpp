@@ -11,15 +11,17 @@ namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; 0 marks the five
 // unassigned bytes, which decode to U+FFFD.
+// Eight bytes a line, 0x80 to 0x9F.
+// clang-format off
 constexpr std::array<char16_t, 32> High = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
+// clang-format on
 
-char encodeChar(char16_t u)
-{
+char encodeChar(char16_t u) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return static_cast<char>(u);
     for (std::size_t i = 0; i < High.size(); ++i)
@@ -30,8 +32,7 @@ char encodeChar(char16_t u)
 
 } // namespace
 
-QByteArray toCp1252(const QString &text)
-{
+QByteArray toCp1252(const QString &text) {
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text)
@@ -39,8 +40,7 @@ QByteArray toCp1252(const QString &text)
     return out;
 }
 
-QString fromCp1252(const QByteArray &bytes)
-{
+QString fromCp1252(const QByteArray &bytes) {
     QString out;
     out.reserve(bytes.size());
     for (char ch : bytes) {
@@ -53,8 +53,7 @@ QString fromCp1252(const QByteArray &bytes)
     return out;
 }
 
-QStringList parseFields(const QByteArray &content)
-{
+QStringList parseFields(const QByteArray &content) {
     QStringList fields;
     const qsizetype n = content.size();
     qsizetype i = 0;
@@ -101,16 +100,14 @@ QStringList parseFields(const QByteArray &content)
     return fields;
 }
 
-std::optional<QStringList> readFields(const QString &path)
-{
+std::optional<QStringList> readFields(const QString &path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
     return parseFields(f.readAll());
 }
 
-QByteArray formatRecords(const QList<Record> &records)
-{
+QByteArray formatRecords(const QList<Record> &records) {
     QByteArray out;
     for (const Record &record : records) {
         bool first = true;
@@ -133,8 +130,7 @@ QByteArray formatRecords(const QList<Record> &records)
     return out;
 }
 
-bool writeFileSafely(const QString &path, const QByteArray &bytes)
-{
+bool writeFileSafely(const QString &path, const QByteArray &bytes) {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
@@ -147,13 +143,11 @@ bool writeFileSafely(const QString &path, const QByteArray &bytes)
     return f.commit();
 }
 
-bool writeRecords(const QString &path, const QList<Record> &records)
-{
+bool writeRecords(const QString &path, const QList<Record> &records) {
     return writeFileSafely(path, formatRecords(records));
 }
 
-std::optional<qint64> fieldToInt(const QString &field)
-{
+std::optional<qint64> fieldToInt(const QString &field) {
     bool ok = false;
     const qint64 v = field.trimmed().toLongLong(&ok);
     if (ok)
@@ -165,8 +159,7 @@ std::optional<qint64> fieldToInt(const QString &field)
     return std::nullopt;
 }
 
-std::optional<double> fieldToDouble(const QString &field)
-{
+std::optional<double> fieldToDouble(const QString &field) {
     bool ok = false;
     const double v = field.trimmed().toDouble(&ok);
     return ok ? std::optional<double>(v) : std::nullopt;

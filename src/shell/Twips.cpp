@@ -9,8 +9,7 @@
 
 namespace tembrel {
 
-double logicalDpi(const QWidget *widget)
-{
+double logicalDpi(const QWidget *widget) {
     const QScreen *screen = widget ? widget->screen() : nullptr;
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -18,13 +17,11 @@ double logicalDpi(const QWidget *widget)
     return dpi > 0 ? dpi : 96.0;
 }
 
-int twipsToPixels(double twips, const QWidget *widget)
-{
+int twipsToPixels(double twips, const QWidget *widget) {
     return int(std::lround(twips * logicalDpi(widget) / 1440.0));
 }
 
-double pixelsToTwips(int pixels, const QWidget *widget)
-{
+double pixelsToTwips(int pixels, const QWidget *widget) {
     return pixels * 1440.0 / logicalDpi(widget);
 }
 

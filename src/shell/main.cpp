@@ -7,11 +7,13 @@
 #include "help/FrmHlp.h"
 #include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
+#include "shell/Icons.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
 #include "timerows/FrmEmp.h"
 
 #include <QApplication>
+#include <QScreen>
 
 using namespace tembrel;
 
@@ -30,6 +32,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tembrel"));
     QApplication::setApplicationVersion(QStringLiteral("2.01"));
     QApplication::setOrganizationName(QStringLiteral("Ostrand"));
+    QApplication::setWindowIcon(programIcon());
 
     setAppFolder(QCoreApplication::applicationDirPath());
 
@@ -46,7 +49,14 @@ int main(int argc, char *argv[])
         delete main;
         return 0;
     }
-    main->resize(1024, 720);
+    // Three quarters of the screen, centred: room for the year grid at any DPI.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const QSize size = avail.size() * 3 / 4;
+        main->setGeometry(QRect(avail.topLeft() + QPoint((avail.width() - size.width()) / 2,
+                                                         (avail.height() - size.height()) / 2),
+                                size));
+    }
     main->show();
     return app.exec();
 }

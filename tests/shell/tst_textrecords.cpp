@@ -4,7 +4,13 @@
 
 #include "TestApp.h"
 
+#include <QFileInfo>
 #include <QTest>
+
+#include <csignal>
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 using namespace tembrel;
 using tembrel::test::TempAppFolder;
@@ -13,27 +19,26 @@ class TestTextRecords : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cp1252RoundTrip()
-    {
+    void cp1252RoundTrip() {
         const QString text = QStringLiteral("été über 5 € – “ok” Œuvre");
         const QByteArray bytes = toCp1252(text);
         QCOMPARE(bytes.size(), text.size());
         QCOMPARE(bytes.at(0), char(0xE9));
-        QVERIFY(bytes.contains(char(0x80)));  // euro
-        QVERIFY(bytes.contains(char(0x96)));  // en dash
+        QVERIFY(bytes.contains(char(0x80))); // euro
+        QVERIFY(bytes.contains(char(0x96))); // en dash
         QCOMPARE(fromCp1252(bytes), text);
         QCOMPARE(toCp1252(QStringLiteral("日")), QByteArray("?"));
     }
 
-    void writeThenReadByteForByte()
-    {
+    void writeThenReadByteForByte() {
         TempAppFolder app;
         const QString path = app.path(QStringLiteral("t.dat"));
         const QList<Record> records{{QStringLiteral("Lunch, team"), qint64(12632256)},
                                     {QStringLiteral("été"), QStringLiteral("ü€"), qint64(-3)},
                                     {QString()}};
         QVERIFY(writeRecords(path, records));
-        const QByteArray expected = "\"Lunch, team\",12632256\r\n\"\xE9t\xE9\",\"\xFC\x80\",-3\r\n\"\"\r\n";
+        const QByteArray expected =
+            "\"Lunch, team\",12632256\r\n\"\xE9t\xE9\",\"\xFC\x80\",-3\r\n\"\"\r\n";
         QCOMPARE(app.read(QStringLiteral("t.dat")), expected);
         const auto fields = readFields(path);
         QVERIFY(fields);
@@ -47,44 +52,39 @@ private Q_SLOTS:
         QCOMPARE(formatRecords(again), expected);
     }
 
-    void parseFields_data()
-    {
+    void parseFields_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("LF only") << QByteArray("\"08:00\"\n\"08:15\"\n")
                                  << QStringList{"08:00", "08:15"};
-        QTest::newRow("unquoted commas") << QByteArray("a, b ,c\r\n")
-                                         << QStringList{"a", "b", "c"};
+        QTest::newRow("unquoted commas") << QByteArray("a, b ,c\r\n") << QStringList{"a", "b", "c"};
         QTest::newRow("blank lines") << QByteArray("\r\n\"x\"\r\n\r\n\n") << QStringList{"x"};
         QTest::newRow("unterminated quote") << QByteArray("\"ab\r\ncd") << QStringList{"ab\r\ncd"};
-        QTest::newRow("numbers") << QByteArray("1,0,1\r\n1\n0") << QStringList{"1", "0", "1", "1", "0"};
+        QTest::newRow("numbers") << QByteArray("1,0,1\r\n1\n0")
+                                 << QStringList{"1", "0", "1", "1", "0"};
         QTest::newRow("trailing comma") << QByteArray("\"a\",\r\n") << QStringList{"a", ""};
         QTest::newRow("empty") << QByteArray() << QStringList{};
         QTest::newRow("no final line end") << QByteArray("\"x\"") << QStringList{"x"};
     }
-    void parseFields()
-    {
+    void parseFields() {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, expected);
         QCOMPARE(tembrel::parseFields(content), expected);
     }
 
-    void missingFileIsNoData()
-    {
+    void missingFileIsNoData() {
         TempAppFolder app;
         QVERIFY(!readFields(app.path(QStringLiteral("none.ini"))));
     }
 
-    void paramIniDefaultsLine()
-    {
+    void paramIniDefaultsLine() {
         TempAppFolder app;
         QVERIFY(writeParamIni(app.path(QStringLiteral("param.ini")), Settings{}));
         QCOMPARE(app.read(QStringLiteral("param.ini")),
                  QByteArray("\"Times New Roman\",12632256,16711680,12632256,\"\"\r\n"));
     }
 
-    void paramIniPartialRead_data()
-    {
+    void paramIniPartialRead_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("font");
         QTest::addColumn<quint32>("weekend");
@@ -92,17 +92,16 @@ private Q_SLOTS:
         QTest::addColumn<quint32>("grid");
         QTest::newRow("full") << QByteArray("\"Arial\",255,65280,16711680,\"C:\\x.exe\"\r\n")
                               << "Arial" << 255u << 65280u << 16711680u;
-        QTest::newRow("not a number") << QByteArray("\"Arial\",red,65280,1,\"\"\r\n")
-                                      << "Arial" << 12632256u << 65280u << 1u;
-        QTest::newRow("missing fields") << QByteArray("\"Arial\",255\r\n")
-                                        << "Arial" << 255u << 16711680u << 12632256u;
+        QTest::newRow("not a number")
+            << QByteArray("\"Arial\",red,65280,1,\"\"\r\n") << "Arial" << 12632256u << 65280u << 1u;
+        QTest::newRow("missing fields")
+            << QByteArray("\"Arial\",255\r\n") << "Arial" << 255u << 16711680u << 12632256u;
         QTest::newRow("empty") << QByteArray() << "Times New Roman" << 12632256u << 16711680u
                                << 12632256u;
-        QTest::newRow("binary") << QByteArray("\x00\xFF\x01\"\x80", 5) << QString() << 12632256u
-                                << 16711680u << 12632256u;
+        QTest::newRow("binary") << QByteArray("\x00\xFF\x01\"\x80", 5) << "Times New Roman"
+                                << 12632256u << 16711680u << 12632256u;
     }
-    void paramIniPartialRead()
-    {
+    void paramIniPartialRead() {
         QFETCH(QByteArray, content);
         QFETCH(QString, font);
         QFETCH(quint32, weekend);
@@ -113,24 +112,62 @@ private Q_SLOTS:
         const auto fields = readParamIni(app.path(QStringLiteral("param.ini")));
         QVERIFY(fields);
         const Settings s = applyParamIni(Settings{}, *fields);
-        if (!font.isNull())
-            QCOMPARE(s.fontName, font);
+        QCOMPARE(s.fontName, font);
         QCOMPARE(s.weekendColour, weekend);
         QCOMPARE(s.mainBackColour, back);
         QCOMPARE(s.gridColour, grid);
     }
 
-    void failedRewriteKeepsOldFile()
-    {
+    // A rewrite that fails half-way must leave the previous file whole and no
+    // stray temporary file. Tests run as root, so permissions cannot make a
+    // write fail; a file size limit can: past it every write fails (EFBIG).
+    void failedRewriteKeepsOldFile() {
+#ifdef Q_OS_UNIX
         TempAppFolder app;
-        QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
-        // A folder in the way of the temporary file's rename: the write must fail
-        // and leave the old content.
+        const QByteArray old = "\"08:00\"\r\n\"08:15\"\r\n";
+        QVERIFY(app.write(QStringLiteral("hours.dat"), old));
         const QString path = app.path(QStringLiteral("hours.dat"));
-        QVERIFY(QDir().mkpath(app.path(QStringLiteral("sub/hours.dat"))));
-        QVERIFY(!writeRecords(app.path(QStringLiteral("sub/hours.dat")), {{QStringLiteral("x")}}));
-        QVERIFY(writeRecords(path, {{QStringLiteral("09:00")}}));
-        QCOMPARE(app.read(QStringLiteral("hours.dat")), QByteArray("\"09:00\"\r\n"));
+
+        QList<Record> many;
+        for (int i = 0; i < 20000; ++i)
+            many.append({QStringLiteral("Row %1, été").arg(i)});
+        QVERIFY(formatRecords(many).size() > 200 * 1024);
+
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool bigWritten = writeRecords(path, many);
+        const bool rawWritten = writeFileSafely(path, QByteArray(100 * 1024, 'x'));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QVERIFY(!bigWritten);
+        QVERIFY(!rawWritten);
+        QCOMPARE(app.read(QStringLiteral("hours.dat")), old);
+        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("hours.dat")});
+
+        // With room again the same rewrite goes through whole.
+        QVERIFY(writeRecords(path, many));
+        QCOMPARE(app.read(QStringLiteral("hours.dat")), formatRecords(many));
+#else
+        QSKIP("needs a file size limit");
+#endif
+    }
+
+    // A folder where the file should be: nothing is written and the folder
+    // and what it holds stay.
+    void rewriteOverFolderFails() {
+        TempAppFolder app;
+        QVERIFY(QDir().mkpath(app.path(QStringLiteral("param.ini"))));
+        QVERIFY(app.write(QStringLiteral("param.ini/keep"), "k"));
+        QVERIFY(!writeParamIni(app.path(QStringLiteral("param.ini")), Settings{}));
+        QVERIFY(QFileInfo(app.path(QStringLiteral("param.ini"))).isDir());
+        QCOMPARE(app.read(QStringLiteral("param.ini/keep")), QByteArray("k"));
+        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 };
 
