@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the holiday and settings windows leave behind shows in the next year grid.
+
+#include "grid/FrmConsultGrille.h"
+#include "grid/YearGrid.h"
+#include "holidays/FrmJoursFeries.h"
+#include "settings/FrmReglages.h"
+#include "shell/FlexGrid.h"
+#include "shell/FrmEntry.h"
+#include "shell/MdiMain.h"
+
+#include "Fakes.h"
+#include "TestApp.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tembrel;
+using tembrel::test::FakePlatform;
+using tembrel::test::TempAppFolder;
+
+namespace {
+
+quint32 slotColour(FlexGrid *g, int row, int col)
+{
+    g->setRow(row);
+    g->setCol(col);
+    return g->CellBackColor();
+}
+
+int dayColumn(const QDate &d)
+{
+    return QDate(d.year(), 1, 1).daysTo(d) + 1;
+}
+
+} // namespace
+
+class TestFromToolWindows : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pickedHolidaysAreColouredInTheGrid()
+    {
+        TempAppFolder app;
+        FakePlatform platform;
+        platform.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n\"09:00\"\r\n"));
+        MdiMain main;
+        {
+            FrmJoursFeries w;
+            w.CheckAutres->setChecked(true);
+            for (const QDate d : {QDate(2005, 5, 1), QDate(2005, 6, 15)})
+                w.List1->item(dayColumn(d) - 1)->setSelected(true);
+            w.CmdEnreg_Click();
+        }
+        FrmConsultGrille grid;
+        FlexGrid *g = grid.GridLegendes;
+        const quint32 holiday = main.LbCouleurWE.BackColor;
+        // No JFValid.ini here: only the picks are holidays (1 May 2005 is also a Sunday).
+        QCOMPARE(grid.ListFerie, (QStringList{"01/05/2005", "15/06/2005"}));
+        QCOMPARE(g->Rows(), GridFixedRows + 2);
+        for (int r = GridFixedRows; r < g->Rows(); ++r) {
+            QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 5, 1))), holiday);
+            QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 6, 15))), holiday);
+            QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 6, 14))), 0u);
+        }
+    }
+
+    void chosenFontAndColoursShowInTheNextGrid()
+    {
+        TempAppFolder app;
+        FakePlatform platform;
+        platform.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
+        MdiMain main;
+        QVERIFY(main.Form_Load());
+        FrmEntry::instance()->close();
+        const QStringList families = QFontDatabase::families();
+        QVERIFY(!families.isEmpty());
+        const QString font = families.last();
+        {
+            FrmReglages w;
+            w.LstFonts->setCurrentRow(int(families.size()) - 1);
+            platform.dialogs->colours.enqueue(QColor(255, 0, 0));
+            w.Command1->click(); // weekend and holiday columns
+            platform.dialogs->colours.enqueue(QColor(0, 128, 0));
+            w.Command4->click(); // headings
+            w.close();
+        }
+        FrmConsultGrille grid;
+        FlexGrid *g = grid.GridLegendes;
+        QCOMPARE(g->FontName(), font);
+        QCOMPARE(g->BackColorFixed(), 0x008000u);
+        // 1 January 2005 is a Saturday.
+        QCOMPARE(slotColour(g, GridFixedRows, 1), 0x0000FFu);
+        QCOMPARE(slotColour(g, GridFixedRows, 3), 0u);
+    }
+};
+
+QTEST_MAIN(TestFromToolWindows)
+#include "tst_fromtoolwindows.moc"
