@@ -5,7 +5,6 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QAudioSource>
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QMediaDevices>
 #include <QTimer>
@@ -154,6 +153,10 @@ private:
     QByteArray m_pending;
 };
 
+// Push mode: the sink's buffer is kept full from the sound in memory (Qt 6.4's
+// pull mode hands PulseAudio one period per tick, which underruns and then
+// waits for a whole prebuffer). Silence follows the sound so that even a
+// sound shorter than the prebuffer starts, and the last real sample gets out.
 class QtPlayback final : public PlaybackStream {
 public:
     QtPlayback(const QAudioDevice &device, PcmFormat format, QByteArray pcm,
@@ -162,25 +165,27 @@ public:
         , m_onFinished(std::move(onFinished))
         , m_sink(std::make_unique<QAudioSink>(device,
                                               int16Format(format.sampleRate, format.channels))) {
-        const qint64 frames = m_pcm.size() / (2 * format.channels);
+        const qint64 bytesPerFrame = 2 * format.channels;
+        const qint64 frames = m_pcm.size() / bytesPerFrame;
+        m_pcm.truncate(frames * bytesPerFrame);
         m_durationUs = frames * 1000000 / format.sampleRate;
-        // A short device buffer: the end of the data is then near the end of the sound.
-        m_sink->setBufferSize(qsizetype(format.sampleRate) * format.channels * 2 * 3 / 10);
-        m_buffer.setData(m_pcm);
-        m_poll.setInterval(40);
-        QObject::connect(&m_poll, &QTimer::timeout, [this] { check(); });
-        QObject::connect(m_sink.get(), &QAudioSink::stateChanged, m_sink.get(),
-                         [this](QAudio::State) { check(); });
+        const qsizetype buffer = qsizetype(format.sampleRate * kBufferMs / 1000 * bytesPerFrame);
+        m_sink->setBufferSize(buffer);
+        m_soundBytes = m_pcm.size();
+        m_pcm.append(QByteArray(buffer, '\0'));
+        m_poll.setInterval(20);
+        QObject::connect(&m_poll, &QTimer::timeout, [this] { pump(); });
     }
     ~QtPlayback() override { stop(); }
 
     bool start() override {
-        if (!m_buffer.open(QIODevice::ReadOnly))
+        m_io = m_sink->start();
+        if (!m_io || m_sink->error() != QAudio::NoError) {
+            m_io = nullptr;
             return false;
-        m_sink->start(&m_buffer);
-        if (m_sink->error() != QAudio::NoError && m_sink->state() == QAudio::StoppedState)
-            return false;
+        }
         m_running = true;
+        pump();
         m_poll.start();
         return true;
     }
@@ -202,7 +207,7 @@ public:
             return;
         m_running = false;
         m_poll.stop();
-        QObject::disconnect(m_sink.get(), nullptr, m_sink.get(), nullptr);
+        m_io = nullptr;
         m_sink->stop();
     }
     qint64 processedUSecs() const override {
@@ -210,40 +215,53 @@ public:
     }
 
 private:
-    // The sink turns idle as soon as it has taken the last bytes, while the
-    // server still holds some to play: the end is when the played time has
-    // reached the length, or when it has stopped moving for a while after that.
-    void check() {
+    static constexpr int kBufferMs = 400;
+
+    void pump() {
         if (!m_running)
             return;
-        // stateChanged may come late in Qt 6.4: the state is read again here.
+        // stateChanged may come late in Qt 6.4: the state is read here instead.
         const QAudio::State state = m_sink->state();
         if (state == QAudio::SuspendedState)
             return;
-        bool ended = false;
         if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
-            ended = true; // the server went away: nothing more will play
-        } else if (m_buffer.atEnd()) {
-            const qint64 played = m_sink->processedUSecs();
-            if (played >= m_durationUs) {
-                ended = true;
-            } else if (played != m_lastPlayed || !m_stall.isValid()) {
-                m_lastPlayed = played;
-                m_stall.start();
-            } else if (m_stall.elapsed() > 400) {
-                ended = true;
-            }
+            finish(); // the server went away: nothing more will play
+            return;
         }
-        if (ended) {
-            stop();
-            m_onFinished();
+        while (m_written < m_pcm.size()) {
+            const qint64 room = std::min<qint64>(m_sink->bytesFree(), m_pcm.size() - m_written);
+            if (room <= 0)
+                break;
+            const qint64 n = m_io->write(m_pcm.constData() + m_written, room);
+            if (n <= 0)
+                break;
+            m_written += n;
+        }
+        if (m_written < m_soundBytes)
+            return;
+        // Everything is with the server: the end is when it has played the
+        // sound's length, or when its count stops moving short of it.
+        const qint64 played = m_sink->processedUSecs();
+        if (played >= m_durationUs) {
+            finish();
+        } else if (played != m_lastPlayed || !m_stall.isValid()) {
+            m_lastPlayed = played;
+            m_stall.start();
+        } else if (m_stall.elapsed() > 1000) {
+            finish();
         }
     }
+    void finish() {
+        stop();
+        m_onFinished();
+    }
 
-    QByteArray m_pcm;
+    QByteArray m_pcm; // the sound, then silence
+    qsizetype m_soundBytes = 0;
     SoundBackend::FinishedHandler m_onFinished;
     std::unique_ptr<QAudioSink> m_sink;
-    QBuffer m_buffer;
+    QIODevice *m_io = nullptr;
+    qint64 m_written = 0;
     QTimer m_poll;
     QElapsedTimer m_stall;
     qint64 m_lastPlayed = -1;
