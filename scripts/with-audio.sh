@@ -42,7 +42,12 @@ set-default-source tembrel_mic
 SERVER
 
 pid=""
+listener=""
 cleanup() {
+  if [ -n "$listener" ]; then
+    kill "$listener" 2>/dev/null || true
+    wait "$listener" 2>/dev/null || true
+  fi
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
@@ -82,6 +87,21 @@ info="$(pactl info)"
 grep -q '^Default Sink: tembrel_speaker$' <<<"$info" || fail "the speaker is not the default sink"
 grep -q '^Default Source: tembrel_mic$' <<<"$info" || fail "the microphone is not the default source"
 [ -p "$fifo" ] || fail "the microphone FIFO $fifo is missing"
+
+# A listener that never stops keeps the pipe source reading the FIFO the way a
+# real microphone keeps hearing: without one the source stops reading while
+# nobody records, and the FIFO would hand old sound to the next recording.
+parec --device=tembrel_mic --format=s16le --rate="$rate" --channels="$channels" >/dev/null &
+listener=$!
+listening=""
+for _ in $(seq 1 50); do
+  if pactl list short source-outputs | grep -q .; then
+    listening=1
+    break
+  fi
+  sleep 0.1
+done
+[ -n "$listening" ] || fail "the microphone listener did not connect"
 
 export TEMBREL_MIC_FIFO="$fifo" TEMBREL_MIC_RATE="$rate" TEMBREL_MIC_CHANNELS="$channels"
 status=0

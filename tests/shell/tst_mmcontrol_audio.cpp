@@ -9,13 +9,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 using namespace tembrel;
 using Mode = MMControl::ModeValue;
@@ -72,15 +74,18 @@ double rms(const QList<qint16> &s, qsizetype from, qsizetype count) {
 
 // Writes raw samples into the microphone FIFO at the pace of a real
 // microphone: whatever is due by the elapsed time, silence after the script.
+// It runs on its own thread, so it goes on hearing while the test's thread
+// waits inside a device call, as a real microphone would.
 class Microphone final {
 public:
     Microphone(const QString &fifo, int rate)
         : m_rate(rate) {
         m_fd = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { pump(); });
-        m_timer.setInterval(10);
     }
     ~Microphone() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
         if (m_fd >= 0)
             ::close(m_fd);
     }
@@ -90,8 +95,12 @@ public:
     void say(const QByteArray &samples) { m_script = samples; }
     void start() {
         m_clock.start();
-        m_timer.start();
-        pump();
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                pump();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
     }
     // Milliseconds of the script written so far.
     qint64 writtenMs() const { return m_written / 2 * 1000 / m_rate; }
@@ -105,7 +114,7 @@ private:
             block.append(QByteArray(n - block.size(), '\0'));
             const ssize_t w = ::write(m_fd, block.constData(), size_t(block.size()));
             if (w <= 0)
-                return; // the pipe is full (EAGAIN): the rest goes on the next tick
+                return; // the pipe is full (EAGAIN): the rest goes next time
             m_written += w;
         }
     }
@@ -113,9 +122,10 @@ private:
     int m_fd = -1;
     int m_rate;
     QByteArray m_script;
-    qint64 m_written = 0;
+    std::atomic<qint64> m_written = 0;
+    std::atomic<bool> m_stop = false;
     QElapsedTimer m_clock;
-    QTimer m_timer;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -232,9 +242,11 @@ private Q_SLOTS:
         QCOMPARE(mm->Length(), 0);
         int reports = 0;
         connect(mm.get(), &MMControl::StatusUpdate, this, [&] { ++reports; });
-        QCOMPARE(mm->setCommand("Record"), MciError::None);
+        // The microphone hears before the recording starts, as a real one does.
         mic.start();
+        QVERIFY(QTest::qWaitFor([&] { return mic.writtenMs() >= 200; }, 5000));
         const qint64 fedAtStart = mic.writtenMs();
+        QCOMPARE(mm->setCommand("Record"), MciError::None);
         QVERIFY2(QTest::qWaitFor([&] { return mm->Position() >= 3000; }, 15000),
                  qPrintable(QString("recorded only %1 ms").arg(mm->Position())));
         QCOMPARE(mm->setCommand("Stop"), MciError::None);
@@ -277,6 +289,44 @@ private Q_SLOTS:
         QVERIFY(startMs + 1000 > speechStart && startMs < speechStart + speechMs);
         const double before = rms(s, 0, qsizetype(rate * 0.5));
         QVERIFY2(before < loudestRms / 10, "the silence before the sentence is not quiet");
+    }
+
+    // Pause stops the microphone: a second of pause adds nothing to the length,
+    // and what is heard during it never reaches the recording.
+    void pauseWhileRecording() {
+        Microphone mic(m_fifo, m_micRate);
+        QVERIFY(mic.isOpen());
+        // Loud from 1.0 s to 2.0 s of the feed, when the device is paused.
+        const int second = m_micRate * 2;
+        QByteArray loud(second, Qt::Uninitialized);
+        auto *v = reinterpret_cast<qint16 *>(loud.data());
+        for (int i = 0; i < second / 2; ++i)
+            v[i] = qint16((i / 8) % 2 ? 12000 : -12000);
+        mic.say(QByteArray(second, '\0') + loud);
+
+        MciError opened = MciError::None;
+        auto mm = openOn(appFile("temp.wav"), &opened);
+        QCOMPARE(opened, MciError::None);
+        mic.start();
+        QVERIFY(QTest::qWaitFor([&] { return mic.writtenMs() >= 200; }, 5000));
+        QCOMPARE(mm->setCommand("Record"), MciError::None);
+        QVERIFY(QTest::qWaitFor([&] { return mic.writtenMs() >= 900; }, 10000));
+        QCOMPARE(mm->setCommand("Pause"), MciError::None);
+        const qint32 atPause = mm->Position();
+        QVERIFY(QTest::qWaitFor([&] { return mic.writtenMs() >= 2100; }, 10000));
+        const qint32 afterPause = mm->Position();
+        QCOMPARE(mm->setCommand("Record"), MciError::None);
+        QVERIFY(QTest::qWaitFor([&] { return mm->Position() >= atPause + 1000; }, 10000));
+        QCOMPARE(mm->setCommand("Stop"), MciError::None);
+        QCOMPARE(mm->setCommand("Save"), MciError::None);
+        const qint32 length = mm->Length();
+        mm->setCommand("Close");
+        qInfo("paused at %d ms (%d ms after the pause), length %d ms", atPause, afterPause, length);
+        QVERIFY(afterPause - atPause <= 150); // nothing recorded while paused
+        QVERIFY(length >= atPause + 1000 && length < atPause + 1500);
+        const double level = rmsOf(appFile("temp.wav"));
+        qInfo("RMS %.4f", level);
+        QVERIFY2(level < 0.05, "the sound heard during the pause was recorded");
     }
 
     // A recorded-looking wave plays with positions rising to Length.
