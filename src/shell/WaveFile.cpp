@@ -97,7 +97,10 @@ WaveRead decodeWave(const QByteArray &bytes) {
         return {std::nullopt, QString::fromUtf8(sf_strerror(nullptr))};
 
     WaveRead result;
-    if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || !isPcm(info.format)) {
+    const int container = info.format & SF_FORMAT_TYPEMASK;
+    // Waves wider than 16 bits or with more than two channels are usually
+    // written in the extensible layout, which libsndfile names WAVEX.
+    if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || !isPcm(info.format)) {
         result.error = QStringLiteral("not a PCM wave");
     } else if (info.channels < 1 || info.samplerate < 1) {
         result.error = QStringLiteral("no channels or no sample rate");

@@ -7,3 +7,5 @@ tembrel_add_test(test_shell_mmcontrol_audio SOURCES tst_mmcontrol_audio.cpp
 tembrel_add_test(test_shell_mmcontrol_noserver SOURCES tst_mmcontrol_noserver.cpp
   LIBS tembrel_shell tembrel_testsupport TIMEOUT 30
   ENV "PULSE_SERVER=unix:/nonexistent/tembrel-no-server/native")
+tembrel_add_test(test_shell_mmcontrol_wavefile SOURCES tst_mmcontrol_wavefile.cpp
+  LIBS tembrel_shell tembrel_testsupport)
