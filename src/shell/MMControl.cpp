@@ -167,6 +167,7 @@ MciError MMControl::record() {
     if (m_position == 0) {
         m_sound = PcmSound{got.sampleRate, got.channels, {}};
     } else if (!(got == held)) {
+        retire(capture);
         return MciError::DeviceRefused; // the device cannot go on in the held format
     }
     m_sound.samples.truncate(qsizetype(m_position * m_sound.bytesPerFrame()));
