@@ -157,6 +157,36 @@ private Q_SLOTS:
         QCOMPARE(read.sound->samples, expected);
     }
 
+    // Record on an opened wave goes on from the position, in the wave's format
+    // only: a device that cannot record in it is refused and the sound kept.
+    void recordIntoAnOpenedWave_data() {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<MciError>("expected");
+        QTest::addColumn<qint32>("length");
+        QTest::newRow("same format") << 16000 << MciError::None << 900;
+        QTest::newRow("another rate") << 44100 << MciError::DeviceRefused << 1000;
+    }
+    void recordIntoAnOpenedWave() {
+        QFETCH(int, rate);
+        QFETCH(MciError, expected);
+        QFETCH(qint32, length);
+        const PcmSound held = sound(rate, 1, rate);
+        QVERIFY(writeWaveFile(wav(), held));
+        QCOMPARE(openOn(wav()), MciError::None);
+        mm->setCommand("Play");
+        device->advance(400ms);
+        mm->setCommand("Stop");
+        QCOMPARE(mm->setCommand("Record"), expected);
+        device->advance(500ms);
+        mm->setCommand("Stop");
+        QCOMPARE(mm->Length(), length);
+        QCOMPARE(mm->setCommand("Save"), MciError::None);
+        const WaveRead read = readWaveFile(wav());
+        QVERIFY(read.sound);
+        QCOMPARE(read.sound->samples.left(rate * 2 * 400 / 1000),
+                 held.samples.left(rate * 2 * 400 / 1000));
+    }
+
     // A device that records at another rate: the wave keeps that rate, the
     // times stay right.
     void recordAtTheDeviceRate() {
