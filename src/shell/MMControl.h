@@ -57,6 +57,8 @@ public:
 
     bool Notify() const { return m_notify; }
     void setNotify(bool on) { m_notify = on; }
+    // Wait and Shareable are kept as set: every command but "Record" and
+    // "Play" completes before it returns, and each control has its own streams.
     bool Wait() const { return m_wait; }
     void setWait(bool on) { m_wait = on; }
     bool Shareable() const { return m_shareable; }
