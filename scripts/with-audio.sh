@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs a command inside a private PulseAudio server, then stops the server.
+# The server lives in a temporary folder (its own XDG_RUNTIME_DIR) and has a
+# null sink as the speaker and a pipe source reading a FIFO as the microphone,
+# both the defaults. The command gets:
+#   PULSE_SERVER          the server's socket
+#   TEMBREL_MIC_FIFO      the FIFO the microphone hears (raw s16le samples)
+#   TEMBREL_MIC_RATE      its sample rate; TEMBREL_MIC_CHANNELS its channels
+# If the server cannot start, this fails loudly and the command does not run.
+#   usage: scripts/with-audio.sh ctest --output-on-failure -L audio
+set -euo pipefail
+
+if [ $# -eq 0 ]; then
+  echo "usage: $0 command [argument...]" >&2
+  exit 2
+fi
+if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
+  echo "with-audio: pulseaudio and pactl are needed (scripts/install-deps.sh)" >&2
+  exit 1
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/tembrel-audio.XXXXXX")"
+runtime="$work/run"
+mkdir -m 700 "$runtime" "$work/home"
+socket="$runtime/native"
+fifo="$work/mic.fifo"
+rate=16000
+channels=1
+log="$work/pulseaudio.log"
+
+# .fail: a line that fails stops the server instead of leaving it half made.
+# norewinds: without it the null sink renders two seconds ahead, and a stream
+# then plays for its length plus that latency.
+cat >"$work/server.pa" <<SERVER
+.fail
+load-module module-native-protocol-unix auth-anonymous=1 socket=$socket
+load-module module-null-sink sink_name=tembrel_speaker sink_properties=device.description=Speaker norewinds=1
+load-module module-pipe-source source_name=tembrel_mic file=$fifo format=s16le rate=$rate channels=$channels source_properties=device.description=Microphone
+set-default-sink tembrel_speaker
+set-default-source tembrel_mic
+SERVER
+
+pid=""
+listener=""
+cleanup() {
+  if [ -n "$listener" ]; then
+    kill "$listener" 2>/dev/null || true
+    wait "$listener" 2>/dev/null || true
+  fi
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+  echo "with-audio: $1" >&2
+  if [ -f "$log" ]; then sed 's/^/  pulseaudio: /' "$log" >&2; fi
+  exit 1
+}
+
+# -n: no default configuration, only the script above; no idle exit and no
+# client-requested exit keep it up for the whole run. It stays in the
+# foreground of its own process, so the trap stops exactly this server. As
+# root it warns that it is meant for --system, but a per-session server works.
+HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$runtime" \
+  pulseaudio -n -F "$work/server.pa" --daemonize=no --exit-idle-time=-1 --disallow-exit \
+  --use-pid-file=no --log-target="file:$log" --log-level=notice &
+pid=$!
+
+export PULSE_SERVER="unix:$socket"
+up=""
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || fail "the PulseAudio server did not start"
+  if pactl info >/dev/null 2>&1; then
+    up=1
+    break
+  fi
+  sleep 0.1
+done
+[ -n "$up" ] || fail "the PulseAudio server did not answer within 10 seconds"
+info="$(pactl info)"
+grep -q '^Default Sink: tembrel_speaker$' <<<"$info" || fail "the speaker is not the default sink"
+grep -q '^Default Source: tembrel_mic$' <<<"$info" || fail "the microphone is not the default source"
+[ -p "$fifo" ] || fail "the microphone FIFO $fifo is missing"
+
+# A listener that never stops keeps the pipe source reading the FIFO the way a
+# real microphone keeps hearing: without one the source stops reading while
+# nobody records, and the FIFO would hand old sound to the next recording.
+parec --device=tembrel_mic --format=s16le --rate="$rate" --channels="$channels" >/dev/null &
+listener=$!
+listening=""
+for _ in $(seq 1 50); do
+  if pactl list short source-outputs | grep -q .; then
+    listening=1
+    break
+  fi
+  sleep 0.1
+done
+[ -n "$listening" ] || fail "the microphone listener did not connect"
+
+export TEMBREL_MIC_FIFO="$fifo" TEMBREL_MIC_RATE="$rate" TEMBREL_MIC_CHANNELS="$channels"
+status=0
+"$@" || status=$?
+exit "$status"

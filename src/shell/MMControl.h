@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The sound device control of the grid and recording windows: the "WaveAudio"
+// device driven by command texts ("Open", "Record", "Play", "Pause", "Stop",
+// "Save", "Close"), with Position and Length in milliseconds and a StatusUpdate
+// signal every UpdateInterval milliseconds while the device is open.
+//
+// The sound lives in memory between "Open" and "Close": "Open" reads an
+// existing wave (or starts an empty recording when there is none), "Record"
+// and "Play" return at once while the device goes on, "Save" writes the sound
+// to FileName as a 16-bit PCM wave. Every failure comes back as an MciError
+// that the caller may ignore; nothing throws and a failed command leaves the
+// control usable. The device itself is a SoundBackend, chosen in one place
+// (setBackendFactory) so that tests can run every window on a virtual one.
+
+#include "shell/SoundBackend.h"
+#include "shell/WaveFile.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace tembrel {
+
+enum class MciError {
+    None,
+    UnknownCommand,
+    NotOpen,           // the command needs an open device
+    UnsupportedDevice, // DeviceType is not "WaveAudio"
+    NoFileName,
+    NoDevice,       // no sound input (for a new recording) or output (to play)
+    DeviceRefused,  // the device would not start a stream
+    FileUnreadable, // the file exists but is no PCM wave
+    FileUnwritable,
+    NothingRecorded, // nothing to save or to play
+};
+
+class MMControl final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MMControl)
+
+public:
+    enum class ModeValue { NotOpen, Stopped, Playing, Recording, Paused };
+    Q_ENUM(ModeValue)
+
+    using BackendFactory = std::function<std::shared_ptr<SoundBackend>()>;
+    // The backend of every control constructed afterwards; an empty factory
+    // restores the Qt Multimedia one.
+    static void setBackendFactory(BackendFactory factory);
+
+    explicit MMControl(QObject *parent = nullptr);
+    explicit MMControl(std::shared_ptr<SoundBackend> backend, QObject *parent = nullptr);
+    ~MMControl() override;
+
+    bool Notify() const { return m_notify; }
+    void setNotify(bool on) { m_notify = on; }
+    // Wait and Shareable are kept as set: every command but "Record" and
+    // "Play" completes before it returns, and each control has its own streams.
+    bool Wait() const { return m_wait; }
+    void setWait(bool on) { m_wait = on; }
+    bool Shareable() const { return m_shareable; }
+    void setShareable(bool on) { m_shareable = on; }
+    QString DeviceType() const { return m_deviceType; }
+    void setDeviceType(const QString &type) { m_deviceType = type; }
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString &path) { m_fileName = path; }
+    int UpdateInterval() const { return m_updateInterval; }
+    void setUpdateInterval(int ms);
+
+    // Runs one command; the text is matched without regard to case.
+    MciError setCommand(const QString &command);
+    QString Command() const { return m_command; }
+    MciError Error() const { return m_error; }
+    ModeValue Mode() const;
+
+    qint32 Position() const;
+    qint32 Length() const;
+
+Q_SIGNALS:
+    void StatusUpdate();
+    // With Notify on: the end of each command, and of a playback that ran to its end.
+    void Done(bool succeeded);
+
+private:
+    MciError open();
+    MciError record();
+    MciError play();
+    MciError pause();
+    MciError stop();
+    MciError save();
+    MciError close();
+
+    qint64 positionFrames() const;
+    void onCaptured(QByteArrayView bytes);
+    void onPlaybackFinished();
+    void onTick();
+    void finishRecording();
+    void finishPlayback();
+    void startTicker();
+
+    std::shared_ptr<SoundBackend> m_backend;
+    std::unique_ptr<CaptureStream> m_capture;
+    std::unique_ptr<PlaybackStream> m_playback;
+    std::unique_ptr<Ticker> m_ticker;
+
+    bool m_notify = false;
+    bool m_wait = true;
+    bool m_shareable = false;
+    QString m_deviceType;
+    QString m_fileName;
+    QString m_command;
+    int m_updateInterval = 250;
+    MciError m_error = MciError::None;
+
+    bool m_open = false;
+    ModeValue m_mode = ModeValue::NotOpen;
+    PcmSound m_sound;
+    qint64 m_position = 0; // frames, while neither recording nor playing
+    qint64 m_playFrom = 0; // frame at which the current playback started
+};
+
+} // namespace tembrel

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What MMControl needs of the sound device: a recording stream that pushes the
+// samples it captures, a playing stream that reports how much the device has
+// really played, and a periodic tick. Two implementations: QtSoundBackend on
+// Qt Multimedia, and VirtualSoundBackend for tests, whose clock the test moves.
+//
+// Samples are always signed 16-bit, interleaved. Callbacks run on the thread
+// that owns the backend (the user interface thread) and may destroy nothing
+// but what MMControl retires through a queued deletion.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace tembrel {
+
+struct PcmFormat {
+    int sampleRate = 16000;
+    int channels = 1;
+    friend bool operator==(const PcmFormat &, const PcmFormat &) = default;
+};
+
+class CaptureStream {
+public:
+    virtual ~CaptureStream() = default;
+    // The format the device really delivers (the nearest it supports).
+    virtual PcmFormat format() const = 0;
+    virtual bool start() = 0;
+    virtual void suspend() = 0;
+    virtual void resume() = 0;
+    // Delivers what is still buffered, then ends the stream.
+    virtual void stop() = 0;
+};
+
+class PlaybackStream {
+public:
+    virtual ~PlaybackStream() = default;
+    virtual bool start() = 0;
+    virtual void suspend() = 0;
+    virtual void resume() = 0;
+    virtual void stop() = 0;
+    // Microseconds of sound the device has played since start(); suspension
+    // does not reset it.
+    virtual qint64 processedUSecs() const = 0;
+};
+
+class Ticker {
+public:
+    virtual ~Ticker() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
+};
+
+class SoundBackend {
+public:
+    using DataHandler = std::function<void(QByteArrayView)>;
+    using FinishedHandler = std::function<void()>;
+    using TickHandler = std::function<void()>;
+
+    virtual ~SoundBackend() = default;
+
+    virtual bool hasInput() = 0;
+    virtual bool hasOutput() = 0;
+    // Null when there is no input or it refuses every format tried.
+    virtual std::unique_ptr<CaptureStream> createCapture(PcmFormat preferred,
+                                                         DataHandler onData) = 0;
+    // onFinished runs once, when the device has played the whole of pcm.
+    virtual std::unique_ptr<PlaybackStream> createPlayback(PcmFormat format, QByteArray pcm,
+                                                           FinishedHandler onFinished) = 0;
+    virtual std::unique_ptr<Ticker> createTicker(std::chrono::milliseconds interval,
+                                                 TickHandler onTick) = 0;
+};
+
+} // namespace tembrel

@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/VirtualSoundBackend.h"
+
+#include <algorithm>
+
+namespace tembrel {
+
+using Part = VirtualSoundBackend::Part;
+
+struct VirtualCapture final : CaptureStream, Part {
+    PcmFormat fmt;
+    SoundBackend::DataHandler onData;
+    bool started = false;
+    bool ended = false;
+    qint64 runUs = 0;     // time spent recording
+    qint64 delivered = 0; // frames handed over
+
+    ~VirtualCapture() override {
+        if (backend)
+            backend->detach(this);
+    }
+    PcmFormat format() const override { return fmt; }
+    bool start() override {
+        if (started || ended)
+            return false;
+        started = running = true;
+        return true;
+    }
+    void suspend() override { running = false; }
+    void resume() override { running = started && !ended; }
+    void stop() override {
+        ended = true;
+        running = false;
+    }
+    void advance(qint64 from, qint64 to) override {
+        if (!running)
+            return;
+        runUs += to - from;
+        const qint64 due = runUs * fmt.sampleRate / 1000000 - delivered;
+        if (due <= 0)
+            return;
+        delivered += due;
+        const QByteArray block = backend->takeInput(qsizetype(due * 2));
+        onData(QByteArrayView(block));
+    }
+    qint64 nextEvent(qint64) const override { return -1; }
+};
+
+struct VirtualPlayback final : PlaybackStream, Part {
+    qint64 durationUs = 0;
+    SoundBackend::FinishedHandler onFinished;
+    bool started = false;
+    bool ended = false;
+    qint64 playedUs = 0;
+
+    ~VirtualPlayback() override {
+        if (backend)
+            backend->detach(this);
+    }
+    bool start() override {
+        if (started || ended)
+            return false;
+        started = running = true;
+        return true;
+    }
+    void suspend() override { running = false; }
+    void resume() override { running = started && !ended; }
+    void stop() override {
+        ended = true;
+        running = false;
+    }
+    qint64 processedUSecs() const override { return ended ? 0 : playedUs; }
+    void advance(qint64 from, qint64 to) override {
+        if (!running)
+            return;
+        playedUs = std::min(durationUs, playedUs + (to - from));
+        if (playedUs >= durationUs) {
+            running = false;
+            onFinished(); // may destroy this stream's owner's hold on it; nothing runs after
+        }
+    }
+    qint64 nextEvent(qint64 now) const override {
+        return running ? now + std::max<qint64>(1, durationUs - playedUs) : -1;
+    }
+};
+
+struct VirtualTicker final : Ticker, Part {
+    qint64 intervalUs = 250000;
+    SoundBackend::TickHandler onTick;
+    qint64 dueUs = 0;
+
+    VirtualTicker() { reporter = true; }
+
+    ~VirtualTicker() override {
+        if (backend)
+            backend->detach(this);
+    }
+    void start() override {
+        running = true;
+        dueUs = backend->m_nowUs + intervalUs;
+    }
+    void stop() override { running = false; }
+    void advance(qint64, qint64 to) override {
+        if (running && to >= dueUs) {
+            dueUs += intervalUs;
+            onTick();
+        }
+    }
+    qint64 nextEvent(qint64) const override { return running ? dueUs : -1; }
+};
+
+VirtualSoundBackend::~VirtualSoundBackend() {
+    for (Part *part : m_parts)
+        part->backend = nullptr;
+}
+
+void VirtualSoundBackend::detach(Part *part) {
+    m_parts.erase(std::remove(m_parts.begin(), m_parts.end(), part), m_parts.end());
+}
+
+bool VirtualSoundBackend::attached(const Part *part) const {
+    return std::find(m_parts.begin(), m_parts.end(), part) != m_parts.end();
+}
+
+QByteArray VirtualSoundBackend::takeInput(qsizetype bytes) {
+    QByteArray block = m_input.mid(m_inputRead, bytes);
+    m_inputRead += block.size();
+    if (m_inputRead >= m_input.size()) {
+        m_input.clear();
+        m_inputRead = 0;
+    }
+    block.append(bytes - block.size(), '\0'); // silence once the fed samples run out
+    return block;
+}
+
+void VirtualSoundBackend::advance(std::chrono::milliseconds span) {
+    const qint64 target = m_nowUs + qint64(span.count()) * 1000;
+    while (m_nowUs < target) {
+        qint64 step = target;
+        for (const Part *part : m_parts) {
+            const qint64 next = part->nextEvent(m_nowUs);
+            if (next > m_nowUs && next < step)
+                step = next;
+        }
+        const qint64 from = m_nowUs;
+        m_nowUs = step;
+        // A callback may create or destroy parts: walk a copy, skip the departed.
+        const std::vector<Part *> parts = m_parts;
+        for (const bool reporters : {false, true})
+            for (Part *part : parts)
+                if (part->reporter == reporters && attached(part))
+                    part->advance(from, step);
+    }
+}
+
+int VirtualSoundBackend::runningCaptures() const {
+    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
+        return p->running && dynamic_cast<const VirtualCapture *>(p);
+    }));
+}
+
+int VirtualSoundBackend::runningPlaybacks() const {
+    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
+        return p->running && dynamic_cast<const VirtualPlayback *>(p);
+    }));
+}
+
+int VirtualSoundBackend::runningTickers() const {
+    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
+        return p->running && dynamic_cast<const VirtualTicker *>(p);
+    }));
+}
+
+std::unique_ptr<CaptureStream> VirtualSoundBackend::createCapture(PcmFormat, DataHandler onData) {
+    if (!m_inputPresent)
+        return nullptr;
+    auto capture = std::make_unique<VirtualCapture>();
+    capture->backend = this;
+    capture->fmt = PcmFormat{m_inputRate, 1};
+    capture->onData = std::move(onData);
+    attach(capture.get());
+    return capture;
+}
+
+std::unique_ptr<PlaybackStream>
+VirtualSoundBackend::createPlayback(PcmFormat format, QByteArray pcm, FinishedHandler onFinished) {
+    if (!m_outputPresent || format.sampleRate < 1 || format.channels < 1)
+        return nullptr;
+    auto playback = std::make_unique<VirtualPlayback>();
+    playback->backend = this;
+    const qint64 frames = pcm.size() / (2 * format.channels);
+    // Rounded up: the device has played everything only once the last frame is out.
+    playback->durationUs = (frames * 1000000 + format.sampleRate - 1) / format.sampleRate;
+    playback->onFinished = std::move(onFinished);
+    attach(playback.get());
+    return playback;
+}
+
+std::unique_ptr<Ticker> VirtualSoundBackend::createTicker(std::chrono::milliseconds interval,
+                                                          TickHandler onTick) {
+    auto ticker = std::make_unique<VirtualTicker>();
+    ticker->backend = this;
+    ticker->intervalUs = std::max<qint64>(1, qint64(interval.count()) * 1000);
+    ticker->onTick = std::move(onTick);
+    attach(ticker.get());
+    return ticker;
+}
+
+} // namespace tembrel

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// A sound device for tests. Nothing happens by itself: the test moves the
+// clock with advance(), and in that time every running recording receives the
+// samples the test fed in (silence once they run out), every running playback
+// plays, and every ticker fires once per interval that has passed.
+
+#include "shell/SoundBackend.h"
+
+#include <vector>
+
+namespace tembrel {
+
+class VirtualSoundBackend final : public SoundBackend {
+public:
+    VirtualSoundBackend() = default;
+    ~VirtualSoundBackend() override;
+    Q_DISABLE_COPY_MOVE(VirtualSoundBackend)
+
+    // Which devices exist; both do at first.
+    void setInputPresent(bool present) { m_inputPresent = present; }
+    void setOutputPresent(bool present) { m_outputPresent = present; }
+    // The rate the input delivers, whatever was asked (the nearest it supports).
+    void setInputRate(int rate) { m_inputRate = rate; }
+    // Mono samples the microphone will hear next, in the order fed.
+    void feed(const QByteArray &samples) { m_input.append(samples); }
+    qsizetype pendingInput() const { return m_input.size() - m_inputRead; }
+
+    // Moves the clock on; everything due in that time happens in order.
+    void advance(std::chrono::milliseconds span);
+    std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_nowUs / 1000); }
+
+    int runningCaptures() const;
+    int runningPlaybacks() const;
+    int runningTickers() const;
+
+    bool hasInput() override { return m_inputPresent; }
+    bool hasOutput() override { return m_outputPresent; }
+    std::unique_ptr<CaptureStream> createCapture(PcmFormat preferred, DataHandler onData) override;
+    std::unique_ptr<PlaybackStream> createPlayback(PcmFormat format, QByteArray pcm,
+                                                   FinishedHandler onFinished) override;
+    std::unique_ptr<Ticker> createTicker(std::chrono::milliseconds interval,
+                                         TickHandler onTick) override;
+
+    struct Part {
+        virtual ~Part() = default;
+        VirtualSoundBackend *backend = nullptr;
+        bool running = false;
+        bool reporter = false; // acts after the streams, so it sees their state at that moment
+        // The time moves from `from` to `to` (microseconds).
+        virtual void advance(qint64 from, qint64 to) = 0;
+        // The next moment after `now` at which this part acts, or -1.
+        virtual qint64 nextEvent(qint64 now) const = 0;
+    };
+
+private:
+    friend struct VirtualCapture;
+    friend struct VirtualPlayback;
+    friend struct VirtualTicker;
+    void attach(Part *part) { m_parts.push_back(part); }
+    void detach(Part *part);
+    bool attached(const Part *part) const;
+    QByteArray takeInput(qsizetype bytes);
+
+    bool m_inputPresent = true;
+    bool m_outputPresent = true;
+    int m_inputRate = 16000;
+    QByteArray m_input;
+    qsizetype m_inputRead = 0;
+    qint64 m_nowUs = 0;
+    std::vector<Part *> m_parts;
+};
+
+} // namespace tembrel
