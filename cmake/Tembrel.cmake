@@ -41,18 +41,16 @@ function(tembrel_add_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_SCALE_FACTOR=1;${T_ENV}")
 endfunction()
 
-# Files that ship next to the executable. A user's own copy is never
-# overwritten: the build copies a file only where none is there yet.
+# Files that ship next to the executable. The help document is the program's
+# own and is always refreshed; JFValid.ini is the user's choice of holidays, so
+# the build copies it only where none is there yet.
 function(tembrel_install_data target)
-  set(shipped JFValid.ini Tembrel.rtf)
-  foreach(file IN LISTS shipped)
-    if(EXISTS ${CMAKE_SOURCE_DIR}/resources/${file})
-      add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND}
-          -DSRC=${CMAKE_SOURCE_DIR}/resources/${file}
-          -DDST=$<TARGET_FILE_DIR:${target}>/${file}
-          -P ${CMAKE_SOURCE_DIR}/cmake/CopyIfAbsent.cmake
-        VERBATIM)
-    endif()
-  endforeach()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+      ${CMAKE_SOURCE_DIR}/resources/Tembrel.rtf $<TARGET_FILE_DIR:${target}>/Tembrel.rtf
+    COMMAND ${CMAKE_COMMAND}
+      -DSRC=${CMAKE_SOURCE_DIR}/resources/JFValid.ini
+      -DDST=$<TARGET_FILE_DIR:${target}>/JFValid.ini
+      -P ${CMAKE_SOURCE_DIR}/cmake/CopyIfAbsent.cmake
+    VERBATIM)
 endfunction()

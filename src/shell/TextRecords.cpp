@@ -134,7 +134,9 @@ bool writeFileSafely(const QString &path, const QByteArray &bytes) {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    if (f.write(bytes) != bytes.size()) {
+    // commit() does not see a short write made while flushing its buffer (the
+    // file would be renamed into place truncated), so flush and check first.
+    if (f.write(bytes) != bytes.size() || !f.flush()) {
         f.cancelWriting();
         return false;
     }

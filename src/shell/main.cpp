@@ -2,14 +2,28 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
+#include "grid/FrmConsultGrille.h"
+#include "help/FrmAbout.h"
+#include "help/FrmHlp.h"
+#include "holidays/FrmJoursFeries.h"
+#include "settings/FrmReglages.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
 #include "shell/Shared.h"
+#include "timerows/FrmEmp.h"
 
 #include <QApplication>
 #include <QScreen>
 
 using namespace tembrel;
+
+namespace {
+
+template <typename Window> MdiMain::Factory factory() {
+    return [](QWidget *parent) { return new Window(parent); };
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -19,6 +33,13 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(programIcon());
 
     setAppFolder(QCoreApplication::applicationDirPath());
+
+    MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
+    MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());
+    MdiMain::registerWindow(MdiMain::Tool::Holidays, factory<FrmJoursFeries>());
+    MdiMain::registerWindow(MdiMain::Tool::Settings, factory<FrmReglages>());
+    MdiMain::registerWindow(MdiMain::Tool::Help, factory<FrmHlp>());
+    MdiMain::registerWindow(MdiMain::Tool::About, factory<FrmAbout>());
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);

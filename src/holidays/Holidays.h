@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Public holidays of a year: Easter by the anonymous Gregorian computus, the
+// thirteen standard (French) holidays filtered by JFValid.ini, then the days
+// the user picked in F<year>.ini. The year grid colours the days of the list;
+// the holiday window edits F<year>.ini and JFValid.ini.
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace tembrel {
+
+inline constexpr int StandardHolidayCount = 13;
+
+// Easter Sunday of a Gregorian year.
+QDate CalculPaques(int year);
+
+// The thirteen standard holidays of a year, in JFValid.ini field order:
+// New Year, Good Friday, Easter Monday, 1 May, 8 May, Ascension, Whit Monday,
+// 14 July, 15 August, 1 November, 11 November, Christmas, St Stephen's Day.
+std::array<QDate, StandardHolidayCount> standardHolidays(int year);
+
+// Dates in lists and files: dd/MM/yyyy.
+QString dateText(const QDate &date);
+std::optional<QDate> parseDateText(const QString &text);
+
+// JFValid.ini: thirteen numbers separated by commas or line ends; a field
+// enables its holiday when it is the number 1. Missing or unreadable fields
+// count as 0.
+// nullopt when the file does not exist.
+using StandardChoice = std::array<bool, StandardHolidayCount>;
+std::optional<StandardChoice> readJFValid(const QString &path);
+bool writeJFValid(const QString &path, const StandardChoice &choice);
+
+// "F" + year + ".ini".
+QString pickedHolidaysFileName(int year);
+
+// The fields of F<year>.ini in line order: a date text, followed by "F" when
+// the day is picked. nullopt when the file does not exist.
+std::optional<QStringList> readPickedHolidayFields(const QString &path);
+bool isPickedField(const QString &field);
+
+// One field per day of the year from 1 January: the dates as text, picked
+// ones followed by "F".
+bool writePickedHolidays(const QString &path, const QList<QDate> &days,
+                         const QList<bool> &picked);
+
+// The holiday list of a year as the grid uses it: the enabled standard
+// holidays in field order, then the picked days of F<year>.ini, as date texts.
+// The same date may appear twice. Files are read from `folder` (AppFolder).
+QStringList holidayList(int year, const QString &folder);
+
+} // namespace tembrel

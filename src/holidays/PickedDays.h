@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the holiday window lists for the year text it is given: nothing while
+// the year is being typed, a warning out of range, otherwise the days of the
+// year with the ones picked in F<year>.ini.
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tembrel {
+
+inline constexpr int FirstPickableYear = 2000;
+inline constexpr int LastPickableYear = 2099;
+
+enum class YearText {
+    Incomplete, // 1000 or below: the first digits of a year, nothing to say yet
+    TooLow,     // 1001 to 1999
+    TooHigh,    // above 2099
+    InRange,    // 2000 to 2099
+};
+
+// The kind of a year text, from its numeric value (empty or non-numeric: 0).
+YearText classifyYearText(const QString &text);
+
+struct ListedDay {
+    QDate date;
+    bool picked = false;
+
+    bool operator==(const ListedDay &) const = default;
+};
+
+// The days listed for a year in range. Without a file, every day of the year,
+// none picked. With one, one day per field from 1 January whatever the field
+// holds, picked when it ends with "F": a file of the wrong length lists as
+// many days as it has fields.
+QList<ListedDay> listedDays(int year, const std::optional<QStringList> &fields);
+
+} // namespace tembrel

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "holidays/Holidays.h"
+
+#include "TestApp.h"
+
+#include <QTest>
+
+using namespace tembrel;
+using tembrel::test::TempAppFolder;
+
+namespace {
+
+// Gauss's Easter algorithm with its Gregorian corrections: an independent
+// computation to hold the computus against.
+QDate gaussEaster(int year)
+{
+    const int k = year / 100;
+    const int m = 15 + (3 * k + 3) / 4 - (8 * k + 13) / 25;
+    const int s = 2 - (3 * k + 3) / 4;
+    const int a = year % 19;
+    const int d = (19 * a + m) % 30;
+    const int r = (d + a / 11) / 29;
+    const int og = 21 + d - r;
+    const int sz = 7 - (year + year / 4 + s) % 7;
+    const int oe = 7 - (og - sz) % 7;
+    const int os = og + oe; // day of March, may run into April
+    return QDate(year, 3, 1).addDays(os - 1);
+}
+
+} // namespace
+
+class TestHolidays : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void easterAgainstGauss()
+    {
+        for (int year = 1583; year <= 4099; ++year)
+            QCOMPARE(CalculPaques(year), gaussEaster(year));
+    }
+
+    void easterKnownDates_data()
+    {
+        QTest::addColumn<int>("year");
+        QTest::addColumn<QDate>("easter");
+        QTest::newRow("2000") << 2000 << QDate(2000, 4, 23);
+        QTest::newRow("2006") << 2006 << QDate(2006, 4, 16);
+        QTest::newRow("2008") << 2008 << QDate(2008, 3, 23);
+        QTest::newRow("2024") << 2024 << QDate(2024, 3, 31);
+        QTest::newRow("2099") << 2099 << QDate(2099, 4, 12);
+    }
+    void easterKnownDates()
+    {
+        QFETCH(int, year);
+        QFETCH(QDate, easter);
+        QCOMPARE(CalculPaques(year), easter);
+    }
+
+    void movableHolidays2006()
+    {
+        const auto d = standardHolidays(2006);
+        QCOMPARE(d[1], QDate(2006, 4, 14)); // Good Friday
+        QCOMPARE(d[2], QDate(2006, 4, 17)); // Easter Monday
+        QCOMPARE(d[5], QDate(2006, 5, 25)); // Ascension
+        QCOMPARE(d[6], QDate(2006, 6, 5));  // Whit Monday
+        const auto e = standardHolidays(2024);
+        QCOMPARE(e[1], QDate(2024, 3, 29));
+        QCOMPARE(e[2], QDate(2024, 4, 1));
+    }
+
+    void listFollowsJFValid_data()
+    {
+        QTest::addColumn<QByteArray>("jfvalid");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("1 May twice in 2008")
+            << QByteArray("0,0,0,1,0,1,0,0,0,0,0,0,0\r\n") << 2008
+            << QStringList{"01/05/2008", "01/05/2008"};
+        QTest::newRow("all zeros") << QByteArray("0,0,0,0,0,0,0,0,0,0,0,0,0") << 2005
+                                   << QStringList{};
+        QTest::newRow("line separated")
+            << QByteArray("1\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n1\n") << 2005
+            << QStringList{"01/01/2005", "26/12/2005"};
+        QTest::newRow("short and malformed") << QByteArray("1,x,2,1") << 2005
+                                             << QStringList{"01/01/2005", "01/05/2005"};
+        QTest::newRow("only the number 1")
+            << QByteArray("1.4,1.0,0.6,1,0,0,0,0,0,0,0,0,0") << 2006
+            << QStringList{"14/04/2006", "01/05/2006"};
+        QTest::newRow("binary") << QByteArray("\x01\x02\xFF,\x00", 5) << 2005 << QStringList{};
+    }
+    void listFollowsJFValid()
+    {
+        QFETCH(QByteArray, jfvalid);
+        QFETCH(int, year);
+        QFETCH(QStringList, expected);
+        TempAppFolder app;
+        QVERIFY(app.write(QStringLiteral("JFValid.ini"), jfvalid));
+        QCOMPARE(holidayList(year, AppFolder), expected);
+    }
+
+    void allEnabledInFieldOrder()
+    {
+        TempAppFolder app;
+        QVERIFY(app.write(QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
+        QCOMPARE(holidayList(2006, AppFolder),
+                 (QStringList{"01/01/2006", "14/04/2006", "17/04/2006", "01/05/2006",
+                              "08/05/2006", "25/05/2006", "05/06/2006", "14/07/2006",
+                              "15/08/2006", "01/11/2006", "11/11/2006", "25/12/2006",
+                              "26/12/2006"}));
+    }
+
+    void pickedDaysFromYearFile()
+    {
+        TempAppFolder app;
+        // No JFValid.ini: no standard holiday, the picks still count.
+        QVERIFY(app.write(QStringLiteral("F2005.ini"),
+                          "\"01/01/2005\"\r\n\"02/01/2005F\"\r\n\"03/01/2005\"\r\n"
+                          "\"31/02/2005F\"\r\n\"garbageF\"\r\n\"15/06/2005F\"\r\n"));
+        QCOMPARE(holidayList(2005, AppFolder), (QStringList{"02/01/2005", "15/06/2005"}));
+        QVERIFY(holidayList(2004, AppFolder).isEmpty());
+    }
+
+    void pickedFileRoundTrip()
+    {
+        TempAppFolder app;
+        QList<QDate> days;
+        QList<bool> picked;
+        for (QDate d(2005, 1, 1); d.year() == 2005; d = d.addDays(1)) {
+            days.append(d);
+            picked.append(d == QDate(2005, 5, 1) || d == QDate(2005, 6, 15));
+        }
+        const QString path = app.path(pickedHolidaysFileName(2005));
+        QVERIFY(writePickedHolidays(path, days, picked));
+        const QByteArray bytes = app.read(QStringLiteral("F2005.ini"));
+        QCOMPARE(bytes.count("\r\n"), 365);
+        QVERIFY(bytes.startsWith("\"01/01/2005\"\r\n"));
+        QVERIFY(bytes.contains("\"01/05/2005F\"\r\n"));
+        QCOMPARE(bytes.count("F\""), 2);
+        const auto fields = readPickedHolidayFields(path);
+        QVERIFY(fields);
+        QCOMPARE(fields->size(), 365);
+        QVERIFY(isPickedField(fields->at(120)));
+        QCOMPARE(holidayList(2005, AppFolder), (QStringList{"01/05/2005", "15/06/2005"}));
+    }
+
+    void jfValidRoundTrip()
+    {
+        TempAppFolder app;
+        StandardChoice c{};
+        c[0] = c[3] = c[12] = true;
+        QVERIFY(writeJFValid(app.path(QStringLiteral("JFValid.ini")), c));
+        QCOMPARE(app.read(QStringLiteral("JFValid.ini")),
+                 QByteArray("1,0,0,1,0,0,0,0,0,0,0,0,1\r\n"));
+        QCOMPARE(readJFValid(app.path(QStringLiteral("JFValid.ini"))), std::optional(c));
+        QVERIFY(!readJFValid(app.path(QStringLiteral("none.ini"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHolidays)
+#include "tst_holidays.moc"
