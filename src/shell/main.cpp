@@ -19,15 +19,13 @@ using namespace tembrel;
 
 namespace {
 
-template <typename Window> MdiMain::Factory factory()
-{
+template <typename Window> MdiMain::Factory factory() {
     return [](QWidget *parent) { return new Window(parent); };
 }
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tembrel"));
     QApplication::setApplicationVersion(QStringLiteral("2.01"));

@@ -137,15 +137,19 @@ private Q_SLOTS:
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = saved;
-        small.rlim_cur = 64 * 1024;
+        small.rlim_cur = 4 * 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         const bool bigWritten = writeRecords(path, many);
         const bool rawWritten = writeFileSafely(path, QByteArray(100 * 1024, 'x'));
+        // Small enough to sit in the file's write buffer: the failure only
+        // shows when the buffer is flushed.
+        const bool bufferedWritten = writeFileSafely(path, QByteArray(10 * 1024, 'y'));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
 
         QVERIFY(!bigWritten);
         QVERIFY(!rawWritten);
+        QVERIFY(!bufferedWritten);
         QCOMPARE(app.read(QStringLiteral("hours.dat")), old);
         QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("hours.dat")});
