@@ -275,6 +275,7 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
         return false;
     }
 
+    m_bytesUsed = 0;
     std::uint64_t position = m_end.CentralDirectoryOffset;
     const int total = m_end.TotalEntries;
     for (int k = 1; k <= total; ++k) {
@@ -389,6 +390,16 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
         error(5, damaged);
         return EntryResult::Failed;
     }
+    // Local blocks lie before the central directory and do not share bytes:
+    // once the blocks read add up to more than that room, entries overlap, and
+    // a few kilobytes could be unpacked again and again into gigabytes.
+    const std::uint64_t room = std::min<std::uint64_t>(m_end.CentralDirectoryOffset, m_fileLength);
+    const std::uint64_t span = dataOffset + compressedSize - m_entry.LocalHeaderOffset;
+    if (m_bytesUsed > room || span > room - m_bytesUsed) {
+        error(5, damaged);
+        return EntryResult::Failed;
+    }
+    m_bytesUsed += span;
     const std::uint16_t method = m_entry.Method;
     if (method != 0 && method != 8) {
         error(4, "The compression Method for " + decodeName(localName) + " is unsupported");

@@ -90,6 +90,8 @@ private:
     bool m_fileOpen = false;
     std::string m_zipPath;
     std::uint64_t m_fileLength = 0;
+    // Bytes of local blocks used by the entries of the current Extract.
+    std::uint64_t m_bytesUsed = 0;
     // Position of the end record counted from 1; 0 while no archive is open.
     std::int64_t m_endRecordPosition = 0;
     EndRecord m_end;

@@ -239,6 +239,35 @@ private slots:
         QCOMPARE(filesBelow(outFolder()), QStringList{"temp.wav"});
     }
 
+    void overlappingEntriesAreRefused() {
+        const QByteArray content(200000, 'z'); // deflates some thousand times smaller
+        RawArchive raw;
+        raw.entries = {deflatedEntry("first.bin", content)};
+        for (int i = 0; i < 3; ++i) {
+            RawEntry again = deflatedEntry("again" + QByteArray::number(i) + ".bin", content);
+            again.data.clear(); // no local block of its own
+            again.localOffset = 0;
+            raw.entries.push_back(again);
+        }
+        // The central entries must tell the real compressed size.
+        QByteArray b = raw.bytes();
+        const qsizetype c = raw.entries[0].compressedSize;
+        for (qsizetype at = b.indexOf("PK\x01\x02"); at >= 0;
+             at = b.indexOf("PK\x01\x02", at + 1)) {
+            for (int k = 0; k < 4; ++k)
+                b[at + 20 + k] = char((c >> (8 * k)) & 0xFF);
+        }
+        // Local size of the copies stays as written by the first block.
+        QVERIFY(putFile(path("overlap.zip"), b));
+        bool result = false;
+        const QStringList events = extract(path("overlap.zip"), true, true, &result);
+        QVERIFY(result);
+        QCOMPARE(events.filter("ZipError").size(), 3);
+        QVERIFY(events.filter("ZipError")[0].startsWith("ZipError 5 Data checksum error in "));
+        QCOMPARE(filesBelow(outFolder()), QStringList{"first.bin"});
+        QCOMPARE(fileBytes(target("first.bin")), content);
+    }
+
     void storedEntriesAreCopied() {
         const QByteArray content = soundLikeBytes(7777);
         RawEntry e = storedEntry("stored.bin", content);

@@ -29,5 +29,10 @@ with zipfile.ZipFile(out + "/python.zip", "w", zipfile.ZIP_DEFLATED) as z:
     z.writestr("empty/", b"")
 with zipfile.ZipFile(out + "/python-stored.zip", "w", zipfile.ZIP_STORED) as z:
     z.write("a/x.txt")
+# Names that would leave the target folder.
+with zipfile.ZipFile(out + "/hostile.zip", "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("../evil.txt", b"outside")
+    z.writestr("/tmp/absolute.txt", b"absolute")
+    z.writestr("inside.txt", b"inside")
 PY
 ls -l "$out"
