@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <vector>
