@@ -17,11 +17,10 @@ using namespace tembrel;
 namespace {
 
 QByteArray rtf(const QByteArray &body) {
-    return "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman\\fcharset2 Symbol;}"
-           "{\\f2\\fmodern Courier "
-           "New;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
-           "\n" +
-           body + "}";
+    static const QByteArray head =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman\\fcharset2 Symbol;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}\n";
+    return head + body + "}";
 }
 
 QString plain(const QByteArray &input) {
@@ -39,6 +38,27 @@ QTextCharFormat formatOf(const QTextDocument &doc, const QString &word) {
     QTextCursor c(const_cast<QTextDocument *>(&doc));
     c.setPosition(found.selectionStart() + 1);
     return c.charFormat();
+}
+
+// Each word with its format: "word(b,i,u,<points>,<colour>)", parts present when set.
+QString describeWords(const QTextDocument &doc) {
+    QStringList out;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            QStringList parts;
+            for (auto [set, name] : {std::pair{f.fontWeight() >= QFont::Bold, "b"},
+                                     {f.fontItalic(), "i"},
+                                     {f.fontUnderline(), "u"}})
+                if (set)
+                    parts << QLatin1String(name);
+            parts << QString::number(f.fontPointSize());
+            if (f.hasProperty(QTextFormat::ForegroundBrush))
+                parts << f.foreground().color().name();
+            for (const QString &w : it.fragment().text().split(u' ', Qt::SkipEmptyParts))
+                out << w + u'(' + parts.join(u',') + u')';
+        }
+    return out.join(u' ');
 }
 
 QByteArray readData(const QString &name) {
@@ -73,132 +93,76 @@ class TestRtfReader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Expected formats are written as "b i u <points> <colour>", each part
-    // present only when set.
     void characterFormats_data() {
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("expected");
-        const QByteArray nested = "{\\b {\\i {\\ul\\fs32 deep} mid} outer} tail";
-        const auto row = [](const char *name, const QByteArray &body, const char *word,
-                            const char *expected) {
-            QTest::newRow(name) << body << QString::fromUtf8(word) << QString::fromUtf8(expected);
+        const auto row = [](const char *name, const QByteArray &body, const char *expected) {
+            QTest::newRow(name) << body << QString::fromUtf8(expected);
         };
-        row("plain", "plain text", "plain", "12");
-        row("bold run", "a \\b strong\\b0  weak", "strong", "b 12");
-        row("after \\b0", "a \\b strong\\b0  weak", "weak", "12");
-        row("italic group", "{\\i slanted} upright", "slanted", "i 12");
-        row("group restores", "{\\i slanted} upright", "upright", "12");
-        row("underline", "\\ul lined\\ulnone  bare", "lined", "u 12");
-        row("ulnone", "\\ul lined\\ulnone  bare", "bare", "12");
-        row("ul0", "\\ul lined\\ul0  bare", "bare", "12");
-        row("font size", "\\fs40 big", "big", "20");
-        row("odd half points", "\\fs21 small", "small", "10.5");
-        row("colour", "\\cf1 red \\cf2 blue", "red", "12 #ff0000");
-        row("second colour", "\\cf1 red \\cf2 blue", "blue", "12 #0000ff");
-        row("auto colour", "\\cf1 red \\cf0 auto", "auto", "12");
-        row("colour beyond table", "\\cf9 odd", "odd", "12");
-        row("nested inner", nested, "deep", "b i u 16");
-        row("nested middle", nested, "mid", "b i 12");
-        row("nested outer", nested, "outer", "b 12");
-        row("nested after", nested, "tail", "12");
-        row("plain resets", "\\b\\i\\fs40\\cf1 x \\plain reset", "reset", "12");
+        row("bold run", "a \\b strong\\b0  weak", "a(12) strong(b,12) weak(12)");
+        row("italic group", "{\\i slanted} upright", "slanted(i,12) upright(12)");
+        row("underline", "\\ul lined\\ulnone  bare \\ul again\\ul0  off",
+            "lined(u,12) bare(12) again(u,12) off(12)");
+        row("font sizes", "\\fs40 big \\fs21 small", "big(20) small(10.5)");
+        row("colours", "\\cf1 red \\cf0 auto \\cf2 blue \\cf9 odd",
+            "red(12,#ff0000) auto(12) blue(12,#0000ff) odd(12)");
+        row("nested groups", "{\\b {\\i {\\ul\\fs32 deep} mid} outer} tail",
+            "deep(b,i,u,16) mid(b,i,12) outer(b,12) tail(12)");
+        row("plain resets", "\\b\\i\\fs40\\cf1 x \\plain reset", "x(b,i,20,#ff0000) reset(12)");
     }
     void characterFormats() {
         QFETCH(QByteArray, body);
-        QFETCH(QString, word);
         QTextDocument doc;
         const RtfReadResult r = readRtf(rtf(body), doc);
-        QVERIFY(r.isRtf);
-        QVERIFY(r.complete);
-        QVERIFY2(!doc.find(word).isNull(), qPrintable(doc.toPlainText()));
-        const QTextCharFormat f = formatOf(doc, word);
-        QStringList parts;
-        if (f.fontWeight() >= QFont::Bold)
-            parts << QStringLiteral("b");
-        if (f.fontItalic())
-            parts << QStringLiteral("i");
-        if (f.fontUnderline())
-            parts << QStringLiteral("u");
-        parts << QString::number(f.fontPointSize());
-        if (f.hasProperty(QTextFormat::ForegroundBrush))
-            parts << f.foreground().color().name();
-        QTEST(parts.join(u' '), "expected");
+        QVERIFY(r.isRtf && r.complete);
+        QTEST(describeWords(doc), "expected");
     }
 
     void fontNames() {
         QTextDocument doc;
-        readRtf(rtf("default {\\f2 mono} {\\f7 unknown} {\\f1\\'b7}"), doc);
-        // Symbols mapped to Unicode are drawn in the default font.
-        QCOMPARE(formatOf(doc, u"•"_qs).fontFamilies().toStringList(), QStringList{"Arial"});
-        QCOMPARE(formatOf(doc, "default").fontFamilies().toStringList(), QStringList{"Arial"});
-        QCOMPARE(formatOf(doc, "mono").fontFamilies().toStringList(), QStringList{"Courier New"});
-        QCOMPARE(formatOf(doc, "unknown").fontFamilies().toStringList(), QStringList{});
         // A table without braces around its entries, as some writers make it.
         readRtf("{\\rtf1\\deff1{\\fonttbl\\f0\\fswiss Helvetica;\\f1\\fmodern Courier;}"
-                "x {\\f0 y}}",
+                "x {\\f0 y} {\\f7 z}}",
                 doc);
         QCOMPARE(formatOf(doc, "x").fontFamilies().toStringList(), QStringList{"Courier"});
         QCOMPARE(formatOf(doc, "y").fontFamilies().toStringList(), QStringList{"Helvetica"});
+        QCOMPARE(formatOf(doc, "z").fontFamilies().toStringList(), QStringList{});
+        // Symbols mapped to Unicode are drawn in the default font.
+        readRtf(rtf("{\\f1\\'b7}"), doc);
+        QCOMPARE(formatOf(doc, u"•"_qs).fontFamilies().toStringList(), QStringList{"Arial"});
     }
 
     void text_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("par") << QByteArray("one\\par two\\par") << "one\ntwo";
-        QTest::newRow("empty paragraph kept") << QByteArray("one\\par\\par two") << "one\n\ntwo";
-        QTest::newRow("line") << QByteArray("one\\line two") << u"one\u2028two"_qs;
-        QTest::newRow("tab") << QByteArray("a\\tab b") << "a\tb";
-        QTest::newRow("source line ends ignored") << QByteArray("sp\r\nlit\nword") << "splitword";
-        QTest::newRow("backslash newline is par") << QByteArray("one\\\ntwo") << "one\ntwo";
-        QTest::newRow("delimiter space eaten") << QByteArray("\\b  x") << " x";
-        QTest::newRow("hex cp1252") << QByteArray("caf\\'e9 \\'80 \\'93q\\'94") << u"café € “q”"_qs;
-        QTest::newRow("hex upper case") << QByteArray("\\'C9t\\'C9") << u"ÉtÉ"_qs;
-        QTest::newRow("unicode with fallback") << QByteArray("\\u8364?5") << u"€5"_qs;
-        QTest::newRow("unicode negative") << QByteArray("\\u-4064?") << u"\uF020"_qs;
-        QTest::newRow("unicode hex fallback") << QByteArray("\\u233\\'e9t\\'e9") << u"été"_qs;
-        QTest::newRow("uc2 skips two") << QByteArray("\\uc2\\u8364??x") << u"€x"_qs;
-        QTest::newRow("uc0 skips none") << QByteArray("\\uc0\\u8364 x") << u"€x"_qs;
-        QTest::newRow("uc scoped to group") << QByteArray("{\\uc2\\u8364??}\\u8364?x") << u"€€x"_qs;
-        QTest::newRow("fallback stops at group end") << QByteArray("{\\uc3\\u8364?}y") << u"€y"_qs;
-        QTest::newRow("surrogate pair") << QByteArray("\\u-10179?\\u-8704?") << u"😀"_qs;
-        QTest::newRow("lone surrogate") << QByteArray("{\\u-10179?}x") << u"\uFFFDx"_qs;
-        QTest::newRow("escapes") << QByteArray("\\\\ \\{ \\}") << "\\ { }";
-        QTest::newRow("special characters")
-            << QByteArray("a\\~b\\emdash c\\endash d\\lquote e\\rquote \\ldblquote f\\rdblquote")
-            << u"a\u00A0b—c–d‘e’“f”"_qs;
-        QTest::newRow("bullet word") << QByteArray("\\bullet\\tab item") << u"•\titem"_qs;
-        QTest::newRow("symbol bullet")
-            << QByteArray("{\\pntext\\f1\\'b7\\tab}item") << u"•\titem"_qs;
-        QTest::newRow("list text")
-            << QByteArray("{\\listtext\\pard\\plain \\u8226\\'95\\tab}item") << u"•\titem"_qs;
-        QTest::newRow("unknown destination")
-            << QByteArray("a{\\*\\unknowndest secret {nested secret}}b") << "ab";
-        QTest::newRow("unknown word kept text") << QByteArray("a\\frobnicate12 b") << "ab";
-        QTest::newRow("picture") << QByteArray("a{\\pict\\pngblip 89504e47}b") << "ab";
-        QTest::newRow("field result kept")
-            << QByteArray("{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}") << "link";
-        QTest::newRow("unstarred fldinst")
-            << QByteArray("{\\field{\\fldinst PAGE}{\\fldrslt 7}}") << "7";
-        QTest::newRow("info and stylesheet")
-            << QByteArray("{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}{\\author A}}body")
-            << "body";
-        QTest::newRow("header skipped") << QByteArray("{\\header head}body") << "body";
-        QTest::newRow("hidden text")
-            << QByteArray("shown{\\v hidden} \\v gone\\v0 back") << "shown back";
-        QTest::newRow("binary data") << QByteArray("a\\bin4 {}\\\\b") << "ab";
-        QTest::newRow("binary overrun") << QByteArray("a\\bin999999 b") << "a";
-        QTest::newRow("table cells")
-            << QByteArray("\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell "
-                          "B\\cell\\row\\pard after\\par")
-            << "A\tB\nafter";
-        QTest::newRow("table cell paragraphs")
-            << QByteArray("\\trowd{\\pard\\intbl A\\par}\\cell{\\pard\\intbl B1\\par B2\\par}"
-                          "\\cell\\row")
-            << "A\tB1\nB2";
-        QTest::newRow("text after end ignored") << QByteArray("in") + "}out{"
-                                                << "in";
-        QTest::newRow("control bytes dropped") << QByteArray("a\x01\x02z") << "az";
+        const auto row = [](const char *name, const QByteArray &body, const QString &expected) {
+            QTest::newRow(name) << body << expected;
+        };
+        row("par and line", "one\\par two\\line three\\par", u"one\ntwo\u2028three"_qs);
+        row("empty paragraph kept", "one\\par\\par two", u"one\n\ntwo"_qs);
+        row("source line ends ignored", "sp\r\nlit\nword", u"splitword"_qs);
+        row("backslash newline is par", "one\\\ntwo", u"one\ntwo"_qs);
+        row("delimiter space eaten", "\\b  x", u" x"_qs);
+        row("hex cp1252", "caf\\'e9 \\'80 \\'93q\\'94", u"café € “q”"_qs);
+        row("unicode with fallback", "\\u8364?5", u"€5"_qs);
+        row("unicode negative", "\\u-4064?", u"\uF020"_qs);
+        row("uc scoped to group", "{\\uc2\\u8364??}\\u8364?x", u"€€x"_qs);
+        row("fallback stops at group end", "{\\uc3\\u8364?}y", u"€y"_qs);
+        row("surrogate pair", "\\u-10179?\\u-8704?", u"😀"_qs);
+        row("lone surrogate", "{\\u-10179?}x", u"\uFFFDx"_qs);
+        row("special characters",
+            "a\\~b\\emdash c\\endash d\\lquote e\\rquote \\ldblquote f\\rdblquote",
+            u"a\u00A0b—c–d‘e’“f”"_qs);
+        row("unknown destination", "a{\\*\\unknowndest secret {nested secret}}b", u"ab"_qs);
+        row("unstarred fldinst", "{\\field{\\fldinst PAGE}{\\fldrslt 7}}", u"7"_qs);
+        row("hidden text", "shown{\\v hidden} \\v gone\\v0 back", u"shown back"_qs);
+        row("binary data", "a\\bin4 {}\\\\b", u"ab"_qs);
+        row("binary overrun", "a\\bin999999 b", u"a"_qs);
+        row("table cell paragraphs",
+            "\\trowd{\\pard\\intbl A\\par}\\cell{\\pard\\intbl B1\\par B2\\par}\\cell\\row",
+            u"A\tB1\nB2"_qs);
+        row("text after end ignored", "in}out{", u"in"_qs);
+        row("control bytes dropped", "a\x01\x02z", u"az"_qs);
     }
     void text() {
         QFETCH(QByteArray, body);
@@ -211,11 +175,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("codec");
         QTest::newRow("ansicpg1251") << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}")
                                      << u"При"_qs << QByteArray("windows-1251");
-        QTest::newRow("font charset 238")
-            << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset238 Arial CE;}}\\f0 \\'9a\\'e8}")
-            << u"šč"_qs << QByteArray("windows-1250");
-        QTest::newRow("mac roman")
-            << QByteArray("{\\rtf1\\mac \\'8e}") << u"é"_qs << QByteArray("macintosh");
         QTest::newRow("double byte")
             << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Gothic;}}\\f0 \\'93\\'fa}")
             << u"日"_qs << QByteArray("Shift_JIS");
@@ -230,53 +189,40 @@ private Q_SLOTS:
 
     void paragraphFormats() {
         QTextDocument doc;
-        readRtf(rtf("\\qc centred\\par\\pard\\qr right\\par\\pard\\li720\\fi-360\\sb120\\sa240 "
-                    "indented\\par\\pard plain"),
+        readRtf(rtf("\\qc centred\\par\\pard\\li720\\fi-360\\sb120\\sa240 indented\\par"
+                    "\\pard plain\\page next"),
                 doc);
         QCOMPARE(doc.blockCount(), 4);
         QCOMPARE(doc.findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
                  Qt::AlignHCenter);
-        QCOMPARE(doc.findBlockByNumber(1).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
-                 Qt::AlignRight);
-        const QTextBlockFormat f = doc.findBlockByNumber(2).blockFormat();
-        QCOMPARE(f.leftMargin(), 48.0);
-        QCOMPARE(f.textIndent(), -24.0);
-        QCOMPARE(f.topMargin(), 8.0);
-        QCOMPARE(f.bottomMargin(), 16.0);
-        const QTextBlockFormat p = doc.findBlockByNumber(3).blockFormat();
+        const QTextBlockFormat f = doc.findBlockByNumber(1).blockFormat();
+        QCOMPARE((QList<qreal>{f.leftMargin(), f.textIndent(), f.topMargin(), f.bottomMargin()}),
+                 (QList<qreal>{48, -24, 8, 16}));
+        // \\pard resets; \\page starts the next paragraph on a new page.
+        const QTextBlockFormat p = doc.findBlockByNumber(2).blockFormat();
         QCOMPARE(p.leftMargin(), 0.0);
         QCOMPARE(p.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
-    }
-
-    void hangingIndentAlignsTextAfterTab_data() {
-        QTest::addColumn<QByteArray>("body");
-        QTest::newRow("explicit stop") << QByteArray("\\li720\\fi-360\\tx720 \\bullet\\tab item");
-        QTest::newRow("implicit stop") << QByteArray("\\li720\\fi-360 \\bullet\\tab item");
-        QTest::newRow("pandoc order") << QByteArray("\\li720\\fi-360 \\bullet \\tx720\\tab item");
-    }
-    void hangingIndentAlignsTextAfterTab() {
-        QFETCH(QByteArray, body);
-        QTextDocument doc;
-        doc.setDocumentMargin(0);
-        doc.setTextWidth(600);
-        readRtf(rtf(body), doc);
-        const QTextBlock block = doc.firstBlock();
-        QCOMPARE(block.text(), u"•\titem"_qs);
-        doc.documentLayout()->documentSize(); // lays the document out
-        const QTextLine line = block.layout()->lineAt(0);
-        // The bullet hangs at 360 twips, the text starts at the indent of 720.
-        QCOMPARE(line.x(), 24.0);
-        QCOMPARE(line.cursorToX(2), 48.0);
-    }
-
-    void pageBreakStartsNewPage() {
-        QTextDocument doc;
-        readRtf(rtf("one\\page two"), doc);
-        QCOMPARE(doc.blockCount(), 2);
-        QVERIFY(doc.findBlockByNumber(1).blockFormat().pageBreakPolicy() &
+        QVERIFY(!(p.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore));
+        QVERIFY(doc.findBlockByNumber(3).blockFormat().pageBreakPolicy() &
                 QTextFormat::PageBreak_AlwaysBefore);
-        QVERIFY(!(doc.findBlockByNumber(0).blockFormat().pageBreakPolicy() &
-                  QTextFormat::PageBreak_AlwaysBefore));
+    }
+
+    void hangingIndentAlignsTextAfterTab() {
+        // With an explicit stop, and with the stop after the bullet as pandoc writes it.
+        for (const char *body : {"\\li720\\fi-360\\tx720 \\bullet\\tab item",
+                                 "\\li720\\fi-360 \\bullet \\tx720\\tab item"}) {
+            QTextDocument doc;
+            doc.setDocumentMargin(0);
+            doc.setTextWidth(600);
+            readRtf(rtf(body), doc);
+            const QTextBlock block = doc.firstBlock();
+            QCOMPARE(block.text(), u"•\titem"_qs);
+            doc.documentLayout()->documentSize(); // lays the document out
+            const QTextLine line = block.layout()->lineAt(0);
+            // The bullet hangs at 360 twips, the text starts at the indent of 720.
+            QCOMPARE(line.x(), 24.0);
+            QCOMPARE(line.cursorToX(2), 48.0);
+        }
     }
 
     void notRtfIsPlainText() {
@@ -295,36 +241,7 @@ private Q_SLOTS:
         QTextDocument doc;
         const RtfReadResult r = readRtf(input, doc);
         QVERIFY(r.complete);
-        QCOMPARE(doc.toPlainText(), QStringLiteral("deep after"));
-        QVERIFY(formatOf(doc, "deep").fontWeight() >= QFont::Bold);
-        QVERIFY(formatOf(doc, "after").fontWeight() < QFont::Bold);
-    }
-
-    void truncatedDocuments_data() {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("pandoc") << "garden-pandoc.rtf";
-        QTest::newRow("libreoffice") << "garden-libreoffice.rtf";
-    }
-    void truncatedDocuments() {
-        QFETCH(QString, file);
-        const QByteArray whole = readData(file);
-        QVERIFY(!whole.isEmpty());
-        QTextDocument full;
-        const RtfReadResult r = readRtf(whole, full);
-        QVERIFY(r.isRtf);
-        QVERIFY(r.complete);
-        const QString fullText = full.toPlainText();
-        // Every cut gives a prefix of the whole text (up to the run being
-        // decoded at the cut) and is reported as incomplete.
-        for (qsizetype cut = 0; cut < whole.size(); cut += 37) {
-            QTextDocument doc;
-            const RtfReadResult part = readRtf(whole.left(cut), doc);
-            if (cut <= whole.lastIndexOf('}'))
-                QVERIFY(!part.complete);
-            const QString text = doc.toPlainText();
-            QVERIFY2(fullText.startsWith(text.left(std::max<qsizetype>(0, text.size() - 1))),
-                     qPrintable(QStringLiteral("cut at %1: %2").arg(cut).arg(text.right(40))));
-        }
+        QCOMPARE(describeWords(doc), QStringLiteral("deep(b,12) after(12)"));
     }
 
     void randomBytes() {
@@ -352,29 +269,34 @@ private Q_SLOTS:
     }
     void foreignDocuments() {
         QFETCH(QString, file);
+        const QByteArray whole = readData(file);
         QTextDocument doc;
-        const RtfReadResult r = readRtf(readData(file), doc);
+        const RtfReadResult r = readRtf(whole, doc);
         QVERIFY(r.isRtf && r.complete);
         const QString text = doc.toPlainText();
-        const QStringList headings = boldHeadings(doc, 12.0);
-        QCOMPARE(headings, (QStringList{"Planting Notes", "Tools you need", "Steps"}));
+        QCOMPARE(boldHeadings(doc, 12.0),
+                 (QStringList{"Planting Notes", "Tools you need", "Steps"}));
         QVERIFY(text.contains(u"Café owners in Besançon"_qs) ||
                 text.contains(u"Café owners\nin Besançon"_qs));
-        QVERIFY(text.contains(u"señor García"_qs));
-        QVERIFY(text.contains(u"12 € per bag, or ¥1500."_qs));
-        QVERIFY(text.contains(u"“naturellement”"_qs));
         for (const char *item : {"A spade", "A steel rake", "Gloves, waterproof"})
             QVERIFY2(text.contains(u"•\t"_qs + QLatin1String(item)), item);
-        QVERIFY(text.contains(u"2.\tDig to 30 cm."_qs));
         QVERIFY(text.contains(QStringLiteral("Tomato\tMay")));
         QVERIFY(text.contains(QStringLiteral("the almanac")));
-        QVERIFY(!text.contains(QStringLiteral("HYPERLINK")));
-        QVERIFY(!text.contains(QStringLiteral("89504e47")));  // the picture's data
-        QVERIFY(!text.contains(QStringLiteral("Helvetica"))); // the font table
-        QVERIFY(!text.contains(QStringLiteral("Normal;")));   // a style sheet
+        // Field instructions, picture data, font table and style sheet stay out.
+        for (const char *hidden : {"HYPERLINK", "89504e47", "Helvetica", "Normal;"})
+            QVERIFY2(!text.contains(QLatin1String(hidden)), hidden);
         QVERIFY(formatOf(doc, "spring").fontItalic());
         QVERIFY(formatOf(doc, "steel").fontWeight() >= QFont::Bold);
-        QVERIFY(formatOf(doc, "spade").fontWeight() < QFont::Bold);
+        // Every cut gives a prefix of the whole text (up to the run being
+        // decoded at the cut) and is reported as incomplete.
+        for (qsizetype cut = 0; cut < whole.size(); cut += 37) {
+            QTextDocument part;
+            const bool complete = readRtf(whole.left(cut), part).complete;
+            QVERIFY(!complete || cut > whole.lastIndexOf('}'));
+            const QString t = part.toPlainText();
+            QVERIFY2(text.startsWith(t.left(std::max<qsizetype>(0, t.size() - 1))),
+                     qPrintable(QStringLiteral("cut at %1: %2").arg(cut).arg(t.right(40))));
+        }
     }
 
     void shippedGuide() {
@@ -383,21 +305,13 @@ private Q_SLOTS:
         QTextDocument doc;
         const RtfReadResult r = readRtf(f.readAll(), doc);
         QVERIFY(r.isRtf && r.complete);
-        const QStringList headings = boldHeadings(doc, 11.0);
-        QVERIFY2(headings.size() >= 8, qPrintable(headings.join(u'|')));
+        const QString all = boldHeadings(doc, 11.0).join(u'|');
         for (const char *topic : {"Opening", "Time rows", "Recording", "Playing", "Deleting",
-                                  "Holidays", "Settings", "files"}) {
-            QVERIFY2(std::any_of(headings.begin(), headings.end(),
-                                 [&](const QString &h) {
-                                     return h.contains(QLatin1String(topic), Qt::CaseInsensitive);
-                                 }),
-                     topic);
-        }
+                                  "Holidays", "Settings", "files"})
+            QVERIFY2(all.contains(QLatin1String(topic), Qt::CaseInsensitive), topic);
         const QString text = doc.toPlainText();
-        QVERIFY(text.contains(u'•'));
-        QVERIFY(text.contains(u'é'));
-        QVERIFY(!text.contains(QRegularExpression(QStringLiteral(R"(\\[a-z]{2,})"))));
-        QVERIFY(!text.contains(u'{'));
+        QVERIFY(text.contains(u'•') && text.contains(u'é'));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral(R"(\\[a-z]{2,}|\{)"))));
     }
 };
 

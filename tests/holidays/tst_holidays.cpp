@@ -12,8 +12,7 @@ namespace {
 
 // Gauss's Easter algorithm with its Gregorian corrections: an independent
 // computation to hold the computus against.
-QDate gaussEaster(int year)
-{
+QDate gaussEaster(int year) {
     const int k = year / 100;
     const int m = 15 + (3 * k + 3) / 4 - (8 * k + 13) / 25;
     const int s = 2 - (3 * k + 3) / 4;
@@ -33,118 +32,69 @@ class TestHolidays : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void easterAgainstGauss()
-    {
+    void easter() {
         for (int year = 1583; year <= 4099; ++year)
             QCOMPARE(CalculPaques(year), gaussEaster(year));
+        QCOMPARE(CalculPaques(2000), QDate(2000, 4, 23));
+        QCOMPARE(CalculPaques(2006), QDate(2006, 4, 16));
+        QCOMPARE(CalculPaques(2008), QDate(2008, 3, 23));
+        QCOMPARE(CalculPaques(2024), QDate(2024, 3, 31));
+        QCOMPARE(CalculPaques(2099), QDate(2099, 4, 12));
     }
 
-    void easterKnownDates_data()
-    {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<QDate>("easter");
-        QTest::newRow("2000") << 2000 << QDate(2000, 4, 23);
-        QTest::newRow("2006") << 2006 << QDate(2006, 4, 16);
-        QTest::newRow("2008") << 2008 << QDate(2008, 3, 23);
-        QTest::newRow("2024") << 2024 << QDate(2024, 3, 31);
-        QTest::newRow("2099") << 2099 << QDate(2099, 4, 12);
-    }
-    void easterKnownDates()
-    {
-        QFETCH(int, year);
-        QFETCH(QDate, easter);
-        QCOMPARE(CalculPaques(year), easter);
-    }
-
-    void movableHolidays2006()
-    {
-        const auto d = standardHolidays(2006);
-        QCOMPARE(d[1], QDate(2006, 4, 14)); // Good Friday
-        QCOMPARE(d[2], QDate(2006, 4, 17)); // Easter Monday
-        QCOMPARE(d[5], QDate(2006, 5, 25)); // Ascension
-        QCOMPARE(d[6], QDate(2006, 6, 5));  // Whit Monday
-        const auto e = standardHolidays(2024);
-        QCOMPARE(e[1], QDate(2024, 3, 29));
-        QCOMPARE(e[2], QDate(2024, 4, 1));
-    }
-
-    void listFollowsJFValid_data()
-    {
+    void listFollowsJFValid_data() {
         QTest::addColumn<QByteArray>("jfvalid");
         QTest::addColumn<int>("year");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("1 May twice in 2008")
-            << QByteArray("0,0,0,1,0,1,0,0,0,0,0,0,0\r\n") << 2008
-            << QStringList{"01/05/2008", "01/05/2008"};
-        QTest::newRow("all zeros") << QByteArray("0,0,0,0,0,0,0,0,0,0,0,0,0") << 2005
-                                   << QStringList{};
-        QTest::newRow("line separated")
-            << QByteArray("1\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n1\n") << 2005
-            << QStringList{"01/01/2005", "26/12/2005"};
-        QTest::newRow("short and malformed") << QByteArray("1,x,2,1") << 2005
-                                             << QStringList{"01/01/2005", "01/05/2005"};
-        QTest::newRow("only the number 1")
-            << QByteArray("1.4,1.0,0.6,1,0,0,0,0,0,0,0,0,0") << 2006
-            << QStringList{"14/04/2006", "01/05/2006"};
+        QTest::newRow("all, in field order")
+            << QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n") << 2006
+            << QStringList{"01/01/2006", "14/04/2006", "17/04/2006", "01/05/2006", "08/05/2006",
+                           "25/05/2006", "05/06/2006", "14/07/2006", "15/08/2006", "01/11/2006",
+                           "11/11/2006", "25/12/2006", "26/12/2006"};
+        QTest::newRow("Good Friday and Easter Monday 2024")
+            << QByteArray("0,1,1,0,0,0,0,0,0,0,0,0,0\r\n") << 2024
+            << QStringList{"29/03/2024", "01/04/2024"};
+        QTest::newRow("1 May twice in 2008") << QByteArray("0,0,0,1,0,1,0,0,0,0,0,0,0\r\n") << 2008
+                                             << QStringList{"01/05/2008", "01/05/2008"};
+        QTest::newRow("all zeros")
+            << QByteArray("0,0,0,0,0,0,0,0,0,0,0,0,0") << 2005 << QStringList{};
+        QTest::newRow("line separated") << QByteArray("1\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n1\n")
+                                        << 2005 << QStringList{"01/01/2005", "26/12/2005"};
+        QTest::newRow("short and malformed")
+            << QByteArray("1,x,2,1") << 2005 << QStringList{"01/01/2005", "01/05/2005"};
+        QTest::newRow("only the number 1") << QByteArray("1.4,1.0,0.6,1,0,0,0,0,0,0,0,0,0") << 2006
+                                           << QStringList{"14/04/2006", "01/05/2006"};
         QTest::newRow("binary") << QByteArray("\x01\x02\xFF,\x00", 5) << 2005 << QStringList{};
     }
-    void listFollowsJFValid()
-    {
+    void listFollowsJFValid() {
         QFETCH(QByteArray, jfvalid);
         QFETCH(int, year);
-        QFETCH(QStringList, expected);
         TempAppFolder app;
         QVERIFY(app.write(QStringLiteral("JFValid.ini"), jfvalid));
-        QCOMPARE(holidayList(year, AppFolder), expected);
+        QTEST(holidayList(year, AppFolder), "expected");
     }
 
-    void allEnabledInFieldOrder()
-    {
-        TempAppFolder app;
-        QVERIFY(app.write(QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
-        QCOMPARE(holidayList(2006, AppFolder),
-                 (QStringList{"01/01/2006", "14/04/2006", "17/04/2006", "01/05/2006",
-                              "08/05/2006", "25/05/2006", "05/06/2006", "14/07/2006",
-                              "15/08/2006", "01/11/2006", "11/11/2006", "25/12/2006",
-                              "26/12/2006"}));
-    }
-
-    void pickedDaysFromYearFile()
-    {
+    void pickedDaysFromYearFile() {
         TempAppFolder app;
         // No JFValid.ini: no standard holiday, the picks still count.
+        QVERIFY(!readJFValid(app.path(QStringLiteral("JFValid.ini"))));
         QVERIFY(app.write(QStringLiteral("F2005.ini"),
                           "\"01/01/2005\"\r\n\"02/01/2005F\"\r\n\"03/01/2005\"\r\n"
                           "\"31/02/2005F\"\r\n\"garbageF\"\r\n\"15/06/2005F\"\r\n"));
         QCOMPARE(holidayList(2005, AppFolder), (QStringList{"02/01/2005", "15/06/2005"}));
         QVERIFY(holidayList(2004, AppFolder).isEmpty());
-    }
-
-    void pickedFileRoundTrip()
-    {
-        TempAppFolder app;
+        // What the holiday window writes is read back the same way.
         QList<QDate> days;
         QList<bool> picked;
         for (QDate d(2005, 1, 1); d.year() == 2005; d = d.addDays(1)) {
             days.append(d);
             picked.append(d == QDate(2005, 5, 1) || d == QDate(2005, 6, 15));
         }
-        const QString path = app.path(pickedHolidaysFileName(2005));
-        QVERIFY(writePickedHolidays(path, days, picked));
-        const QByteArray bytes = app.read(QStringLiteral("F2005.ini"));
-        QCOMPARE(bytes.count("\r\n"), 365);
-        QVERIFY(bytes.startsWith("\"01/01/2005\"\r\n"));
-        QVERIFY(bytes.contains("\"01/05/2005F\"\r\n"));
-        QCOMPARE(bytes.count("F\""), 2);
-        const auto fields = readPickedHolidayFields(path);
-        QVERIFY(fields);
-        QCOMPARE(fields->size(), 365);
-        QVERIFY(isPickedField(fields->at(120)));
+        QVERIFY(writePickedHolidays(app.path(pickedHolidaysFileName(2005)), days, picked));
         QCOMPARE(holidayList(2005, AppFolder), (QStringList{"01/05/2005", "15/06/2005"}));
     }
 
-    void jfValidRoundTrip()
-    {
+    void jfValidRoundTrip() {
         TempAppFolder app;
         StandardChoice c{};
         c[0] = c[3] = c[12] = true;
@@ -152,7 +102,6 @@ private Q_SLOTS:
         QCOMPARE(app.read(QStringLiteral("JFValid.ini")),
                  QByteArray("1,0,0,1,0,0,0,0,0,0,0,0,1\r\n"));
         QCOMPARE(readJFValid(app.path(QStringLiteral("JFValid.ini"))), std::optional(c));
-        QVERIFY(!readJFValid(app.path(QStringLiteral("none.ini"))));
     }
 };
 
