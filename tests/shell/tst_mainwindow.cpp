@@ -7,9 +7,7 @@
 #include "shell/FrmProgressBar.h"
 #include "shell/MdiMain.h"
 #include "shell/Module1.h"
-#include "shell/PlatformReal.h"
 #include "shell/Shared.h"
-#include "shell/Strings.h"
 #include "shell/Twips.h"
 
 #include "Fakes.h"
@@ -18,93 +16,59 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
+#include <QMap>
 #include <QMdiArea>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
 #include <QProgressBar>
-#include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 
 #include <array>
 #include <memory>
+#include <numeric>
 
 using namespace tembrel;
-using tembrel::test::FakePlatform;
-using tembrel::test::TempAppFolder;
 using Tool = MdiMain::Tool;
 
 namespace {
 
 constexpr int ToolCount = 7;
 std::array<int, ToolCount> g_created{};
-
-// A stand-in for a tool window. Like the real grid, time rows, holiday and
-// settings windows, it gives the File menu and the toolbar back when it closes.
-class DummyTool final : public QWidget {
-public:
-    DummyTool(QWidget *parent, bool givesBack)
-        : QWidget(parent)
-        , m_givesBack(givesBack) {
-        resize(200, 120);
-    }
-    bool refuseClose = false;
-
-protected:
-    void closeEvent(QCloseEvent *e) override {
-        if (refuseClose) {
-            e->ignore();
-            return;
-        }
-        if (m_givesBack) {
-            setFileMenuEnabled(true);
-            AfficherBarreOutils();
-        }
-        e->accept();
-    }
-
-private:
-    bool m_givesBack;
-};
+const QStringList g_keys{"kouvrir", "khoraires", "kferies", "koptions", "kaide"};
 
 bool givesBack(Tool t) {
     return t == Tool::Grid || t == Tool::Hours || t == Tool::Holidays || t == Tool::Settings;
 }
 
-void registerAll() {
-    g_created.fill(0);
-    for (int i = 0; i < ToolCount; ++i) {
-        const auto t = Tool(i);
-        MdiMain::registerWindow(t, [t](QWidget *parent) {
-            ++g_created[int(t)];
-            return new DummyTool(parent, givesBack(t));
-        });
+// A stand-in for a tool window. Like the real grid, time rows, holiday and
+// settings windows, it gives the File menu and the toolbar back when it closes.
+class DummyTool final : public QWidget {
+public:
+    using QWidget::QWidget;
+    bool givesBack = false;
+    bool refuseClose = false;
+
+protected:
+    void closeEvent(QCloseEvent *e) override {
+        if (refuseClose)
+            return e->ignore();
+        if (givesBack) {
+            setFileMenuEnabled(true);
+            AfficherBarreOutils();
+        }
+        e->accept();
     }
+};
+
+int opened() {
+    return std::accumulate(g_created.begin(), g_created.end(), 0);
 }
 
 void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-bool fileEnabled(const MdiMain &m) {
-    return m.mnuconfiguration->menuAction()->isEnabled();
-}
-
-// A started main window: param.ini read, splash shown.
-std::unique_ptr<MdiMain> startMain() {
-    auto m = std::make_unique<MdiMain>();
-    if (!m->Form_Load())
-        return m;
-    m->resize(800, 560);
-    m->show();
-    return m;
 }
 
 // Lets the splash run out through its own one-second timer handler.
@@ -114,40 +78,76 @@ void endSplash() {
     flushDeletes();
 }
 
-void clickButton(MdiMain &m, const QString &key) {
-    QWidget *w = m.Toolbar1->widgetForAction(m.toolbarButton(key));
-    QVERIFY(w);
-    QTest::mouseClick(w, Qt::LeftButton);
+QString joined(const Settings &s) {
+    return QStringList{s.fontName, QString::number(s.weekendColour),
+                       QString::number(s.mainBackColour), QString::number(s.gridColour),
+                       s.spreadsheetPath}
+        .join(u',');
 }
 
-void rightClick(MdiMain &m) {
-    QWidget *viewport = m.findChild<QMdiArea *>()->viewport();
-    QTest::mousePress(viewport, Qt::RightButton, {}, QPoint(50, 50));
-    QTest::mouseRelease(viewport, Qt::RightButton, {}, QPoint(50, 50));
+void registerAll() {
+    for (int i = 0; i < ToolCount; ++i)
+        MdiMain::registerWindow(Tool(i), [i](QWidget *parent) {
+            ++g_created[i];
+            auto *w = new DummyTool(parent);
+            w->givesBack = givesBack(Tool(i));
+            return w;
+        });
 }
 
-// Pressing a menu's title in the menu bar: true when its items dropped down.
-bool menuOpens(MdiMain &m, QMenu *menu) {
-    QMenuBar *bar = m.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    const bool open = menu->isVisible();
-    menu->hide();
-    return open;
+void saveShot(const QPixmap &pixmap, const QString &name) {
+    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY(pixmap.save(QDir(dir).filePath(name)));
 }
 
-// Types a key the way a user does: into whichever window has the focus.
-void typeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-    QWidget *focused = QApplication::activeWindow();
-    QVERIFY(focused);
-    QTest::keyClick(focused, key, modifiers);
-}
+// The doubles, a temporary application folder and the main window started in
+// it, with what a user does to it.
+struct Session {
+    test::FakePlatform fake;
+    test::TempAppFolder app;
+    std::unique_ptr<MdiMain> m;
 
-int opened() {
-    int n = 0;
-    for (int c : g_created)
-        n += c;
-    return n;
-}
+    // With `windows` every tool window is registered; with `pastSplash` the
+    // splash has run out.
+    void start(bool windows = true, bool pastSplash = true) {
+        if (windows)
+            registerAll();
+        m = std::make_unique<MdiMain>();
+        if (!m->Form_Load())
+            return;
+        m->resize(800, 560);
+        m->show();
+        if (pastSplash)
+            endSplash();
+    }
+    bool fileEnabled() const { return m->mnuconfiguration->menuAction()->isEnabled(); }
+    bool helpEnabled() const { return m->mnuaide->menuAction()->isEnabled(); }
+    QWidget *viewport() const { return m->findChild<QMdiArea *>()->viewport(); }
+    void click(const QString &key) {
+        QTest::mouseClick(m->Toolbar1->widgetForAction(m->toolbarButton(key)), Qt::LeftButton);
+    }
+    // Types a key the way a user does: into the main window once it has the focus.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        m->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m.get()));
+        QTest::keyClick(QApplication::activeWindow(), key, modifiers);
+    }
+    // A click on the client area with `button`: true when the File menu popped up.
+    bool clickPopsFileMenu(Qt::MouseButton button) {
+        QTest::mousePress(viewport(), button, {}, QPoint(50, 50));
+        QTest::mouseRelease(viewport(), button, {}, QPoint(50, 50));
+        const bool open = m->mnuconfiguration->isVisible();
+        m->mnuconfiguration->hide();
+        return open;
+    }
+    // The last of `count` messages shown so far.
+    void lastMessage(qsizetype count, const QString &text, int style) const {
+        QCOMPARE(fake.messageBox->shown.size(), count);
+        QCOMPARE(fake.messageBox->shown.last().text, text);
+        QCOMPARE(fake.messageBox->shown.last().style, style);
+    }
+};
 
 } // namespace
 
@@ -160,506 +160,214 @@ private Q_SLOTS:
         g_created.fill(0);
         RecordingWindowOpen = false;
     }
-    void cleanup() {
-        MdiMain::unregisterAll();
-        RecordingWindowOpen = false;
-        flushDeletes();
-    }
+    void cleanup() { init(), flushDeletes(); }
 
-    void startUpWithoutParamIni() {
-        FakePlatform fake;
-        TempAppFolder app;
-        auto m = startMain();
-        QCOMPARE(m->windowTitle(), QStringLiteral("Tembrel - Version 2.01"));
-        QCOMPARE(m->LbPolice.Caption, QStringLiteral("Times New Roman"));
-        QCOMPARE(m->LbCouleurWE.BackColor, 12632256u);
-        QCOMPARE(m->PictGridColor.BackColor, 12632256u);
-        QCOMPARE(m->BackColor(), 16711680u);
-        QCOMPARE(m->LbCheminTableur.Caption, QString());
-        QCOMPARE(m->findChild<QMdiArea *>()->background().color(), QColor(0, 0, 255));
-        QVERIFY(fake.messageBox->shown.isEmpty());
-        QVERIFY(!app.exists(QStringLiteral("param.ini"))); // reading never creates it
-    }
-
-    void startUpAppliesParamIni() {
-        FakePlatform fake;
-        TempAppFolder app;
-        QVERIFY(app.write(QStringLiteral("param.ini"),
-                          "\"Arial\",255,32768,8421504,\"C:\\Program Files\\calc.exe\"\r\n"));
-        auto m = startMain();
-        QCOMPARE(m->LbPolice.Caption, QStringLiteral("Arial"));
-        QCOMPARE(m->LbCouleurWE.BackColor, 255u);
-        QCOMPARE(m->BackColor(), 32768u);
-        QCOMPARE(m->findChild<QMdiArea *>()->background().color(), QColor(0, 128, 0));
-        QCOMPARE(m->PictGridColor.BackColor, 8421504u);
-        QCOMPARE(m->LbCheminTableur.Caption, QStringLiteral("C:\\Program Files\\calc.exe"));
-        QVERIFY(fake.messageBox->shown.isEmpty());
-    }
-
-    void malformedParamIni_data() {
+    // Missing, whole and malformed param.ini: what can be read is applied, the
+    // rest keeps its default, nothing is shown and the file is left as it was.
+    void paramIni_data() {
+        QTest::addColumn<bool>("exists");
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("font");
-        QTest::addColumn<quint32>("weekend");
-        QTest::addColumn<quint32>("back");
-        QTest::addColumn<quint32>("grid");
-        QTest::addColumn<QString>("path");
-        const QString tnr = QStringLiteral("Times New Roman");
-        QTest::newRow("non-number field") << QByteArray("\"Arial\",255,blue,8421504,\"x\"\r\n")
-                                          << "Arial" << 255u << 16711680u << 8421504u << "x";
-        QTest::newRow("colour out of range") << QByteArray("\"Arial\",-1,16777216,65535,\"\"\r\n")
-                                             << "Arial" << 12632256u << 16711680u << 65535u << "";
-        QTest::newRow("missing fields") << QByteArray("\"Verdana\",255\r\n") << "Verdana" << 255u
-                                        << 16711680u << 12632256u << "";
-        QTest::newRow("empty file")
-            << QByteArray() << tnr << 12632256u << 16711680u << 12632256u << "";
-        QTest::newRow("binary") << QByteArray("\x00\xFF\x01\x02\"\x80\x1B,\x7F\n\x00", 11) << tnr
-                                << 12632256u << 16711680u << 12632256u << "";
-        QTest::newRow("LF only, unquoted")
-            << QByteArray("Tahoma,1,2,3,\n") << "Tahoma" << 1u << 2u << 3u << "";
+        QTest::addColumn<QString>("expected"); // font, weekend, main window, heading colours, path
+        const QString defaults = QStringLiteral("Times New Roman,12632256,16711680,12632256,");
+        QTest::newRow("missing") << false << QByteArray() << defaults;
+        QTest::newRow("present")
+            << true << QByteArray("\"Arial\",255,32768,8421504,\"C:\\Program Files\\calc.exe\"\r\n")
+            << "Arial,255,32768,8421504,C:\\Program Files\\calc.exe";
+        QTest::newRow("non-number field")
+            << true << QByteArray("\"Arial\",255,blue,8421504,\"x\"\r\n")
+            << "Arial,255,16711680,8421504,x";
+        QTest::newRow("colour out of range")
+            << true << QByteArray("\"Arial\",-1,16777216,65535,\"\"\r\n")
+            << "Arial,12632256,16711680,65535,";
+        QTest::newRow("missing fields")
+            << true << QByteArray("\"Verdana\",255\r\n") << "Verdana,255,16711680,12632256,";
+        QTest::newRow("empty file") << true << QByteArray() << defaults;
+        QTest::newRow("binary") << true << QByteArray("\x00\xFF\x01\x02\"\x80\x1B,\x7F\n\x00", 11)
+                                << defaults;
     }
-    void malformedParamIni() {
+    void paramIni() {
+        QFETCH(bool, exists);
         QFETCH(QByteArray, content);
-        QFETCH(QString, font);
-        QFETCH(quint32, weekend);
-        QFETCH(quint32, back);
-        QFETCH(quint32, grid);
-        QFETCH(QString, path);
-        FakePlatform fake;
-        TempAppFolder app;
-        QVERIFY(app.write(QStringLiteral("param.ini"), content));
-        auto m = startMain();
+        QFETCH(QString, expected);
+        Session s;
+        QVERIFY(!exists || s.app.write(QStringLiteral("param.ini"), content));
+        s.start(false, false);
         QVERIFY(FrmEntry::instance()); // the load went on to the splash
-        QCOMPARE(m->LbPolice.Caption, font);
-        QCOMPARE(m->LbCouleurWE.BackColor, weekend);
-        QCOMPARE(m->BackColor(), back);
-        QCOMPARE(m->PictGridColor.BackColor, grid);
-        QCOMPARE(m->LbCheminTableur.Caption, path);
-        QVERIFY(fake.messageBox->shown.isEmpty());
-        QCOMPARE(app.read(QStringLiteral("param.ini")), content); // left as it was
+        QCOMPARE(joined(s.m->settings()), expected);
+        QCOMPARE(s.m->findChild<QMdiArea *>()->background().color(), toQColor(s.m->BackColor()));
+        QVERIFY(s.fake.messageBox->shown.isEmpty());
+        QCOMPARE(s.app.exists(QStringLiteral("param.ini")), exists); // reading never creates it
+        QCOMPARE(s.app.read(QStringLiteral("param.ini")), content);
     }
 
     void secondInstanceIsRefused() {
-        FakePlatform fake;
-        TempAppFolder app;
-        fake.instances->running = true;
-        MdiMain m;
-        QVERIFY(!m.Form_Load());
-        QCOMPARE(fake.instances->asked, 1);
-        QCOMPARE(fake.messageBox->shown.size(), 1);
-        QCOMPARE(fake.messageBox->shown[0].text,
-                 QStringLiteral("Tembrel is already running. Look at the taskbar."));
-        QCOMPARE(fake.messageBox->shown[0].style, 16);
-        QCOMPARE(fake.messageBox->shown[0].title, QStringLiteral("Tembrel"));
+        Session s;
+        s.fake.instances->running = true;
+        s.start();
+        QCOMPARE(s.fake.instances->asked, 1);
+        s.lastMessage(1, QStringLiteral("Tembrel is already running. Look at the taskbar."), 16);
+        QCOMPARE(s.fake.messageBox->shown[0].title, QStringLiteral("Tembrel"));
         QVERIFY(!FrmEntry::instance()); // ended before anything else
     }
 
-    void lockFileAllowsOneInstance() {
-        QTemporaryDir dir;
-        const QString lock = QDir(dir.path()).filePath(QStringLiteral("tembrel.lock"));
-        auto first = std::make_unique<LockFileInstance>(lock);
-        QVERIFY(!first->anotherInstanceRunning());
-        QVERIFY(QFile::exists(lock));
-        {
-            LockFileInstance second(lock);
-            QVERIFY(second.anotherInstanceRunning());
-            QVERIFY(second.anotherInstanceRunning()); // the answer stays
-        }
-        QVERIFY(!first->anotherInstanceRunning()); // a refused second does not free it
-        first.reset();
-        QVERIFY(!QFile::exists(lock));
-        LockFileInstance third(lock);
-        QVERIFY(!third.anotherInstanceRunning());
-    }
-
-    void menusAndToolbar() {
-        FakePlatform fake;
-        TempAppFolder app;
-        auto m = startMain();
-        const QStringList file{"Open ...",    "", "Hours...", "", "Holidays...",
-                               "Settings...", "", "Exit"};
-        QStringList seen;
-        for (QAction *a : m->mnuconfiguration->actions())
-            seen << a->text();
-        QCOMPARE(seen, file);
-        seen.clear();
-        for (QAction *a : m->mnuaide->actions())
-            seen << a->text();
-        QCOMPARE(seen, (QStringList{"Help file...", "", "About ...", "Net..."}));
-        QCOMPARE(m->mnuconfiguration->title(), QStringLiteral("File"));
-        QCOMPARE(m->mnuaide->title(), QStringLiteral("Help"));
-
-        // Buttons with their keys, in order, separators between the groups.
-        QStringList keys;
-        for (QAction *a : m->Toolbar1->actions())
+    void toolbarAndIcons() {
+        Session s;
+        s.start(false);
+        QStringList keys; // in order, separators between the groups
+        for (QAction *a : s.m->Toolbar1->actions())
             keys << (a->isSeparator() ? QStringLiteral("|") : a->data().toString());
         QCOMPARE(keys, (QStringList{"kouvrir", "|", "khoraires", "kferies", "|", "koptions", "|",
                                     "kaide"}));
-        const QList<QPair<QString, int>> tips{{"kouvrir", 102},
-                                              {"khoraires", 103},
-                                              {"kferies", 104},
-                                              {"koptions", 105},
-                                              {"kaide", 107}};
-        for (const auto &[key, id] : tips) {
-            QAction *a = m->toolbarButton(key);
-            QCOMPARE(a->toolTip(), LoadResString(id));
-            QCOMPARE(a->statusTip(), LoadResString(id));
-            // A real picture, with its double-size version for high-DPI screens.
-            QVERIFY2(!a->icon().isNull(), qPrintable(key));
-            const QImage small(QStringLiteral(":/icons/%1.png").arg(key));
-            QCOMPARE(a->icon().pixmap(QSize(24, 24), 1.0).toImage().convertToFormat(small.format()),
-                     small);
-            const QImage large = a->icon().pixmap(QSize(24, 24), 2.0).toImage();
-            QCOMPARE(large.size(), QSize(48, 48));
-            QImage drawn(QStringLiteral(":/icons/%1@2x.png").arg(key));
-            QVERIFY2(!drawn.isNull(), qPrintable(key));
-            QCOMPARE(large.convertToFormat(drawn.format()), drawn);
+        for (const QString &key : g_keys) {
+            const QAction *a = s.m->toolbarButton(key);
+            QVERIFY2(!a->toolTip().isEmpty() && a->statusTip() == a->toolTip(), qPrintable(key));
+            QVERIFY2(!a->isEnabled(), qPrintable(key)); // no window registered yet
+            // A real picture, with its double-size drawing for high-DPI screens.
+            const QImage large(QStringLiteral(":/icons/%1@2x.png").arg(key));
+            QVERIFY2(!large.isNull(), qPrintable(key));
+            QCOMPARE(a->icon().pixmap(QSize(24, 24), 2.0).toImage().convertToFormat(large.format()),
+                     large);
         }
-        QVERIFY(!m->windowIcon().isNull());
-        QVERIFY(!m->toolbarButton(QStringLiteral("kunknown")));
-    }
-
-    void shortcuts() {
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        auto m = startMain();
-        endSplash();
-        QCOMPARE(m->mnuouvrir->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-        QCOMPARE(m->mnuquitter->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QCOMPARE(m->mnuindexaide->shortcut(), QKeySequence(Qt::Key_F1));
-        m->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        typeKey(Qt::Key_F1);
-        QCOMPARE(g_created[int(Tool::Help)], 1);
-        m->toolWindow(Tool::Help)->close();
-        m->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        typeKey(Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(g_created[int(Tool::Grid)], 1);
-        // While the grid is open the File menu, and so Ctrl+O and Ctrl+Q, are out of use.
-        m->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        typeKey(Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(m->isVisible());
-        m->toolWindow(Tool::Grid)->close();
-        m->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m.get()));
-        typeKey(Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(!m->isVisible());
-        QVERIFY(fake.messageBox->shown.isEmpty());
-    }
-
-    void exitRefusedWhileRecording() {
-        FakePlatform fake;
-        TempAppFolder app;
-        auto m = startMain();
-        endSplash();
-        RecordingWindowOpen = true;
-        m->mnuquitter->trigger();
-        QVERIFY(m->isVisible());
-        QCOMPARE(fake.messageBox->shown.size(), 1);
-        QCOMPARE(fake.messageBox->shown[0].text,
-                 QStringLiteral("Close initially the recording window !"));
-        QCOMPARE(fake.messageBox->shown[0].style, 0);
-        // The window frame's close asks the same.
-        QVERIFY(!m->close());
-        QCOMPARE(fake.messageBox->shown.size(), 2);
-        QVERIFY(m->isVisible());
-        RecordingWindowOpen = false;
-        m->mnuquitter->trigger();
-        QVERIFY(!m->isVisible());
-        QCOMPARE(fake.messageBox->shown.size(), 2);
-    }
-
-    void exitClosesToolWindowsFirst() {
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        auto m = startMain();
-        endSplash();
-        m->mnuabout->trigger();
-        auto *about = static_cast<DummyTool *>(m->toolWindow(Tool::About));
-        QVERIFY(about && about->isVisible());
-        // A window that will not close keeps the program running.
-        about->refuseClose = true;
-        QVERIFY(!m->close());
-        QVERIFY(m->isVisible());
-        about->refuseClose = false;
-        QPointer<QWidget> watch(about);
-        QVERIFY(m->close());
-        flushDeletes();
-        QVERIFY(watch.isNull());
-    }
-
-    void rightClickPopsFileMenu() {
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        auto m = startMain();
-        // Not during the splash.
-        rightClick(*m);
-        QVERIFY(!m->mnuconfiguration->isVisible());
-        endSplash();
-        QWidget *viewport = m->findChild<QMdiArea *>()->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(50, 50));
-        QVERIFY(!m->mnuconfiguration->isVisible());
-        rightClick(*m);
-        QVERIFY(m->mnuconfiguration->isVisible());
-        m->mnuconfiguration->hide();
-        // Not while a tool window holds the File menu.
-        m->mnuoptions->trigger();
-        rightClick(*m);
-        QVERIFY(!m->mnuconfiguration->isVisible());
-        m->toolWindow(Tool::Settings)->close();
-        rightClick(*m);
-        QVERIFY(m->mnuconfiguration->isVisible());
-        m->mnuconfiguration->hide();
-        // The toolbar offers no menu of its own.
-        QVERIFY(!m->createPopupMenu());
-    }
-
-    void toolbarButtonsDoWhatTheirItemsDo_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("tool");
-        QTest::newRow("kouvrir") << "kouvrir"
-                                 << "mnuouvrir" << int(Tool::Grid);
-        QTest::newRow("khoraires") << "khoraires"
-                                   << "mnuliste" << int(Tool::Hours);
-        QTest::newRow("kferies") << "kferies"
-                                 << "mnujoursferies" << int(Tool::Holidays);
-        QTest::newRow("koptions") << "koptions"
-                                  << "mnuoptions" << int(Tool::Settings);
-        QTest::newRow("kaide") << "kaide"
-                               << "mnuindexaide" << int(Tool::Help);
-    }
-    void toolbarButtonsDoWhatTheirItemsDo() {
-        QFETCH(QString, key);
-        QFETCH(QString, item);
-        QFETCH(int, tool);
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        struct Outcome {
-            std::array<int, ToolCount> created;
-            bool file, help, toolbar;
-            bool operator==(const Outcome &) const = default;
-        };
-        auto run = [&](bool byButton) {
-            g_created.fill(0);
-            auto m = startMain();
-            endSplash();
-            if (byButton)
-                clickButton(*m, key);
-            else
-                m->findChild<QAction *>(item)->trigger();
-            return Outcome{g_created, fileEnabled(*m), m->mnuaide->menuAction()->isEnabled(),
-                           m->Toolbar1->isVisible()};
-        };
-        const Outcome byMenu = run(false);
-        const Outcome byButton = run(true);
-        QCOMPARE(byMenu.created[tool], 1);
-        QVERIFY(byButton == byMenu);
-        QCOMPARE(byButton.file, !givesBack(Tool(tool)));
-        QCOMPARE(byButton.toolbar, !givesBack(Tool(tool)));
-        QVERIFY(byButton.help);
-        // A key that matches no button does nothing.
-        auto m = startMain();
-        endSplash();
-        g_created.fill(0);
-        m->Toolbar1_ButtonClick(QStringLiteral("kquitter"));
-        QCOMPARE(opened(), 0);
+        QVERIFY(!s.m->windowIcon().isNull());
+        registerAll(); // a window registered later enables its item and button
+        QVERIFY(s.m->mnujoursferies->isEnabled() && s.m->toolbarButton("kferies")->isEnabled());
+        QVERIFY(!s.m->createPopupMenu()); // the toolbar offers no menu of its own
     }
 
     void splashHoldsEverythingForThreeTicks() {
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        auto m = startMain();
+        Session s;
+        s.start(true, false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
         QVERIFY(splash && splash->isVisible());
-        QVERIFY(splash->Timer1->isActive());
-        QCOMPARE(splash->Timer1->interval(), 1000);
-        QVERIFY(splash->Timer2->isActive());
-        QCOMPARE(splash->Timer2->interval(), 18);
-
-        auto tryEverything = [&] {
-            for (const char *key : {"kouvrir", "khoraires", "kferies", "koptions", "kaide"})
-                clickButton(*m, QString::fromLatin1(key));
-            m->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(m.get()));
-            typeKey(Qt::Key_O, Qt::ControlModifier);
-            typeKey(Qt::Key_F1);
-        };
+        QVERIFY(splash->Timer1->isActive() && splash->Timer2->isActive());
         for (int tick = 1; tick <= 3; ++tick) {
-            QVERIFY(!fileEnabled(*m));
-            QVERIFY(!m->mnuaide->menuAction()->isEnabled());
-            QVERIFY(!m->Toolbar1->isEnabled());
-            QVERIFY(m->Toolbar1->isVisible()); // disabled, not hidden
-            QVERIFY(!menuOpens(*m, m->mnuconfiguration));
-            QVERIFY(!menuOpens(*m, m->mnuaide));
-            tryEverything();
+            QVERIFY(!s.fileEnabled() && !s.helpEnabled());
+            QVERIFY(!s.m->Toolbar1->isEnabled());
+            QVERIFY(s.m->Toolbar1->isVisible()); // disabled, not hidden
+            QVERIFY(!s.clickPopsFileMenu(Qt::RightButton));
+            for (const QString &key : g_keys)
+                s.click(key);
+            s.press(Qt::Key_O, Qt::ControlModifier);
+            s.press(Qt::Key_F1);
+            s.press(Qt::Key_Q, Qt::ControlModifier);
             QCOMPARE(opened(), 0);
-            typeKey(Qt::Key_Q, Qt::ControlModifier);
-            QVERIFY(m->isVisible());
+            QVERIFY(s.m->isVisible());
             QCOMPARE(splash->LbCompte->text(), QString::number(tick - 1));
             splash->Timer1_Timer();
             flushDeletes();
         }
         // Gone after the third tick, bar full or not, and everything answers.
-        QVERIFY(splash.isNull());
-        QVERIFY(!FrmEntry::instance());
-        QVERIFY(fileEnabled(*m));
-        QVERIFY(m->mnuaide->menuAction()->isEnabled());
-        QVERIFY(m->Toolbar1->isEnabled());
-        QVERIFY(menuOpens(*m, m->mnuconfiguration));
-        QVERIFY(menuOpens(*m, m->mnuaide));
-        clickButton(*m, QStringLiteral("kaide"));
-        QCOMPARE(g_created[int(Tool::Help)], 1);
-        clickButton(*m, QStringLiteral("kferies"));
+        QVERIFY(splash.isNull() && !FrmEntry::instance());
+        QVERIFY(s.fileEnabled() && s.helpEnabled() && s.m->Toolbar1->isEnabled());
+        s.click(QStringLiteral("kferies"));
         QCOMPARE(g_created[int(Tool::Holidays)], 1);
+        s.press(Qt::Key_F1);
+        QCOMPARE(g_created[int(Tool::Help)], 1);
     }
 
-    void splashBar_data() {
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("position");
-        QTest::newRow("none") << 0 << 0 << 0;
-        QTest::newRow("one") << 1 << 0 << 100;
-        QTest::newRow("two") << 2 << 100 << 200;
-        QTest::newRow("full") << 101 << 10000 << 10100;
-        QTest::newRow("past the maximum") << 150 << 10000 << 15000;
-        // 32700 + 100 would overflow the 16-bit position: it stays.
-        QTest::newRow("at the overflow") << 328 << 10000 << 32700;
-        QTest::newRow("long after") << 1000 << 10000 << 32700;
-    }
+    // The bar's value and its 16-bit position after so many ticks of Timer2:
+    // 32700 + 100 would overflow the position, so it stays there.
     void splashBar() {
-        QFETCH(int, ticks);
-        QFETCH(int, value);
-        QFETCH(int, position);
-        FakePlatform fake;
-        TempAppFolder app;
-        auto m = startMain();
-        FrmEntry *splash = FrmEntry::instance();
+        const QMap<int, QPair<int, int>> expected{{1, {0, 100}},         {2, {100, 200}},
+                                                  {101, {10000, 10100}}, {150, {10000, 15000}},
+                                                  {328, {10000, 32700}}, {1000, {10000, 32700}}};
+        Session s;
+        s.start(false, false);
+        QPointer<FrmEntry> splash = FrmEntry::instance();
         QVERIFY(splash);
-        QCOMPARE(splash->ProgBar->maximum(), 10000);
-        for (int i = 0; i < ticks; ++i)
+        for (int tick = 1; tick <= 1000; ++tick) {
             splash->Timer2_Timer();
-        QCOMPARE(splash->ProgBar->value(), value);
-        QCOMPARE(int(splash->barPosition()), position);
+            if (!expected.contains(tick))
+                continue;
+            QCOMPARE(splash->ProgBar->value(), expected[tick].first);
+            QCOMPARE(int(splash->barPosition()), expected[tick].second);
+        }
         QVERIFY(FrmEntry::instance() == splash); // the bar never closes it
     }
 
-    void splashLayout() {
-        FakePlatform fake;
-        TempAppFolder app;
-        auto m = startMain();
-        FrmEntry *splash = FrmEntry::instance();
-        QCOMPARE(splash->size(), QSize(twipsToPixels(4830, splash), twipsToPixels(2820, splash)));
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(splash->y(), screen.y() + screen.height() / 4);
-        QCOMPARE(splash->x(), screen.x() + (screen.width() - splash->width()) / 2);
-        QCOMPARE(splash->Label3->text(), QStringLiteral("Tembrel"));
-        QCOMPARE(splash->Label2->text(), QStringLiteral("Version 2.01"));
-        QCOMPARE(splash->Label1->text(), QStringLiteral("  Ostrand"));
-        QVERIFY(!splash->LbCompte->isVisible());
-        QVERIFY(splash->ProgBar->height() <= twipsToPixels(75, splash) + 1);
-        const QRect bar(splash->ProgBar->mapTo(splash, QPoint(0, 0)), splash->ProgBar->size());
-        QVERIFY(bar.bottom() >= splash->height() - 3); // along the bottom
-        QVERIFY(bar.width() >= splash->width() - 4);
-        for (int i = 0; i < 40; ++i)
-            splash->Timer2_Timer();
-        saveShot(splash->grab(), QStringLiteral("splash.png"));
-    }
-
+    // Each item opens a fresh window; the first opening is by the menu item, the
+    // second by the toolbar button named by the row, which must do the same.
     void openingRules_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("tool");
-        QTest::newRow("Open") << "mnuouvrir" << int(Tool::Grid);
-        QTest::newRow("Hours") << "mnuliste" << int(Tool::Hours);
-        QTest::newRow("Holidays") << "mnujoursferies" << int(Tool::Holidays);
-        QTest::newRow("Settings") << "mnuoptions" << int(Tool::Settings);
-        QTest::newRow("Help file") << "mnuindexaide" << int(Tool::Help);
-        QTest::newRow("About") << "mnuabout" << int(Tool::About);
+        QTest::newRow("kouvrir") << "mnuouvrir" << int(Tool::Grid);
+        QTest::newRow("khoraires") << "mnuliste" << int(Tool::Hours);
+        QTest::newRow("kferies") << "mnujoursferies" << int(Tool::Holidays);
+        QTest::newRow("koptions") << "mnuoptions" << int(Tool::Settings);
+        QTest::newRow("kaide") << "mnuindexaide" << int(Tool::Help);
+        QTest::newRow("About, no button") << "mnuabout" << int(Tool::About);
     }
     void openingRules() {
         QFETCH(QString, item);
         QFETCH(int, tool);
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        auto m = startMain();
-        endSplash();
+        const QString key = QString::fromLatin1(QTest::currentDataTag());
+        Session s;
+        s.start();
         const bool holds = givesBack(Tool(tool));
         for (int round = 1; round <= 2; ++round) {
-            m->findChild<QAction *>(item)->trigger();
-            QWidget *w = m->toolWindow(Tool(tool));
+            if (round == 2 && s.m->toolbarButton(key))
+                s.click(key);
+            else
+                s.m->findChild<QAction *>(item)->trigger();
+            QWidget *w = s.m->toolWindow(Tool(tool));
             QVERIFY(w && w->isVisible() && w->isWindow());
-            QCOMPARE(g_created[tool], round); // a fresh instance at each opening
-            QCOMPARE(fileEnabled(*m), !holds);
-            QCOMPARE(m->Toolbar1->isVisible(), !holds);
-            QVERIFY(m->mnuaide->menuAction()->isEnabled());
-            QCOMPARE(m->mnuliste->isEnabled(), !holds); // so no second one can open
-            QVERIFY(m->mnuabout->isEnabled());
+            QCOMPARE(g_created[tool], round);
+            QCOMPARE(opened(), round); // and nothing else
+            QCOMPARE(s.fileEnabled(), !holds);
+            QCOMPARE(s.m->Toolbar1->isVisible(), !holds);
+            QCOMPARE(s.m->mnuliste->isEnabled(), !holds); // so no second one can open
+            QCOMPARE(s.clickPopsFileMenu(Qt::RightButton), !holds);
+            QVERIFY(s.helpEnabled());
             QPointer<QWidget> watch(w);
             QVERIFY(w->close());
             flushDeletes();
-            QVERIFY(watch.isNull());
-            QVERIFY(!m->toolWindow(Tool(tool)));
-            QVERIFY(fileEnabled(*m));
-            QVERIFY(m->Toolbar1->isVisible());
-            QVERIFY(m->mnuliste->isEnabled());
+            QVERIFY(watch.isNull() && !s.m->toolWindow(Tool(tool)));
+            QVERIFY(s.fileEnabled() && s.m->Toolbar1->isVisible() && s.m->mnuliste->isEnabled());
+            QVERIFY(s.clickPopsFileMenu(Qt::RightButton));
+            QVERIFY(!s.clickPopsFileMenu(Qt::LeftButton));
         }
-        QVERIFY(fake.messageBox->shown.isEmpty());
+        QVERIFY(s.fake.messageBox->shown.isEmpty());
     }
 
-    void itemsWithoutWindowAreDisabled() {
-        FakePlatform fake;
-        TempAppFolder app;
-        auto m = startMain();
-        endSplash();
-        for (QAction *a : {m->mnuouvrir, m->mnuliste, m->mnujoursferies, m->mnuoptions,
-                           m->mnuindexaide, m->mnuabout})
-            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        for (const char *key : {"kouvrir", "khoraires", "kferies", "koptions", "kaide"})
-            QVERIFY(!m->toolbarButton(QString::fromLatin1(key))->isEnabled());
-        QVERIFY(m->mnuquitter->isEnabled());
-        QVERIFY(m->mnuweb->isEnabled());
-        // Calling the handler anyway leaves the menu and toolbar as they were.
-        m->mnuouvrir_Click();
-        QVERIFY(fileEnabled(*m));
-        QVERIFY(m->Toolbar1->isVisible());
-        // A window registered later enables its item and button.
-        registerAll();
-        QVERIFY(m->mnujoursferies->isEnabled());
-        QVERIFY(m->toolbarButton(QStringLiteral("kferies"))->isEnabled());
+    void shortcuts() {
+        Session s;
+        s.start();
+        s.press(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(g_created[int(Tool::Grid)], 1);
+        // While the grid holds the File menu, Ctrl+O and Ctrl+Q are out of use.
+        s.press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(s.m->isVisible());
+        s.m->toolWindow(Tool::Grid)->close();
+        s.press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!s.m->isVisible());
+        QVERIFY(s.fake.messageBox->shown.isEmpty());
     }
 
-    void netAsksFirst_data() {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("browserWindow");
-        QTest::newRow("No") << int(vbNo) << true;
-        QTest::newRow("Yes, browser window") << int(vbYes) << true;
-        QTest::newRow("Yes, no browser window") << int(vbYes) << false;
-    }
-    void netAsksFirst() {
-        QFETCH(int, answer);
-        QFETCH(bool, browserWindow);
-        FakePlatform fake;
-        TempAppFolder app;
-        if (browserWindow)
-            registerAll();
-        auto m = startMain();
-        endSplash();
-        fake.messageBox->answers.enqueue(answer);
-        m->mnuweb->trigger();
-        QCOMPARE(fake.messageBox->shown.size(), 1);
-        QCOMPARE(fake.messageBox->shown[0].text, LoadResString(148));
-        QCOMPARE(fake.messageBox->shown[0].style, 68);
-        const bool yes = answer == vbYes;
-        QCOMPARE(g_created[int(Tool::Browser)], yes && browserWindow ? 1 : 0);
-        QCOMPARE(fake.browser->opened.size(), yes && !browserWindow ? 1 : 0);
-        QVERIFY(fileEnabled(*m));
+    // Exit, and the window frame's close, are refused with a message while the
+    // recording window is open, and silently while a tool window will not close.
+    void exitRefused() {
+        const QString message = QStringLiteral("Close initially the recording window !");
+        Session s;
+        s.start();
+        s.m->mnuabout->trigger();
+        QPointer<DummyTool> about = static_cast<DummyTool *>(s.m->toolWindow(Tool::About));
+        QVERIFY(about);
+        RecordingWindowOpen = true;
+        s.m->mnuquitter->trigger();
+        s.lastMessage(1, message, 0);
+        QVERIFY(!s.m->close());
+        s.lastMessage(2, message, 0);
+        QVERIFY(s.m->isVisible() && about && about->isVisible());
+        RecordingWindowOpen = false;
+        about->refuseClose = true;
+        s.m->mnuquitter->trigger();
+        QVERIFY(s.m->isVisible());
+        about->refuseClose = false;
+        s.m->mnuquitter->trigger();
+        QVERIFY(!s.m->isVisible());
+        flushDeletes();
+        QVERIFY(about.isNull());
+        QCOMPARE(s.fake.messageBox->shown.size(), 2);
     }
 
     void progressWindow() {
@@ -667,46 +375,31 @@ private Q_SLOTS:
         QPointer<FrmProgressBar> p = FrmProgressBar::instance();
         QCOMPARE(FrmProgressBar::instance(), p.data());
         QCOMPARE(p->size(), QSize(twipsToPixels(5100, p), twipsToPixels(540, p)));
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(p->x(), screen.x() + (screen.width() - p->width()) / 2);
-        QCOMPARE(p->y(), screen.y() + (screen.height() - p->height()) / 2);
-        QCOMPARE(p->palette().color(QPalette::Window), QColor(192, 192, 192));
-        QCOMPARE(p->ProgBar->geometry(), QRect(twipsToPixels(60, p), twipsToPixels(180, p),
-                                               twipsToPixels(4395, p), twipsToPixels(195, p)));
         p->ProgBar->setMaximum(12);
         p->ProgBar->setValue(5);
         p->show();
         saveShot(p->grab(), QStringLiteral("progressbar.png"));
         FrmProgressBar::Unload();
-        QVERIFY(p.isNull());
-        QVERIFY(!FrmProgressBar::exists());
-        FrmProgressBar::Unload(); // twice is harmless
-        QPointer<FrmProgressBar> again = FrmProgressBar::instance();
-        QCOMPARE(again->ProgBar->value(), 0); // a fresh, empty bar
+        QVERIFY(p.isNull() && !FrmProgressBar::exists());
+        FrmProgressBar::Unload();                                  // twice is harmless
+        QCOMPARE(FrmProgressBar::instance()->ProgBar->value(), 0); // a fresh, empty bar
         FrmProgressBar::Unload();
     }
 
-    void screenshot() {
-        FakePlatform fake;
-        TempAppFolder app;
-        registerAll();
-        auto m = startMain();
+    void screenshots() {
+        Session s;
+        s.start(true, false);
+        for (int i = 0; i < 40; ++i)
+            FrmEntry::instance()->Timer2_Timer();
+        saveShot(FrmEntry::instance()->grab(), QStringLiteral("splash.png"));
         endSplash();
-        m->resize(900, 600);
-        QTest::qWait(0);
-        const QImage shot = m->grab().toImage();
+        s.m->resize(900, 600);
+        QCoreApplication::processEvents();
+        const QImage shot = s.m->grab().toImage();
         saveShot(QPixmap::fromImage(shot), QStringLiteral("mainwindow.png"));
         // The client area is the main window's blue.
-        QWidget *viewport = m->findChild<QMdiArea *>()->viewport();
-        const QPoint inside = viewport->mapTo(m.get(), viewport->rect().center());
+        const QPoint inside = s.viewport()->mapTo(s.m.get(), s.viewport()->rect().center());
         QCOMPARE(shot.pixelColor(inside * shot.devicePixelRatio()), QColor(0, 0, 255));
-    }
-
-private:
-    static void saveShot(const QPixmap &pixmap, const QString &name) {
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(pixmap.save(QDir(dir).filePath(name)));
     }
 };
 

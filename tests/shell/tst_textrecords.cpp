@@ -50,6 +50,7 @@ private Q_SLOTS:
                             {fields->at(2), fields->at(3), qint64(-3)},
                             {fields->at(5)}};
         QCOMPARE(formatRecords(again), expected);
+        QVERIFY(!readFields(app.path(QStringLiteral("none.dat")))); // no file is no data
     }
 
     void parseFields_data() {
@@ -70,52 +71,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QStringList, expected);
         QCOMPARE(tembrel::parseFields(content), expected);
-    }
-
-    void missingFileIsNoData() {
-        TempAppFolder app;
-        QVERIFY(!readFields(app.path(QStringLiteral("none.ini"))));
-    }
-
-    void paramIniDefaultsLine() {
-        TempAppFolder app;
-        QVERIFY(writeParamIni(app.path(QStringLiteral("param.ini")), Settings{}));
-        QCOMPARE(app.read(QStringLiteral("param.ini")),
-                 QByteArray("\"Times New Roman\",12632256,16711680,12632256,\"\"\r\n"));
-    }
-
-    void paramIniPartialRead_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("font");
-        QTest::addColumn<quint32>("weekend");
-        QTest::addColumn<quint32>("back");
-        QTest::addColumn<quint32>("grid");
-        QTest::newRow("full") << QByteArray("\"Arial\",255,65280,16711680,\"C:\\x.exe\"\r\n")
-                              << "Arial" << 255u << 65280u << 16711680u;
-        QTest::newRow("not a number")
-            << QByteArray("\"Arial\",red,65280,1,\"\"\r\n") << "Arial" << 12632256u << 65280u << 1u;
-        QTest::newRow("missing fields")
-            << QByteArray("\"Arial\",255\r\n") << "Arial" << 255u << 16711680u << 12632256u;
-        QTest::newRow("empty") << QByteArray() << "Times New Roman" << 12632256u << 16711680u
-                               << 12632256u;
-        QTest::newRow("binary") << QByteArray("\x00\xFF\x01\"\x80", 5) << "Times New Roman"
-                                << 12632256u << 16711680u << 12632256u;
-    }
-    void paramIniPartialRead() {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, font);
-        QFETCH(quint32, weekend);
-        QFETCH(quint32, back);
-        QFETCH(quint32, grid);
-        TempAppFolder app;
-        QVERIFY(app.write(QStringLiteral("param.ini"), content));
-        const auto fields = readParamIni(app.path(QStringLiteral("param.ini")));
-        QVERIFY(fields);
-        const Settings s = applyParamIni(Settings{}, *fields);
-        QCOMPARE(s.fontName, font);
-        QCOMPARE(s.weekendColour, weekend);
-        QCOMPARE(s.mainBackColour, back);
-        QCOMPARE(s.gridColour, grid);
     }
 
     // A rewrite that fails half-way must leave the previous file whole and no
