@@ -303,8 +303,8 @@ void MdiMain::mnuabout_Click() {
 void MdiMain::mnuweb_Click() {
     if (MsgBox(LoadResString(148), vbYesNo | vbInformation) != vbYes)
         return;
-    if (!showTool(Tool::Browser))
-        Platform::instance().browser().openUrl(QUrl(QString::fromLatin1(WebPageAddress)));
+    // The web page opens in the system's browser rather than in a window of ours.
+    Platform::instance().browser().openUrl(QUrl(QString::fromLatin1(WebPageAddress)));
 }
 
 void MdiMain::Toolbar1_ButtonClick(const QString &key) {

@@ -35,7 +35,7 @@ class MdiMain final : public QMainWindow {
 public:
     // The windows that the menus open. Each is created on first use by the
     // factory that the program registers; an item without one stays disabled.
-    enum class Tool { Grid, Hours, Holidays, Settings, Help, About, Browser };
+    enum class Tool { Grid, Hours, Holidays, Settings, Help, About };
     using Factory = std::function<QWidget *(QWidget *parent)>;
 
     explicit MdiMain(QWidget *parent = nullptr);
