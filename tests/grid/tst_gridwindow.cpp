@@ -254,6 +254,18 @@ private Q_SLOTS:
         QCOMPARE(picture(8, 13), QPixmap().cacheKey());
         QCOMPARE(h->paintForeColor(4, 1), h->paintBackColor(4, 1));
         QCOMPARE(h->paintForeColor(5, 10), h->paintBackColor(5, 10));
+        // Six different round pictures on a clear ground, drawn for high-DPI
+        // screens and small enough for a 40-pixel row.
+        QSet<QRgb> centres;
+        for (const QPixmap &p : {again->ImgNoir, again->ImgRouge, again->ImgBleu, again->ImgVert,
+                                 again->ImgJaune, again->ImgMicro}) {
+            QVERIFY(p.devicePixelRatio() >= 2.0);
+            QVERIFY(p.deviceIndependentSize().height() <= twipsToPixels(600, again.get()) - 8);
+            const QImage img = p.toImage();
+            centres.insert(img.pixel(img.width() / 2, img.height() / 3) | 0xFF000000);
+            QCOMPARE(qAlpha(img.pixel(0, 0)), 0);
+        }
+        QCOMPARE(centres.size(), 6);
     }
 
     // What the file holds is loaded; headings past its end stay as built, and
@@ -327,23 +339,6 @@ private Q_SLOTS:
         colourAt(g, 6, 50);
         w->GridLegendes_Click();
         QCOMPARE(QPoint(SelRow, SelCol), QPoint(4, 1));
-    }
-
-    // Six different round pictures on a clear ground, drawn for high-DPI
-    // screens and small enough for a 40-pixel row.
-    void markerPictures() {
-        Env env(QDate(2005, 3, 10), 0);
-        auto w = env.open();
-        QSet<QRgb> centres;
-        for (const QPixmap &p :
-             {w->ImgNoir, w->ImgRouge, w->ImgBleu, w->ImgVert, w->ImgJaune, w->ImgMicro}) {
-            QVERIFY(p.devicePixelRatio() >= 2.0);
-            QVERIFY(p.deviceIndependentSize().height() <= twipsToPixels(600, w.get()) - 8);
-            const QImage img = p.toImage();
-            centres.insert(img.pixel(img.width() / 2, img.height() / 3) | 0xFF000000);
-            QCOMPARE(qAlpha(img.pixel(0, 0)), 0);
-        }
-        QCOMPARE(centres.size(), 6);
     }
 
     void screenshot() {
