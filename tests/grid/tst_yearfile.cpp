@@ -2,12 +2,10 @@
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 
+#include "FileSizeLimit.h"
 #include "TestApp.h"
 
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace tembrel;
 using tembrel::test::TempAppFolder;
@@ -23,54 +21,28 @@ QByteArray records(const QStringList &texts) {
     return out;
 }
 
-// Limits the size of files this process may write, so that a save stops
-// part-way as it would on a full disk.
-class FileSizeLimit final {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 } // namespace
 
 class TestYearFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The field as written: the text cut to 20, padded with blanks after 4 zero bytes.
     void recordLayout_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("empty") << QString() << QByteArray(20, ' ') << QString();
-        QTest::newRow("marker") << QStringLiteral("..") << QByteArray("..").leftJustified(20, ' ')
-                                << QStringLiteral("..");
-        QTest::newRow("25 characters keep 20")
-            << QStringLiteral("abcdefghijklmnopqrstuvwxy") << QByteArray("abcdefghijklmnopqrst")
-            << QStringLiteral("abcdefghijklmnopqrst");
-        QTest::newRow("blanks around are lost")
-            << QStringLiteral("  08:00  ") << QByteArray("  08:00").leftJustified(20, ' ')
-            << QStringLiteral("08:00");
-        QTest::newRow("Windows-1252")
-            << QStringLiteral("Fête €") << QByteArray("F\xEAte \x80").leftJustified(20, ' ')
-            << QStringLiteral("Fête €");
-        QTest::newRow("outside the code page")
-            << QStringLiteral("日本") << QByteArray("??").leftJustified(20, ' ')
-            << QStringLiteral("??");
+        auto row = [](const char *name, const char *text, const char *field, const char *back) {
+            QTest::newRow(name) << QString::fromUtf8(text)
+                                << QByteArray(field).leftJustified(20, ' ')
+                                << QString::fromUtf8(back);
+        };
+        row("empty", "", "", "");
+        row("25 characters keep 20", "abcdefghijklmnopqrstuvwxy", "abcdefghijklmnopqrst",
+            "abcdefghijklmnopqrst");
+        row("blanks around are lost", "  08:00  ", "  08:00", "08:00");
+        row("Windows-1252", "Fête €", "F\xEAte \x80", "Fête €");
+        row("outside the code page", "日本", "??", "??");
     }
     void recordLayout() {
         QFETCH(QString, text);
@@ -92,31 +64,22 @@ private Q_SLOTS:
         QCOMPARE(file.recordCount(), 2);
         QCOMPARE(file.text(0), QStringLiteral("JANUARY"));
         QCOMPARE(file.text(1), QStringLiteral("x"));
-        QVERIFY(file.text(2).isEmpty());
-        QVERIFY(file.text(5000).isEmpty());
-        QVERIFY(file.text(-1).isEmpty());
+        QVERIFY(file.text(2).isEmpty() && file.text(5000).isEmpty() && file.text(-1).isEmpty());
         QVERIFY(!YearFile::load(QStringLiteral("/nonexistent/_2005.dte")));
     }
 
+    // Column-major records; a larger old file keeps the records past the new end.
     void saveAndLoad() {
         TempAppFolder app;
-        const int rows = 13;
-        const int cols = 366;
+        const int rows = 13, cols = 40;
         auto cellText = [](int r, int c) {
-            if (r == 0)
-                return QStringLiteral("MONTH %1").arg(c);
-            if (r == 2)
-                return QString::number(c);
-            if ((r * 7 + c) % 11 == 0)
-                return QStringLiteral("..");
-            return QString();
+            return r == 0 ? QStringLiteral("MONTH %1").arg(c) : QString::number(r * 100 + c);
         };
         YearFileWriter writer(qint64(rows) * cols);
         for (int c = 0; c < cols; ++c)
             for (int r = 0; r < rows; ++r)
                 writer.append(cellText(r, c));
         const QString path = app.path(yearFileName(2005));
-        QCOMPARE(yearFileName(2005), QStringLiteral("_2005.dte"));
         QVERIFY(writer.commit(path));
         QCOMPARE(QFileInfo(path).size(), qint64(rows) * cols * YearRecordSize);
         const auto file = YearFile::load(path);
@@ -124,31 +87,18 @@ private Q_SLOTS:
         for (int c = 0; c < cols; ++c)
             for (int r = 0; r < rows; ++r)
                 QCOMPARE(file->text(yearRecordIndex(r, c, rows)), cellText(r, c));
-        // Column-major: the second record is row 1 of column 0.
         QCOMPARE(app.read(yearFileName(2005)).mid(rows * YearRecordSize + 4, 7),
                  QByteArray("MONTH 1"));
-    }
 
-    void largerOldFileKeepsItsTail() {
-        TempAppFolder app;
-        const QString path = app.path(QStringLiteral("_2005.dte"));
-        QByteArray old = records({"a", "b", "c", "d", "e"}) + QByteArray("partial");
-        QVERIFY(app.write(QStringLiteral("_2005.dte"), old));
-        YearFileWriter writer(3);
-        writer.append(QStringLiteral("A"));
-        writer.append(QStringLiteral("B"));
-        writer.append(QStringLiteral("C"));
-        QVERIFY(writer.commit(path));
-        const QByteArray now = app.read(QStringLiteral("_2005.dte"));
-        QCOMPARE(now.size(), old.size());
+        const QByteArray old = app.read(yearFileName(2005)) + QByteArray("partial");
+        QVERIFY(app.write(yearFileName(2005), old));
+        YearFileWriter shorter(3);
+        for (const char *t : {"A", "B", "C"})
+            shorter.append(QString::fromLatin1(t));
+        QVERIFY(shorter.commit(path));
+        const QByteArray now = app.read(yearFileName(2005));
         QCOMPARE(now.left(72), records({"A", "B", "C"}));
         QCOMPARE(now.mid(72), old.mid(72));
-        // A smaller old file is simply replaced.
-        YearFileWriter bigger(8);
-        for (int i = 0; i < 8; ++i)
-            bigger.append(QString::number(i));
-        QVERIFY(bigger.commit(path));
-        QCOMPARE(app.read(QStringLiteral("_2005.dte")).size(), 8 * YearRecordSize);
     }
 
     void interruptedSaveLeavesOldFile() {
@@ -161,7 +111,8 @@ private Q_SLOTS:
         bool saved = true;
         {
             // The new content is about 850 kB: the write stops at 200 kB.
-            const FileSizeLimit limit(200 * 1024);
+            const tembrel::test::FileSizeLimit limit(200 * 1024);
+            QVERIFY(limit.ok());
             saved = writer.commit(app.path(QStringLiteral("_2005.dte")));
         }
         QVERIFY(!saved);
@@ -180,7 +131,6 @@ private Q_SLOTS:
         QTest::newRow("two commas") << QStringLiteral(",,") << Marker::None;
         QTest::newRow("dot blank dot") << QStringLiteral(". .") << Marker::None;
         QTest::newRow("three dots") << QStringLiteral("...") << Marker::None;
-        QTest::newRow("comma dash") << QStringLiteral(",-") << Marker::None;
         QTest::newRow("time label") << QStringLiteral("08:00") << Marker::None;
         QTest::newRow("empty") << QString() << Marker::None;
     }
@@ -192,81 +142,60 @@ private Q_SLOTS:
             QCOMPARE(codeForMarker(marker), text);
     }
 
-    void rowsFromFileLength_data() {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<int>("cols");
+    // A year file gives the shape (rounded up); without a usable one, the labels do.
+    void gridRows_data() {
+        QTest::addColumn<qint64>("bytes"); // -1: no year file
+        QTest::addColumn<int>("labels");
         QTest::addColumn<int>("rows");
-        QTest::newRow("13 rows of 2005") << qint64(13 * 366 * 24) << 366 << 13;
-        QTest::newRow("97 rows of 2004") << qint64(97 * 367 * 24) << 367 << 97;
-        QTest::newRow("a few records more") << qint64((13 * 366 + 100) * 24 + 5) << 366 << 13;
-        QTest::newRow("rounded up") << qint64((13 * 366 + 200) * 24) << 366 << 14;
-        QTest::newRow("empty") << qint64(0) << 366 << 0;
-        QTest::newRow("one record") << qint64(24) << 366 << 0;
+        QTest::newRow("no file") << qint64(-1) << 10 << 13;
+        QTest::newRow("13 rows, 8 labels") << qint64(13 * 366 * 24) << 8 << 13;
+        QTest::newRow("a few records more") << qint64((13 * 366 + 100) * 24 + 5) << 8 << 13;
+        QTest::newRow("rounded up") << qint64((13 * 366 + 200) * 24) << 8 << 14;
+        QTest::newRow("empty file") << qint64(0) << 8 << 11;
+        QTest::newRow("one record") << qint64(24) << 8 << 11;
+        QTest::newRow("absurdly large") << (qint64(1) << 40) << 8 << GridFixedRows + MaxTimeRows;
     }
-    void rowsFromFileLength() {
+    void gridRows() {
         QFETCH(qint64, bytes);
-        QFETCH(int, cols);
+        QFETCH(int, labels);
         QFETCH(int, rows);
-        QCOMPARE(yearFileRows(bytes, cols), rows);
+        const auto size = bytes < 0 ? std::nullopt : std::optional(bytes);
+        QCOMPARE(tembrel::gridRows(size, 366, labels), rows);
     }
 
-    void gridShape() {
-        QCOMPARE(dateOfColumn(2004, 366), QDate(2004, 12, 31));
-        QCOMPARE(dateOfColumn(2005, 365), QDate(2005, 12, 31));
-        QCOMPARE(columnOfDate(QDate(2004, 12, 31)), 366);
+    void calendar() {
         QCOMPARE(openingYear(QDate(2026, 12, 6)), 2005);
         QCOMPARE(openingYear(QDate(2003, 5, 1)), 2003);
         QCOMPARE(openingYear(QDate(1999, 12, 31)), 2000);
-        // With a year file the shape is the file's; without, the labels'.
-        QCOMPARE(gridRows(std::nullopt, 366, 10), 13);
-        QCOMPARE(gridRows(qint64(13 * 366 * 24), 366, 12), 13);
-        QCOMPARE(gridRows(qint64(13 * 366 * 24), 366, 8), 13);
-        QCOMPARE(gridRows(qint64(0), 366, 8), 11);
-        QCOMPARE(gridRows(qint64(1) << 40, 366, 8), GridFixedRows + MaxTimeRows);
-    }
-
-    void weekStart() {
-        QCOMPARE(weekStartColumn(QDate(2007, 1, 10)), 8); // Wednesday 10 January
-        QCOMPARE(weekStartColumn(QDate(2005, 1, 1)), 1);  // Saturday, Monday in 2004
-        QCOMPARE(weekStartColumn(QDate(2005, 1, 2)), 1);
-        QCOMPARE(weekStartColumn(QDate(2005, 1, 3)), 3);
         // Every day: the column is this week's Monday, or 1 when that Monday
         // lies in the previous year.
         for (QDate d(2000, 1, 1); d.year() <= 2030; d = d.addDays(1)) {
             const int col = weekStartColumn(d);
             const QDate monday = d.addDays(1 - d.dayOfWeek());
-            if (monday.year() < d.year())
-                QCOMPARE(col, 1);
-            else
-                QCOMPARE(dateOfColumn(d.year(), col), monday);
+            QCOMPARE(col, monday.year() < d.year() ? 1 : columnOfDate(monday));
+            QCOMPARE(dateOfColumn(d.year(), columnOfDate(d)), d);
         }
     }
 
     void posIni_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("state");
-        QTest::newRow("normal") << QByteArray("12150,8985,0\r\n") << true << 0;
-        QTest::newRow("maximised") << QByteArray("12150,8985,2\r\n") << true << 2;
-        QTest::newRow("minimised") << QByteArray("12150,8985,1\r\n") << true << 1;
-        QTest::newRow("fractions, LF") << QByteArray("12150.5,8985.25,0\n") << true << 0;
-        QTest::newRow("empty") << QByteArray() << false << 0;
-        QTest::newRow("two fields") << QByteArray("12150,8985\r\n") << false << 0;
-        QTest::newRow("text") << QByteArray("\"wide\",8985,0\r\n") << false << 0;
-        QTest::newRow("unknown state") << QByteArray("12150,8985,7\r\n") << false << 0;
-        QTest::newRow("zero size") << QByteArray("0,0,0\r\n") << false << 0;
-        QTest::newRow("semicolons") << QByteArray("12150;8985;0\r\n") << false << 0;
+        QTest::addColumn<int>("state"); // -1: not usable
+        QTest::newRow("minimised") << QByteArray("12150,8985,1\r\n") << 1;
+        QTest::newRow("fractions, LF") << QByteArray("12150.5,8985.25,2\n") << 2;
+        QTest::newRow("empty") << QByteArray() << -1;
+        QTest::newRow("two fields") << QByteArray("12150,8985\r\n") << -1;
+        QTest::newRow("text") << QByteArray("\"wide\",8985,0\r\n") << -1;
+        QTest::newRow("unknown state") << QByteArray("12150,8985,7\r\n") << -1;
+        QTest::newRow("zero size") << QByteArray("0,0,0\r\n") << -1;
+        QTest::newRow("semicolons") << QByteArray("12150;8985;0\r\n") << -1;
     }
     void posIni() {
         QFETCH(QByteArray, content);
-        QFETCH(bool, valid);
         QFETCH(int, state);
         TempAppFolder app;
         QVERIFY(app.write(QStringLiteral("pos.ini"), content));
         const auto pos = readPosIni(app.path(QStringLiteral("pos.ini")));
-        QCOMPARE(bool(pos), valid);
-        if (pos)
-            QCOMPARE(pos->state, state);
+        QCOMPARE(pos ? pos->state : -1, state);
     }
 
     void posIniRoundTrip() {
