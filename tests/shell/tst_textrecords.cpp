@@ -7,9 +7,8 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include <csignal>
 #ifdef Q_OS_UNIX
-#include <sys/resource.h>
+#include "FileSizeLimit.h"
 #endif
 
 using namespace tembrel;
@@ -88,19 +87,16 @@ private Q_SLOTS:
             many.append({QStringLiteral("Row %1, été").arg(i)});
         QVERIFY(formatRecords(many).size() > 200 * 1024);
 
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 4 * 1024;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool bigWritten = writeRecords(path, many);
-        const bool rawWritten = writeFileSafely(path, QByteArray(100 * 1024, 'x'));
-        // Small enough to sit in the file's write buffer: the failure only
-        // shows when the buffer is flushed.
-        const bool bufferedWritten = writeFileSafely(path, QByteArray(10 * 1024, 'y'));
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
+        bool bigWritten = true, rawWritten = true, bufferedWritten = true;
+        {
+            const test::FileSizeLimit limit(4 * 1024);
+            QVERIFY(limit.ok());
+            bigWritten = writeRecords(path, many);
+            rawWritten = writeFileSafely(path, QByteArray(100 * 1024, 'x'));
+            // Small enough to sit in the file's write buffer: the failure only
+            // shows when the buffer is flushed.
+            bufferedWritten = writeFileSafely(path, QByteArray(10 * 1024, 'y'));
+        }
 
         QVERIFY(!bigWritten);
         QVERIFY(!rawWritten);
