@@ -5,8 +5,7 @@
 
 namespace tembrel {
 
-QDate CalculPaques(int year)
-{
+QDate CalculPaques(int year) {
     const int a = year % 19;
     const int b = year / 100;
     const int c = year % 100;
@@ -23,29 +22,24 @@ QDate CalculPaques(int year)
     return QDate(year, n / 31, (n % 31) + 1);
 }
 
-std::array<QDate, StandardHolidayCount> standardHolidays(int year)
-{
+std::array<QDate, StandardHolidayCount> standardHolidays(int year) {
     const QDate easter = CalculPaques(year);
-    return {QDate(year, 1, 1),   easter.addDays(-2),   easter.addDays(1),
-            QDate(year, 5, 1),   QDate(year, 5, 8),    easter.addDays(39),
-            easter.addDays(50),  QDate(year, 7, 14),   QDate(year, 8, 15),
-            QDate(year, 11, 1),  QDate(year, 11, 11),  QDate(year, 12, 25),
+    return {QDate(year, 1, 1),  easter.addDays(-2), easter.addDays(1),   QDate(year, 5, 1),
+            QDate(year, 5, 8),  easter.addDays(39), easter.addDays(50),  QDate(year, 7, 14),
+            QDate(year, 8, 15), QDate(year, 11, 1), QDate(year, 11, 11), QDate(year, 12, 25),
             QDate(year, 12, 26)};
 }
 
-QString dateText(const QDate &date)
-{
+QString dateText(const QDate &date) {
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-std::optional<QDate> parseDateText(const QString &text)
-{
+std::optional<QDate> parseDateText(const QString &text) {
     const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
     return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
 }
 
-std::optional<StandardChoice> readJFValid(const QString &path)
-{
+std::optional<StandardChoice> readJFValid(const QString &path) {
     const auto fields = readFields(path);
     if (!fields)
         return std::nullopt;
@@ -58,31 +52,26 @@ std::optional<StandardChoice> readJFValid(const QString &path)
     return choice;
 }
 
-bool writeJFValid(const QString &path, const StandardChoice &choice)
-{
+bool writeJFValid(const QString &path, const StandardChoice &choice) {
     Record line;
     for (bool on : choice)
         line.append(qint64(on ? 1 : 0));
     return writeRecords(path, {line});
 }
 
-QString pickedHolidaysFileName(int year)
-{
+QString pickedHolidaysFileName(int year) {
     return QStringLiteral("F%1.ini").arg(year);
 }
 
-std::optional<QStringList> readPickedHolidayFields(const QString &path)
-{
+std::optional<QStringList> readPickedHolidayFields(const QString &path) {
     return readFields(path);
 }
 
-bool isPickedField(const QString &field)
-{
+bool isPickedField(const QString &field) {
     return field.endsWith(QLatin1Char('F'));
 }
 
-bool writePickedHolidays(const QString &path, const QList<QDate> &days, const QList<bool> &picked)
-{
+bool writePickedHolidays(const QString &path, const QList<QDate> &days, const QList<bool> &picked) {
     QList<Record> lines;
     lines.reserve(days.size());
     for (qsizetype i = 0; i < days.size(); ++i) {
@@ -92,8 +81,7 @@ bool writePickedHolidays(const QString &path, const QList<QDate> &days, const QL
     return writeRecords(path, lines);
 }
 
-QStringList holidayList(int year, const QString &folder)
-{
+QStringList holidayList(int year, const QString &folder) {
     QStringList list;
     if (const auto choice = readJFValid(folder + QStringLiteral("JFValid.ini"))) {
         const auto dates = standardHolidays(year);

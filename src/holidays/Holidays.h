@@ -48,8 +48,7 @@ bool isPickedField(const QString &field);
 
 // One field per day of the year from 1 January: the dates as text, picked
 // ones followed by "F".
-bool writePickedHolidays(const QString &path, const QList<QDate> &days,
-                         const QList<bool> &picked);
+bool writePickedHolidays(const QString &path, const QList<QDate> &days, const QList<bool> &picked);
 
 // The holiday list of a year as the grid uses it: the enabled standard
 // holidays in field order, then the picked days of F<year>.ini, as date texts.

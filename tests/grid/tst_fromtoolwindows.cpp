@@ -24,15 +24,13 @@ using tembrel::test::TempAppFolder;
 
 namespace {
 
-quint32 slotColour(FlexGrid *g, int row, int col)
-{
+quint32 slotColour(FlexGrid *g, int row, int col) {
     g->setRow(row);
     g->setCol(col);
     return g->CellBackColor();
 }
 
-int dayColumn(const QDate &d)
-{
+int dayColumn(const QDate &d) {
     return QDate(d.year(), 1, 1).daysTo(d) + 1;
 }
 
@@ -42,8 +40,7 @@ class TestFromToolWindows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void pickedHolidaysAreColouredInTheGrid()
-    {
+    void pickedHolidaysAreColouredInTheGrid() {
         TempAppFolder app;
         FakePlatform platform;
         platform.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
@@ -69,8 +66,7 @@ private Q_SLOTS:
         }
     }
 
-    void chosenFontAndColoursShowInTheNextGrid()
-    {
+    void chosenFontAndColoursShowInTheNextGrid() {
         TempAppFolder app;
         FakePlatform platform;
         platform.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));

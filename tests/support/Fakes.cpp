@@ -3,34 +3,29 @@
 
 namespace tembrel::test {
 
-int FakeMessageBox::show(const QString &text, int style, const QString &title)
-{
+int FakeMessageBox::show(const QString &text, int style, const QString &title) {
     shown.append({text, style, title});
     return answers.isEmpty() ? defaultAnswer : answers.dequeue();
 }
 
-std::optional<QColor> FakeDialogs::getColour(const QColor &, QWidget *)
-{
+std::optional<QColor> FakeDialogs::getColour(const QColor &, QWidget *) {
     ++colourAsked;
     return colours.isEmpty() ? std::nullopt : colours.dequeue();
 }
 
-std::optional<QString> FakeDialogs::getOpenFileName(QWidget *, const QString &)
-{
+std::optional<QString> FakeDialogs::getOpenFileName(QWidget *, const QString &) {
     ++fileAsked;
     return files.isEmpty() ? std::nullopt : files.dequeue();
 }
 
-bool FakeDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *)
-{
+bool FakeDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *) {
     printerSelectionChosen.append(selectionChosen);
     if (acceptPrinter && setUpPrinter)
         setUpPrinter(printer);
     return acceptPrinter;
 }
 
-FakePlatform::FakePlatform()
-{
+FakePlatform::FakePlatform() {
     auto &p = Platform::instance();
     auto mb = std::make_unique<FakeMessageBox>();
     messageBox = mb.get();
@@ -52,8 +47,7 @@ FakePlatform::FakePlatform()
     p.setDialogs(std::move(d));
 }
 
-FakePlatform::~FakePlatform()
-{
+FakePlatform::~FakePlatform() {
     Platform::instance().reset();
 }
 

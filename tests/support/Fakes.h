@@ -33,8 +33,7 @@ struct FakeClock final : ClockService {
 struct FakeClipboard final : ClipboardService {
     QString content;
     int clears = 0;
-    void clear() override
-    {
+    void clear() override {
         ++clears;
         content.clear();
     }
@@ -44,8 +43,7 @@ struct FakeClipboard final : ClipboardService {
 
 struct FakeBrowser final : BrowserService {
     QList<QUrl> opened;
-    bool openUrl(const QUrl &url) override
-    {
+    bool openUrl(const QUrl &url) override {
         opened.append(url);
         return true;
     }
@@ -54,8 +52,7 @@ struct FakeBrowser final : BrowserService {
 struct FakeInstance final : InstanceService {
     bool running = false;
     int asked = 0;
-    bool anotherInstanceRunning() override
-    {
+    bool anotherInstanceRunning() override {
         ++asked;
         return running;
     }

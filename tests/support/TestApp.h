@@ -15,8 +15,7 @@ namespace tembrel::test {
 
 class TempAppFolder final {
 public:
-    TempAppFolder()
-    {
+    TempAppFolder() {
         m_previous = AppFolder;
         setAppFolder(m_dir.path());
     }
@@ -24,13 +23,11 @@ public:
 
     QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
     bool exists(const QString &name) const { return QFile::exists(path(name)); }
-    QByteArray read(const QString &name) const
-    {
+    QByteArray read(const QString &name) const {
         QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    bool write(const QString &name, const QByteArray &bytes) const
-    {
+    bool write(const QString &name, const QByteArray &bytes) const {
         QFile f(path(name));
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
     }
