@@ -14,9 +14,11 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 using namespace tembrel;
+using namespace std::chrono_literals;
 using Mode = MMControl::ModeValue;
 
 namespace {
@@ -43,10 +45,9 @@ QString soxi(const QString &option, const QString &file) {
 // The file as 16-bit mono samples at its own rate, decoded by sox.
 QList<qint16> samplesOf(const QString &file) {
     QByteArray raw;
-    run("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-L", "-"}, &raw);
+    run("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-"}, &raw); // host order
     QList<qint16> s(raw.size() / 2);
-    for (qsizetype i = 0; i < s.size(); ++i)
-        s[i] = qint16(quint8(raw[2 * i]) | (quint8(raw[2 * i + 1]) << 8));
+    std::memcpy(s.data(), raw.constData(), size_t(s.size()) * 2);
     return s;
 }
 
@@ -63,19 +64,26 @@ double rms(const QList<qint16> &s, qsizetype from, qsizetype count) {
 class Microphone final {
 public:
     Microphone(const QString &fifo, int rate, const QByteArray &script)
-        : m_rate(rate)
-        , m_script(script)
-        , m_fd(::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK)) {
-        m_clock.start();
-        m_thread = std::thread([this] {
-            while (!m_stop) {
-                pump();
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        : m_fd(::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK))
+        , m_rate(rate)
+        , m_thread([this, script](std::stop_token stop) {
+            QElapsedTimer clock;
+            clock.start();
+            for (; !stop.stop_requested(); std::this_thread::sleep_for(10ms)) {
+                const qint64 due = clock.elapsed() * m_rate / 1000 * 2;
+                while (m_fd >= 0 && m_written < due) {
+                    const qint64 n = std::min<qint64>(due - m_written, 4096);
+                    QByteArray block = script.mid(m_written, n);
+                    block.append(QByteArray(n - block.size(), '\0'));
+                    const ssize_t w = ::write(m_fd, block.constData(), size_t(block.size()));
+                    if (w <= 0)
+                        break; // the pipe is full: the rest goes next time
+                    m_written += w;
+                }
             }
-        });
-    }
+        }) {}
     ~Microphone() {
-        m_stop = true;
+        m_thread.request_stop();
         m_thread.join();
         if (m_fd >= 0)
             ::close(m_fd);
@@ -86,26 +94,10 @@ public:
     qint64 writtenMs() const { return m_written / 2 * 1000 / m_rate; }
 
 private:
-    void pump() {
-        const qint64 due = m_clock.elapsed() * m_rate / 1000 * 2;
-        while (m_fd >= 0 && m_written < due) {
-            const qint64 n = std::min<qint64>(due - m_written, 4096);
-            QByteArray block = m_script.mid(m_written, n);
-            block.append(QByteArray(n - block.size(), '\0'));
-            const ssize_t w = ::write(m_fd, block.constData(), size_t(block.size()));
-            if (w <= 0)
-                return; // the pipe is full: the rest goes next time
-            m_written += w;
-        }
-    }
-
-    int m_rate;
-    QByteArray m_script;
-    int m_fd;
+    const int m_fd;
+    const int m_rate;
     std::atomic<qint64> m_written = 0;
-    std::atomic<bool> m_stop = false;
-    QElapsedTimer m_clock;
-    std::thread m_thread;
+    std::jthread m_thread;
 };
 
 } // namespace
