@@ -7,5 +7,3 @@ tembrel_add_test(test_shell_mmcontrol SOURCES tst_mmcontrol.cpp
 # On a real PulseAudio server; scripts/test.sh runs these inside scripts/with-audio.sh.
 tembrel_add_test(test_shell_mmcontrol_audio SOURCES tst_mmcontrol_audio.cpp
   LIBS tembrel_shell tembrel_testsupport LABELS audio TIMEOUT 120)
-tembrel_add_test(test_shell_mmcontrol_wavefile SOURCES tst_mmcontrol_wavefile.cpp
-  LIBS tembrel_shell tembrel_testsupport)

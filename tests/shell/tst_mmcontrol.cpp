@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MMControl on the virtual device: the command sequences of the recording and
-// grid windows, driven by the virtual clock; and on Qt Multimedia with no
-// audio server at all.
+// grid windows, driven by the virtual clock, on waves that sox makes; and on
+// Qt Multimedia with no audio server at all.
 #include "TestApp.h"
 #include "shell/MMControl.h"
 #include "shell/QtSoundBackend.h"
@@ -9,11 +9,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 using namespace tembrel;
-using namespace std::chrono_literals;
 using Mode = MMControl::ModeValue;
 using E = MciError;
 
@@ -28,8 +31,26 @@ QByteArray ramp(qint64 samples) {
     return bytes;
 }
 
-PcmSound sound(int rate, int channels, qint64 frames) {
-    return PcmSound{rate, channels, ramp(frames * channels)};
+// A half-scale 440 Hz sine made by sox, as the bytes of its wave file.
+QByteArray soxWave(int rate, int channels, int ms, const QStringList &sample) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("sox.wav");
+    QProcess p;
+    p.start("sox", QStringList{"-n", "-r", QString::number(rate), "-c", QString::number(channels)} +
+                       sample +
+                       QStringList{file, "synth", QString::number(ms / 1000.0), "sine", "440",
+                                   "vol", "0.5"});
+    p.waitForFinished(30000);
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+double rms(const QByteArray &samples) {
+    const auto *v = reinterpret_cast<const qint16 *>(samples.constData());
+    double sum = 0;
+    for (qsizetype i = 0; i < samples.size() / 2; ++i)
+        sum += double(v[i]) * v[i];
+    return samples.isEmpty() ? 0 : std::sqrt(sum / double(samples.size() / 2)) / 32768.0;
 }
 
 } // namespace
@@ -155,26 +176,43 @@ private Q_SLOTS:
         QCOMPARE(again.sound->samples.left(kept), recorded.left(kept));
     }
 
-    // The grid and the recording window: Open, Play, Pause, Play, up to the end.
+    // The grid and the recording window: Open, Play, Pause, Play, up to the end,
+    // on any PCM wave: its samples come back as 16-bit at the level they had.
     void playPauseResume_data() {
+        QTest::addColumn<QStringList>("sample");
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("channels");
         QTest::addColumn<int>("lengthMs");
         QTest::addColumn<int>("pauseAt");
         QTest::addColumn<int>("pauseFor");
-        QTest::newRow("16 kHz mono, paused early") << 16000 << 1 << 2000 << 300 << 1000;
-        QTest::newRow("44.1 kHz stereo, paused late") << 44100 << 2 << 3000 << 2900 << 250;
-        QTest::newRow("11025 Hz, odd length, no pause") << 11025 << 1 << 1234 << 600 << 0;
+        const QStringList s16{"-b", "16", "-e", "signed"};
+        QTest::newRow("16-bit 16 kHz mono, paused early")
+            << s16 << 16000 << 1 << 2000 << 300 << 1000;
+        QTest::newRow("16-bit 44.1 kHz stereo, paused late")
+            << s16 << 44100 << 2 << 3000 << 2900 << 250;
+        QTest::newRow("8-bit unsigned 11025 Hz, odd length")
+            << QStringList{"-b", "8", "-e", "unsigned"} << 11025 << 1 << 1234 << 600 << 0;
+        QTest::newRow("24-bit 48 kHz mono")
+            << QStringList{"-b", "24", "-e", "signed"} << 48000 << 1 << 1000 << 500 << 200;
+        QTest::newRow("32-bit 8 kHz stereo")
+            << QStringList{"-b", "32", "-e", "signed"} << 8000 << 2 << 1000 << 500 << 0;
     }
     void playPauseResume() {
+        QFETCH(QStringList, sample);
         QFETCH(int, rate);
         QFETCH(int, channels);
         QFETCH(int, lengthMs);
         QFETCH(int, pauseAt);
         QFETCH(int, pauseFor);
-        const qint64 frames = qint64(lengthMs) * rate / 1000;
-        QVERIFY(writeWaveFile(wav(), sound(rate, channels, frames)));
-        const qint32 length = qint32(frames * 1000 / rate); // whole milliseconds
+        QVERIFY(folder->write("temp.wav", soxWave(rate, channels, lengthMs, sample)));
+        const WaveRead read = readWaveFile(wav());
+        QVERIFY2(read.sound, qPrintable(read.error));
+        QCOMPARE(read.sound->sampleRate, rate);
+        QCOMPARE(read.sound->channels, channels);
+        // RMS 0.5 / sqrt(2) whatever the width, and only if 8-bit silence (128) reads as 0.
+        QVERIFY(std::abs(rms(read.sound->samples) - 0.5 / std::sqrt(2.0)) < 0.01);
+        const qint64 frames = read.sound->frames();
+        const qint32 length = lengthMs;
         const qint64 endUs = (frames * 1000000 + rate - 1) / rate + qint64(pauseFor) * 1000;
 
         // The grid's handler closes the device from the report that shows the end.
@@ -248,7 +286,7 @@ private Q_SLOTS:
         row("unknown command, any case", false, {}, "WaveAudio",
             {"Rewind", "open", "RECORD", " stop ", "Close"},
             {E::UnknownCommand, E::None, E::None, E::None, E::None});
-        const QByteArray wave = *encodeWave(sound(16000, 1, 1600));
+        const QByteArray wave = *encodeWave(PcmSound{16000, 1, ramp(1600)});
         row("not a wave", false, "RIFF....WAVEjunk and more junk", "WaveAudio", refused,
             refusedBy(E::FileUnreadable));
         row("cut short", false, wave.left(30), "WaveAudio", refused, refusedBy(E::FileUnreadable));
