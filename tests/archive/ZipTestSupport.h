@@ -39,11 +39,13 @@ inline std::uint32_t le32(const QByteArray &b, qsizetype at) {
     return v;
 }
 
-// Appends little-endian fields given as {width in bytes, value}.
-inline void addFields(QByteArray &b, std::initializer_list<std::pair<int, std::uint32_t>> fields) {
-    for (const auto &[width, value] : fields) {
-        for (int i = 0; i < width; ++i)
-            b.append(char((value >> (8 * i)) & 0xFF));
+// Appends little-endian fields: widths[i] is the byte count of values[i].
+inline void addFields(QByteArray &b, const char *widths,
+                      std::initializer_list<std::uint32_t> values) {
+    for (const std::uint32_t v : values) {
+        for (int i = 0; i < *widths - '0'; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+        ++widths;
     }
 }
 
@@ -114,6 +116,8 @@ inline RawEntry entry(const QByteArray &name, const QByteArray &content, bool de
 // An archive laid out as ZipClass writes it: version 20, flags 2, the stamp
 // 2006-02-21 13:45:31, internal attributes 32.
 struct RawArchive {
+    explicit RawArchive(std::vector<RawEntry> e = {})
+        : entries(std::move(e)) {}
     std::vector<RawEntry> entries;
     QByteArray comment;
     std::uint16_t thisDisk = 0;
@@ -126,53 +130,26 @@ struct RawArchive {
         for (const RawEntry &e : entries) {
             offsets.push_back(std::uint32_t(out.size()));
             const QByteArray local = e.localName.isNull() ? e.name : e.localName;
-            addFields(out, {{4, e.localSignature},
-                            {2, 20},
-                            {2, 2},
-                            {2, e.method},
-                            {2, 0x6DAF},
-                            {2, 0x3455},
-                            {4, e.crc},
-                            {4, e.compressedSize},
-                            {4, e.uncompressedSize},
-                            {2, std::uint32_t(local.size())},
-                            {2, 0}});
+            addFields(out, "42222244422",
+                      {e.localSignature, 20, 2, e.method, 0x6DAF, 0x3455, e.crc, e.compressedSize,
+                       e.uncompressedSize, std::uint32_t(local.size()), 0});
             out += local + e.data;
         }
         const std::uint32_t start = std::uint32_t(out.size());
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const RawEntry &e = entries[i];
             const std::uint32_t at = e.localOffset >= 0 ? std::uint32_t(e.localOffset) : offsets[i];
-            addFields(out, {{4, e.centralSignature},
-                            {2, 20},
-                            {2, 20},
-                            {2, 2},
-                            {2, e.method},
-                            {2, 0x6DAF},
-                            {2, 0x3455},
-                            {4, e.crc},
-                            {4, e.compressedSize},
-                            {4, e.uncompressedSize},
-                            {2, std::uint32_t(e.name.size())},
-                            {2, 0},
-                            {2, std::uint32_t(e.comment.size())},
-                            {2, 0},
-                            {2, 32},
-                            {4, 0},
-                            {4, at}});
+            addFields(out, "42222224442222244",
+                      {e.centralSignature, 20, 20, 2, e.method, 0x6DAF, 0x3455, e.crc,
+                       e.compressedSize, e.uncompressedSize, std::uint32_t(e.name.size()), 0,
+                       std::uint32_t(e.comment.size()), 0, 32, 0, at});
             out += e.name + e.comment;
         }
-        const std::uint32_t count =
-            std::uint32_t(totalEntries >= 0 ? totalEntries : entries.size());
-        const std::uint32_t where = std::uint32_t(directoryOffset >= 0 ? directoryOffset : start);
-        addFields(out, {{4, 0x06054B50},
-                        {2, thisDisk},
-                        {2, 0},
-                        {2, count},
-                        {2, count},
-                        {4, std::uint32_t(out.size()) - start},
-                        {4, where},
-                        {2, std::uint32_t(comment.size())}});
+        const auto count = std::uint32_t(totalEntries >= 0 ? totalEntries : entries.size());
+        addFields(out, "42222442",
+                  {0x06054B50, thisDisk, 0, count, count, std::uint32_t(out.size()) - start,
+                   std::uint32_t(directoryOffset >= 0 ? directoryOffset : start),
+                   std::uint32_t(comment.size())});
         return out + comment;
     }
 };

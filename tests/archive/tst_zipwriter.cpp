@@ -91,8 +91,7 @@ private slots:
         QVERIFY(one.AddFile(source("temp.wav", content)));
         QCOMPARE(one.FileCount(), 1);
         QVERIFY(one.WriteZip(path("temp.tbr")));
-        RawArchive expected;
-        expected.entries = {entry("temp.wav", content)};
+        RawArchive expected({entry("temp.wav", content)});
         QCOMPARE(bytes("temp.tbr").size(), 114 + expected.entries[0].data.size());
         QCOMPARE(bytes("temp.tbr"), expected.bytes());
 
@@ -168,8 +167,7 @@ private slots:
         QVERIFY(!zip.WriteZip(path("target.tbr"), false));
         QCOMPARE(bytes("target.tbr"), QByteArray("old contents"));
         QVERIFY(zip.WriteZip(path("target.tbr"), true));
-        RawArchive expected;
-        expected.entries = {entry("x.wav", content)};
+        const RawArchive expected({entry("x.wav", content)});
         QCOMPARE(bytes("target.tbr"), expected.bytes());
         // Unwritable targets fail and leave neither a piece nor a temporary file.
         QVERIFY(!zip.WriteZip(path("no-such-folder/out.zip")));
