@@ -179,9 +179,7 @@ private slots:
                                  soundLikeBytes(40000, 5));
         QCOMPARE(streamed.exitCode, 0);
         const QByteArray &b = streamed.out;
-        QCOMPARE(le32(b, 0), 0x04034B50u);
-        QVERIFY((b.at(6) & 8) != 0);
-        QCOMPARE(le32(b, 14), 0u);
+        QVERIFY(b.startsWith("PK\x03\x04") && (b.at(6) & 8) != 0); // sizes follow the data
         QCOMPARE(le32(b, 18), localSize);
         QVERIFY(putFile(path("streamed.zip"), b));
         QVERIFY(QDir().mkpath(path("out")));

@@ -171,11 +171,11 @@ private slots:
             << method << true
             << QStringList{"4 The compression Method for local-name.wav is unsupported"} << next;
 
-        for (const QByteArray &name :
-             {QByteArray("../evil.txt"), QByteArray("a/../../evil.txt"), QByteArray("a/.."),
-              QByteArray("/tmp/evil.txt"), QByteArray("C:/evil.txt"), QByteArray("C:evil.txt"),
-              QByteArray("..\\evil.txt"), QByteArray("\\evil.txt"), QByteArray("a/"),
-              QByteArray("ok.txt\0/../x", 12)}) {
+        QByteArrayList hostile{"../evil.txt",   "a/../../evil.txt", "a/..",
+                               "/tmp/evil.txt", "C:/evil.txt",      "C:evil.txt",
+                               "..\\evil.txt",  "\\evil.txt",       "a/"};
+        hostile << QByteArray("ok.txt\0/../x", 12);
+        for (const QByteArray &name : hostile) {
             QTest::newRow(("hostile " + name).constData())
                 << RawArchive({entry(name, "evil"), good("next.txt")}) << true
                 << QStringList{"6 The entry name " + QString::fromUtf8(name) + " is not allowed"}
