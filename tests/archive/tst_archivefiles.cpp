@@ -56,8 +56,8 @@ private slots:
             EventLog log;
             ZipExtractionClass zip;
             log.attach(zip);
-            if (zip.OpenZip(utf8(archive)))
-                zip.Extract(utf8(box.filePath("out")), preserve, true);
+            if (zip.OpenZip(archive.toStdString()))
+                zip.Extract(box.filePath("out").toStdString(), preserve, true);
             zip.CloseZip();
             QStringList numbers;
             for (const QString &e : log.errors())
