@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
