@@ -34,16 +34,14 @@ QString pdfText(const QString &pdf) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"),
             {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
+    p.waitForFinished(60000);
     return QString::fromUtf8(p.readAllStandardOutput()).simplified();
 }
 
 QString collapsed(QString s) {
-    return s.replace(QChar::ParagraphSeparator, u' ')
-        .replace(QChar::LineSeparator, u' ')
-        .replace(QChar(0x2022), u' ')
-        .simplified();
+    for (QChar c : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator), QChar(0x2022)})
+        s.replace(c, u' ');
+    return s.simplified();
 }
 
 } // namespace
