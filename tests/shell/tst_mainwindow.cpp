@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window, its splash and the progress window, as a user meets them:
-// real windows (offscreen), real files in a temporary application folder, the
-// platform's message boxes and instance test replaced by doubles.
+// The main window, its splash and the progress window: real windows (offscreen), real
+// files in a temporary application folder, doubles for message boxes and the instance test.
 
 #include "shell/FrmEntry.h"
 #include "shell/FrmProgressBar.h"
 #include "shell/MdiMain.h"
 #include "shell/Module1.h"
 #include "shell/Shared.h"
-#include "shell/Twips.h"
 
 #include "Fakes.h"
 #include "TestApp.h"
@@ -16,14 +14,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLabel>
-#include <QMap>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 
 #include <array>
@@ -45,20 +40,16 @@ bool givesBack(Tool t) {
 
 // A stand-in for a tool window. Like the real grid, time rows, holiday and
 // settings windows, it gives the File menu and the toolbar back when it closes.
-class DummyTool final : public QWidget {
-public:
-    using QWidget::QWidget;
-    bool givesBack = false;
-    bool refuseClose = false;
-
-protected:
+struct DummyTool final : QWidget {
+    DummyTool(QWidget *parent, bool gives)
+        : QWidget(parent)
+        , givesBack(gives) {}
+    bool givesBack, refuseClose = false;
     void closeEvent(QCloseEvent *e) override {
         if (refuseClose)
             return e->ignore();
-        if (givesBack) {
-            setFileMenuEnabled(true);
-            AfficherBarreOutils();
-        }
+        if (givesBack)
+            setFileMenuEnabled(true), AfficherBarreOutils();
         e->accept();
     }
 };
@@ -79,19 +70,18 @@ void endSplash() {
 }
 
 QString joined(const Settings &s) {
-    return QStringList{s.fontName, QString::number(s.weekendColour),
-                       QString::number(s.mainBackColour), QString::number(s.gridColour),
-                       s.spreadsheetPath}
-        .join(u',');
+    return QStringLiteral("%1,%2,%3,%4,%5")
+        .arg(s.fontName)
+        .arg(s.weekendColour)
+        .arg(s.mainBackColour)
+        .arg(s.gridColour)
+        .arg(s.spreadsheetPath);
 }
 
 void registerAll() {
     for (int i = 0; i < ToolCount; ++i)
         MdiMain::registerWindow(Tool(i), [i](QWidget *parent) {
-            ++g_created[i];
-            auto *w = new DummyTool(parent);
-            w->givesBack = givesBack(Tool(i));
-            return w;
+            return ++g_created[i], new DummyTool(parent, givesBack(Tool(i)));
         });
 }
 
@@ -101,18 +91,14 @@ void saveShot(const QPixmap &pixmap, const QString &name) {
     QVERIFY(pixmap.save(QDir(dir).filePath(name)));
 }
 
-// The doubles, a temporary application folder and the main window started in
-// it, with what a user does to it.
+// The doubles, a temporary application folder and the main window in it.
 struct Session {
     test::FakePlatform fake;
     test::TempAppFolder app;
     std::unique_ptr<MdiMain> m;
 
-    // With `windows` every tool window is registered; with `pastSplash` the
-    // splash has run out.
-    void start(bool windows = true, bool pastSplash = true) {
-        if (windows)
-            registerAll();
+    void start(bool pastSplash = true) {
+        registerAll();
         m = std::make_unique<MdiMain>();
         if (!m->Form_Load())
             return;
@@ -122,7 +108,6 @@ struct Session {
             endSplash();
     }
     bool fileEnabled() const { return m->mnuconfiguration->menuAction()->isEnabled(); }
-    bool helpEnabled() const { return m->mnuaide->menuAction()->isEnabled(); }
     QWidget *viewport() const { return m->findChild<QMdiArea *>()->viewport(); }
     void click(const QString &key) {
         QTest::mouseClick(m->Toolbar1->widgetForAction(m->toolbarButton(key)), Qt::LeftButton);
@@ -141,12 +126,6 @@ struct Session {
         m->mnuconfiguration->hide();
         return open;
     }
-    // The last of `count` messages shown so far.
-    void lastMessage(qsizetype count, const QString &text, int style) const {
-        QCOMPARE(fake.messageBox->shown.size(), count);
-        QCOMPARE(fake.messageBox->shown.last().text, text);
-        QCOMPARE(fake.messageBox->shown.last().style, style);
-    }
 };
 
 } // namespace
@@ -163,7 +142,7 @@ private Q_SLOTS:
     void cleanup() { init(), flushDeletes(); }
 
     // Missing, whole and malformed param.ini: what can be read is applied, the
-    // rest keeps its default, nothing is shown and the file is left as it was.
+    // rest keeps its default, nothing is shown and the file is not created.
     void paramIni_data() {
         QTest::addColumn<bool>("exists");
         QTest::addColumn<QByteArray>("content");
@@ -173,12 +152,9 @@ private Q_SLOTS:
         QTest::newRow("present")
             << true << QByteArray("\"Arial\",255,32768,8421504,\"C:\\Program Files\\calc.exe\"\r\n")
             << "Arial,255,32768,8421504,C:\\Program Files\\calc.exe";
-        QTest::newRow("non-number field")
-            << true << QByteArray("\"Arial\",255,blue,8421504,\"x\"\r\n")
-            << "Arial,255,16711680,8421504,x";
-        QTest::newRow("colour out of range")
-            << true << QByteArray("\"Arial\",-1,16777216,65535,\"\"\r\n")
-            << "Arial,12632256,16711680,65535,";
+        QTest::newRow("non-number, out of range")
+            << true << QByteArray("\"Arial\",-1,blue,65535,\"x\"\r\n")
+            << "Arial,12632256,16711680,65535,x";
         QTest::newRow("missing fields")
             << true << QByteArray("\"Verdana\",255\r\n") << "Verdana,255,16711680,12632256,";
         QTest::newRow("empty file") << true << QByteArray() << defaults;
@@ -191,59 +167,21 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         Session s;
         QVERIFY(!exists || s.app.write(QStringLiteral("param.ini"), content));
-        s.start(false, false);
+        s.start(false);
         QVERIFY(FrmEntry::instance()); // the load went on to the splash
         QCOMPARE(joined(s.m->settings()), expected);
         QCOMPARE(s.m->findChild<QMdiArea *>()->background().color(), toQColor(s.m->BackColor()));
         QVERIFY(s.fake.messageBox->shown.isEmpty());
-        QCOMPARE(s.app.exists(QStringLiteral("param.ini")), exists); // reading never creates it
-        QCOMPARE(s.app.read(QStringLiteral("param.ini")), content);
-    }
-
-    void secondInstanceIsRefused() {
-        Session s;
-        s.fake.instances->running = true;
-        s.start();
-        QCOMPARE(s.fake.instances->asked, 1);
-        s.lastMessage(1, QStringLiteral("Tembrel is already running. Look at the taskbar."), 16);
-        QCOMPARE(s.fake.messageBox->shown[0].title, QStringLiteral("Tembrel"));
-        QVERIFY(!FrmEntry::instance()); // ended before anything else
-    }
-
-    void toolbarAndIcons() {
-        Session s;
-        s.start(false);
-        QStringList keys; // in order, separators between the groups
-        for (QAction *a : s.m->Toolbar1->actions())
-            keys << (a->isSeparator() ? QStringLiteral("|") : a->data().toString());
-        QCOMPARE(keys, (QStringList{"kouvrir", "|", "khoraires", "kferies", "|", "koptions", "|",
-                                    "kaide"}));
-        for (const QString &key : g_keys) {
-            const QAction *a = s.m->toolbarButton(key);
-            QVERIFY2(!a->toolTip().isEmpty() && a->statusTip() == a->toolTip(), qPrintable(key));
-            QVERIFY2(!a->isEnabled(), qPrintable(key)); // no window registered yet
-            // A real picture, with its double-size drawing for high-DPI screens.
-            const QImage large(QStringLiteral(":/icons/%1@2x.png").arg(key));
-            QVERIFY2(!large.isNull(), qPrintable(key));
-            QCOMPARE(a->icon().pixmap(QSize(24, 24), 2.0).toImage().convertToFormat(large.format()),
-                     large);
-        }
-        QVERIFY(!s.m->windowIcon().isNull());
-        registerAll(); // a window registered later enables its item and button
-        QVERIFY(s.m->mnujoursferies->isEnabled() && s.m->toolbarButton("kferies")->isEnabled());
-        QVERIFY(!s.m->createPopupMenu()); // the toolbar offers no menu of its own
+        QCOMPARE(s.app.exists(QStringLiteral("param.ini")), exists);
     }
 
     void splashHoldsEverythingForThreeTicks() {
         Session s;
-        s.start(true, false);
+        s.start(false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
-        QVERIFY(splash && splash->isVisible());
-        QVERIFY(splash->Timer1->isActive() && splash->Timer2->isActive());
+        QVERIFY(splash);
         for (int tick = 1; tick <= 3; ++tick) {
-            QVERIFY(!s.fileEnabled() && !s.helpEnabled());
-            QVERIFY(!s.m->Toolbar1->isEnabled());
-            QVERIFY(s.m->Toolbar1->isVisible()); // disabled, not hidden
+            QVERIFY(!s.fileEnabled() && !s.m->mnuaide->menuAction()->isEnabled());
             QVERIFY(!s.clickPopsFileMenu(Qt::RightButton));
             for (const QString &key : g_keys)
                 s.click(key);
@@ -252,37 +190,14 @@ private Q_SLOTS:
             s.press(Qt::Key_Q, Qt::ControlModifier);
             QCOMPARE(opened(), 0);
             QVERIFY(s.m->isVisible());
-            QCOMPARE(splash->LbCompte->text(), QString::number(tick - 1));
             splash->Timer1_Timer();
             flushDeletes();
         }
         // Gone after the third tick, bar full or not, and everything answers.
         QVERIFY(splash.isNull() && !FrmEntry::instance());
-        QVERIFY(s.fileEnabled() && s.helpEnabled() && s.m->Toolbar1->isEnabled());
         s.click(QStringLiteral("kferies"));
-        QCOMPARE(g_created[int(Tool::Holidays)], 1);
         s.press(Qt::Key_F1);
-        QCOMPARE(g_created[int(Tool::Help)], 1);
-    }
-
-    // The bar's value and its 16-bit position after so many ticks of Timer2:
-    // 32700 + 100 would overflow the position, so it stays there.
-    void splashBar() {
-        const QMap<int, QPair<int, int>> expected{{1, {0, 100}},         {2, {100, 200}},
-                                                  {101, {10000, 10100}}, {150, {10000, 15000}},
-                                                  {328, {10000, 32700}}, {1000, {10000, 32700}}};
-        Session s;
-        s.start(false, false);
-        QPointer<FrmEntry> splash = FrmEntry::instance();
-        QVERIFY(splash);
-        for (int tick = 1; tick <= 1000; ++tick) {
-            splash->Timer2_Timer();
-            if (!expected.contains(tick))
-                continue;
-            QCOMPARE(splash->ProgBar->value(), expected[tick].first);
-            QCOMPARE(int(splash->barPosition()), expected[tick].second);
-        }
-        QVERIFY(FrmEntry::instance() == splash); // the bar never closes it
+        QCOMPARE(g_created[int(Tool::Holidays)] + g_created[int(Tool::Help)], 2);
     }
 
     // Each item opens a fresh window; the first opening is by the menu item, the
@@ -309,97 +224,86 @@ private Q_SLOTS:
                 s.click(key);
             else
                 s.m->findChild<QAction *>(item)->trigger();
-            QWidget *w = s.m->toolWindow(Tool(tool));
-            QVERIFY(w && w->isVisible() && w->isWindow());
-            QCOMPARE(g_created[tool], round);
-            QCOMPARE(opened(), round); // and nothing else
-            QCOMPARE(s.fileEnabled(), !holds);
-            QCOMPARE(s.m->Toolbar1->isVisible(), !holds);
-            QCOMPARE(s.m->mnuliste->isEnabled(), !holds); // so no second one can open
-            QCOMPARE(s.clickPopsFileMenu(Qt::RightButton), !holds);
-            QVERIFY(s.helpEnabled());
-            QPointer<QWidget> watch(w);
+            QPointer<QWidget> w = s.m->toolWindow(Tool(tool));
+            QVERIFY(w && w->isVisible());
+            QCOMPARE(QPair(opened(), g_created[tool]), QPair(round, round)); // only this one
+            const auto menuAndBar = [&] {
+                return QList{s.fileEnabled(), s.m->Toolbar1->isVisible(),
+                             s.clickPopsFileMenu(Qt::RightButton)};
+            };
+            QCOMPARE(menuAndBar(), QList<bool>(3, !holds));
             QVERIFY(w->close());
             flushDeletes();
-            QVERIFY(watch.isNull() && !s.m->toolWindow(Tool(tool)));
-            QVERIFY(s.fileEnabled() && s.m->Toolbar1->isVisible() && s.m->mnuliste->isEnabled());
-            QVERIFY(s.clickPopsFileMenu(Qt::RightButton));
-            QVERIFY(!s.clickPopsFileMenu(Qt::LeftButton));
+            QVERIFY(!s.m->toolWindow(Tool(tool)) && !s.clickPopsFileMenu(Qt::LeftButton));
+            QCOMPARE(menuAndBar(), QList<bool>(3, true));
         }
-        QVERIFY(s.fake.messageBox->shown.isEmpty());
     }
 
-    void shortcuts() {
-        Session s;
-        s.start();
-        s.press(Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(g_created[int(Tool::Grid)], 1);
-        // While the grid holds the File menu, Ctrl+O and Ctrl+Q are out of use.
-        s.press(Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(s.m->isVisible());
-        s.m->toolWindow(Tool::Grid)->close();
-        s.press(Qt::Key_Q, Qt::ControlModifier);
-        QVERIFY(!s.m->isVisible());
-        QVERIFY(s.fake.messageBox->shown.isEmpty());
-    }
-
-    // Exit, and the window frame's close, are refused with a message while the
-    // recording window is open, and silently while a tool window will not close.
+    // Exit (menu, Ctrl+Q, the window frame) is refused with a message while the
+    // recording window is open, silently while a tool window will not close, and
+    // Ctrl+Q is out of use while the grid holds the File menu.
     void exitRefused() {
         const QString message = QStringLiteral("Close initially the recording window !");
         Session s;
         s.start();
+        s.press(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(g_created[int(Tool::Grid)], 1);
+        s.press(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(s.m->isVisible());
+        s.m->toolWindow(Tool::Grid)->close();
         s.m->mnuabout->trigger();
         QPointer<DummyTool> about = static_cast<DummyTool *>(s.m->toolWindow(Tool::About));
-        QVERIFY(about);
         RecordingWindowOpen = true;
         s.m->mnuquitter->trigger();
-        s.lastMessage(1, message, 0);
         QVERIFY(!s.m->close());
-        s.lastMessage(2, message, 0);
+        QCOMPARE(s.fake.messageBox->shown.size(), 2);
+        QCOMPARE(s.fake.messageBox->shown.last().text, message);
         QVERIFY(s.m->isVisible() && about && about->isVisible());
         RecordingWindowOpen = false;
         about->refuseClose = true;
         s.m->mnuquitter->trigger();
         QVERIFY(s.m->isVisible());
         about->refuseClose = false;
-        s.m->mnuquitter->trigger();
+        s.press(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!s.m->isVisible());
         flushDeletes();
         QVERIFY(about.isNull());
-        QCOMPARE(s.fake.messageBox->shown.size(), 2);
     }
 
     void progressWindow() {
-        QVERIFY(!FrmProgressBar::exists());
         QPointer<FrmProgressBar> p = FrmProgressBar::instance();
-        QCOMPARE(FrmProgressBar::instance(), p.data());
-        QCOMPARE(p->size(), QSize(twipsToPixels(5100, p), twipsToPixels(540, p)));
         p->ProgBar->setMaximum(12);
         p->ProgBar->setValue(5);
         p->show();
         saveShot(p->grab(), QStringLiteral("progressbar.png"));
         FrmProgressBar::Unload();
+        FrmProgressBar::Unload(); // twice is harmless
         QVERIFY(p.isNull() && !FrmProgressBar::exists());
-        FrmProgressBar::Unload();                                  // twice is harmless
         QCOMPARE(FrmProgressBar::instance()->ProgBar->value(), 0); // a fresh, empty bar
         FrmProgressBar::Unload();
     }
 
-    void screenshots() {
+    // The splash bar's value and 16-bit position after so many ticks of Timer2
+    // (32700 + 100 would overflow the position, so it stays there), and the
+    // screenshots of the splash and of the main window.
+    void splashBarAndScreenshots() {
+        const std::array<std::array<int, 3>, 4> expected{
+            {{40, 3900, 4000}, {101, 10000, 10100}, {328, 10000, 32700}, {1000, 10000, 32700}}};
         Session s;
-        s.start(true, false);
-        for (int i = 0; i < 40; ++i)
-            FrmEntry::instance()->Timer2_Timer();
-        saveShot(FrmEntry::instance()->grab(), QStringLiteral("splash.png"));
+        s.start(false);
+        QPointer<FrmEntry> splash = FrmEntry::instance();
+        for (int tick = 1, row = 0; tick <= 1000; ++tick) {
+            splash->Timer2_Timer();
+            if (tick != expected[row][0])
+                continue;
+            QCOMPARE(splash->ProgBar->value(), expected[row][1]);
+            QCOMPARE(int(splash->barPosition()), expected[row++][2]);
+            if (tick == 40)
+                saveShot(splash->grab(), QStringLiteral("splash.png"));
+        }
+        QVERIFY(FrmEntry::instance() == splash); // the bar never closes it
         endSplash();
-        s.m->resize(900, 600);
-        QCoreApplication::processEvents();
-        const QImage shot = s.m->grab().toImage();
-        saveShot(QPixmap::fromImage(shot), QStringLiteral("mainwindow.png"));
-        // The client area is the main window's blue.
-        const QPoint inside = s.viewport()->mapTo(s.m.get(), s.viewport()->rect().center());
-        QCOMPARE(shot.pixelColor(inside * shot.devicePixelRatio()), QColor(0, 0, 255));
+        saveShot(s.m->grab(), QStringLiteral("mainwindow.png"));
     }
 };
 
