@@ -7,19 +7,16 @@ namespace tembrel {
 
 using Part = VirtualSoundBackend::Part;
 
-struct VirtualCapture final : CaptureStream, Part {
-    PcmFormat fmt;
-    SoundBackend::DataHandler onData;
+// What a recording and a playback stream share: started once, suspended and
+// resumed any number of times, ended for good by stop().
+template <typename Stream> struct VirtualStream : Stream, Part {
     bool started = false;
     bool ended = false;
-    qint64 runUs = 0;     // time spent recording
-    qint64 delivered = 0; // frames handed over
 
-    ~VirtualCapture() override {
+    ~VirtualStream() override {
         if (backend)
             backend->detach(this);
     }
-    PcmFormat format() const override { return fmt; }
     bool start() override {
         if (started || ended)
             return false;
@@ -32,6 +29,15 @@ struct VirtualCapture final : CaptureStream, Part {
         ended = true;
         running = false;
     }
+};
+
+struct VirtualCapture final : VirtualStream<CaptureStream> {
+    PcmFormat fmt;
+    SoundBackend::DataHandler onData;
+    qint64 runUs = 0;     // time spent recording
+    qint64 delivered = 0; // frames handed over
+
+    PcmFormat format() const override { return fmt; }
     void advance(qint64 from, qint64 to) override {
         if (!running)
             return;
@@ -46,29 +52,11 @@ struct VirtualCapture final : CaptureStream, Part {
     qint64 nextEvent(qint64) const override { return -1; }
 };
 
-struct VirtualPlayback final : PlaybackStream, Part {
+struct VirtualPlayback final : VirtualStream<PlaybackStream> {
     qint64 durationUs = 0;
     SoundBackend::FinishedHandler onFinished;
-    bool started = false;
-    bool ended = false;
     qint64 playedUs = 0;
 
-    ~VirtualPlayback() override {
-        if (backend)
-            backend->detach(this);
-    }
-    bool start() override {
-        if (started || ended)
-            return false;
-        started = running = true;
-        return true;
-    }
-    void suspend() override { running = false; }
-    void resume() override { running = started && !ended; }
-    void stop() override {
-        ended = true;
-        running = false;
-    }
     qint64 processedUSecs() const override { return ended ? 0 : playedUs; }
     void advance(qint64 from, qint64 to) override {
         if (!running)

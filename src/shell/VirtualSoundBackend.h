@@ -55,6 +55,7 @@ public:
     };
 
 private:
+    template <typename Stream> friend struct VirtualStream;
     friend struct VirtualCapture;
     friend struct VirtualPlayback;
     friend struct VirtualTicker;
