@@ -30,6 +30,19 @@
 namespace tembrel {
 namespace {
 
+// The progress bar is optional: a rebuild or a save driven by code shows none.
+void startProgress(QProgressBar *progress, int maximum) {
+    if (progress) {
+        progress->setValue(0);
+        progress->setMaximum(std::max(0, maximum));
+    }
+}
+
+void stepProgress(QProgressBar *progress, int value) {
+    if (progress)
+        progress->setValue(value);
+}
+
 QPointer<FrmConsultGrille> g_instance;
 
 // Design sizes, in twips.
@@ -363,10 +376,7 @@ void FrmConsultGrille::buildYear(QProgressBar *progress) {
     for (int r = 0; r < rows; ++r)
         g->setRowHeight(r, r < GridFixedRows ? HeadingRowHeight : TimeRowHeight);
 
-    if (progress) {
-        progress->setMaximum(12);
-        progress->setValue(0);
-    }
+    startProgress(progress, 12);
 
     // The holiday texts are read once, not once per day.
     QSet<QDate> holidays;
@@ -400,8 +410,7 @@ void FrmConsultGrille::buildYear(QProgressBar *progress) {
                 colourSlots(c);
         }
         m_monthStart = qint16(m_monthStart + days);
-        if (progress)
-            progress->setValue(m);
+        stepProgress(progress, m);
     }
     g->setMergeCells(FlexGrid::flexMergeRestrictRows);
     g->setMergeRow(0, true);
@@ -431,10 +440,7 @@ void FrmConsultGrille::loadYear(QProgressBar *progress) {
     FlexGrid *g = GridLegendes;
     const int cols = g->Cols();
     const int rows = g->Rows();
-    if (progress) {
-        progress->setValue(0);
-        progress->setMaximum(std::max(0, cols - 1));
-    }
+    startProgress(progress, cols - 1);
     const qint64 held = file->recordCount();
     g->beginUpdate();
     for (int c = 0; c < cols; ++c) {
@@ -450,8 +456,7 @@ void FrmConsultGrille::loadYear(QProgressBar *progress) {
             if (marker != Marker::None)
                 g->setCellPicture(markerPicture(marker));
         }
-        if (progress)
-            progress->setValue(c);
+        stepProgress(progress, c);
     }
     g->endUpdate();
 }
@@ -461,16 +466,12 @@ bool FrmConsultGrille::EnregistrerGrille(QProgressBar *progress) {
     FlexGrid *g = GridLegendes;
     const int cols = g->Cols();
     const int rows = g->Rows();
-    if (progress) {
-        progress->setValue(0);
-        progress->setMaximum(std::max(0, cols - 1));
-    }
+    startProgress(progress, cols - 1);
     YearFileWriter writer(qint64(rows) * cols);
     for (int c = 0; c < cols; ++c) {
         for (int r = 0; r < rows; ++r)
             writer.append(g->TextMatrix(r, c));
-        if (progress)
-            progress->setValue(c);
+        stepProgress(progress, c);
     }
     return writer.commit(yearFilePath());
 }
