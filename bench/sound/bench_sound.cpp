@@ -2,9 +2,9 @@
 // Prints how long the sound device control takes for a one-minute message:
 // encoding and decoding the wave, "Open" on it, and, when an audio server is
 // there, the time from "Play" until the device reports sound played.
-#include "shell/MMControl.h"
-#include "shell/QtSoundBackend.h"
-#include "shell/VirtualSoundBackend.h"
+#include "VirtualSoundBackend.h"
+#include "sound/MMControl.h"
+#include "sound/QtSoundBackend.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

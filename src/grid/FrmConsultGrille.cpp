@@ -6,6 +6,7 @@
 #include "holidays/Holidays.h"
 #include "shell/FlexGrid.h"
 #include "shell/FrmProgressBar.h"
+#include "shell/MdiMain.h"
 #include "shell/Module1.h"
 #include "shell/Platform.h"
 #include "shell/Shared.h"
@@ -269,8 +270,6 @@ void FrmConsultGrille::Form_Resize() {
 }
 
 void FrmConsultGrille::Form_Activate() {
-    setFileMenuEnabled(false);
-    MasquerBarreOutils();
     if (!m_openedMaximised)
         Form_Resize();
 }
@@ -283,8 +282,6 @@ void FrmConsultGrille::Form_QueryUnload() {
         state = StateMinimised;
     writePosIni(appFile(QStringLiteral("pos.ini")),
                 {pixelsToTwips(width(), this), pixelsToTwips(height(), this), state});
-    AfficherBarreOutils();
-    setFileMenuEnabled(true);
 }
 
 void FrmConsultGrille::resizeEvent(QResizeEvent *event) {

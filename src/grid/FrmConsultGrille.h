@@ -2,7 +2,7 @@
 #pragma once
 
 #include "grid/YearFile.h"
-#include "shell/MdiMain.h"
+#include "shell/HiddenControl.h"
 
 #include <QPixmap>
 #include <QStringList>

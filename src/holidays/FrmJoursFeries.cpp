@@ -257,14 +257,4 @@ void FrmJoursFeries::CmdEnreg_Click() {
         CmdEnreg->setEnabled(true);
 }
 
-void FrmJoursFeries::Form_QueryUnload() {
-    setFileMenuEnabled(true);
-    AfficherBarreOutils();
-}
-
-void FrmJoursFeries::closeEvent(QCloseEvent *event) {
-    Form_QueryUnload();
-    event->accept();
-}
-
 } // namespace tembrel

@@ -60,10 +60,6 @@ public Q_SLOTS:
     void CmdEnreg_Click();
     // A standard holiday box changed: JFValid.ini is rewritten with all thirteen.
     void ChkStandard_Click();
-    void Form_QueryUnload();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();

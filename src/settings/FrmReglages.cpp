@@ -3,7 +3,6 @@
 
 #include "settings/PictureBox.h"
 #include "shell/Colours.h"
-#include "shell/MdiMain.h"
 #include "shell/Module1.h"
 #include "shell/ParamIni.h"
 #include "shell/Platform.h"
@@ -240,24 +239,18 @@ bool FrmReglages::pickColour(PictureBox *preview) {
 }
 
 void FrmReglages::Command1_Click() {
-    if (!pickColour(Picture1))
-        return;
-    if (MdiMain *main = MdiMain::instance())
-        main->LbCouleurWE.BackColor = Picture1->BackColor();
+    if (pickColour(Picture1))
+        Q_EMIT settingsChanged(chosenSettings());
 }
 
 void FrmReglages::Command2_Click() {
-    if (!pickColour(Picture2))
-        return;
-    if (MdiMain *main = MdiMain::instance())
-        main->setBackColor(Picture2->BackColor());
+    if (pickColour(Picture2))
+        Q_EMIT settingsChanged(chosenSettings());
 }
 
 void FrmReglages::Command4_Click() {
-    if (!pickColour(Picture3))
-        return;
-    if (MdiMain *main = MdiMain::instance())
-        main->PictGridColor.BackColor = Picture3->BackColor();
+    if (pickColour(Picture3))
+        Q_EMIT settingsChanged(chosenSettings());
 }
 
 void FrmReglages::Command3_Click() {
@@ -300,23 +293,21 @@ void FrmReglages::Form_QueryUnload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    const Settings s = chosenSettings();
+    Q_EMIT settingsChanged(s);
+    // A failed write leaves the previous file whole; the colours already shown stay.
+    writeParamIni(paramIniPath(), s);
+}
 
+Settings FrmReglages::chosenSettings() const {
     Settings s;
     s.fontName = LbPolice->text();
     s.weekendColour = Picture1->BackColor();
     s.mainBackColour = Picture2->BackColor();
     s.gridColour = Picture3->BackColor();
-    // The main window holds the path exactly as the file will.
+    // Held exactly as the file will hold it.
     s.spreadsheetPath = SansGuillemets(TextTableur->text()).trimmed();
-    if (MdiMain *main = MdiMain::instance()) {
-        main->LbPolice.Caption = s.fontName;
-        main->LbCheminTableur.Caption = s.spreadsheetPath;
-    }
-    // A failed write leaves the previous file whole; the colours already shown stay.
-    writeParamIni(paramIniPath(), s);
-
-    setFileMenuEnabled(true);
-    AfficherBarreOutils();
+    return s;
 }
 
 void FrmReglages::closeEvent(QCloseEvent *event) {

@@ -3,9 +3,11 @@
 
 // The settings window: the grid font, the three colours (weekend and holiday
 // columns, main window background, grid margins and headings) and the path of
-// a spreadsheet program. Colours reach the main window at once; the font and
-// the path when the window closes, and then all five are written to
-// param.ini.
+// a spreadsheet program. Each chosen colour goes out at once through
+// settingsChanged; the font and the path when the window closes, and then all
+// five are written to param.ini.
+
+#include "shell/ParamIni.h"
 
 #include <QWidget>
 
@@ -57,6 +59,14 @@ public Q_SLOTS:
 public:
     // False for a key that must not reach the path field (the double quote).
     static bool TextTableur_KeyPress(QChar key);
+
+    // The five settings as the window shows them now.
+    Settings chosenSettings() const;
+
+Q_SIGNALS:
+    // A colour was chosen, or the window closed: whoever holds the settings
+    // applies them.
+    void settingsChanged(const tembrel::Settings &settings);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,7 +3,6 @@
 
 #include "shell/FrmEntry.h"
 #include "shell/Icons.h"
-#include "shell/Module1.h"
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
@@ -15,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QToolBar>
 
 namespace tembrel {
@@ -46,6 +46,10 @@ MdiMain::MdiMain(QWidget *parent)
 }
 
 MdiMain::~MdiMain() {
+    // Tool windows die with the main window: nothing is left to give back to.
+    for (const QPointer<QWidget> &w : std::as_const(m_open))
+        if (w)
+            disconnect(w, nullptr, this, nullptr);
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -55,13 +59,10 @@ MdiMain *MdiMain::instance() {
 }
 
 void MdiMain::registerWindow(Tool tool, Factory factory) {
-    factories().insert(int(tool), std::move(factory));
-    if (g_instance)
-        g_instance->updateAvailableItems();
-}
-
-void MdiMain::unregisterAll() {
-    factories().clear();
+    if (factory)
+        factories().insert(int(tool), std::move(factory));
+    else
+        factories().remove(int(tool));
     if (g_instance)
         g_instance->updateAvailableItems();
 }
@@ -175,6 +176,17 @@ bool MdiMain::Form_Load() {
     return true;
 }
 
+void MdiMain::placeOnScreen() {
+    const QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!scr)
+        return;
+    const QRect avail = scr->availableGeometry();
+    const QSize size = avail.size() * 3 / 4;
+    setGeometry(QRect(avail.topLeft() + QPoint((avail.width() - size.width()) / 2,
+                                               (avail.height() - size.height()) / 2),
+                      size));
+}
+
 void MdiMain::applyParamIni() {
     const auto fields = readParamIni(appFile(QStringLiteral("param.ini")));
     if (!fields)
@@ -248,6 +260,14 @@ QWidget *MdiMain::showTool(Tool tool) {
             return nullptr;
         // The instance is dropped when the window closes; the next use makes a new one.
         w->setAttribute(Qt::WA_DeleteOnClose);
+        // The grid, time rows, holiday and settings windows hold the File menu
+        // and the toolbar while they exist; their end gives both back.
+        if (tool == Tool::Grid || tool == Tool::Hours || tool == Tool::Holidays ||
+            tool == Tool::Settings)
+            connect(w, &QObject::destroyed, this, [this] {
+                mnuconfiguration->menuAction()->setEnabled(true);
+                Toolbar1->show();
+            });
         if (!w->isWindow())
             w->setWindowFlag(Qt::Window);
         m_open.insert(int(tool), w);
@@ -354,6 +374,21 @@ void MdiMain::closeEvent(QCloseEvent *event) {
         }
     }
     event->accept();
+}
+
+void MasquerBarreOutils() {
+    if (MdiMain *main = MdiMain::instance())
+        main->Toolbar1->hide();
+}
+
+void AfficherBarreOutils() {
+    if (MdiMain *main = MdiMain::instance())
+        main->Toolbar1->show();
+}
+
+void setFileMenuEnabled(bool enabled) {
+    if (MdiMain *main = MdiMain::instance())
+        main->mnuconfiguration->menuAction()->setEnabled(enabled);
 }
 
 } // namespace tembrel

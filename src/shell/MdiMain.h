@@ -6,6 +6,7 @@
 // five settings come from param.ini at start-up and are changed by the
 // settings window. The program ends when it closes.
 
+#include "shell/HiddenControl.h"
 #include "shell/ParamIni.h"
 
 #include <QHash>
@@ -20,13 +21,6 @@ class QMenu;
 class QToolBar;
 
 namespace tembrel {
-
-// A setting kept in an invisible control of the main window: the caption of a
-// label, or the back colour of a label or picture box.
-struct HiddenControl {
-    QString Caption;
-    quint32 BackColor = 0;
-};
 
 class MdiMain final : public QMainWindow {
     Q_OBJECT
@@ -44,8 +38,12 @@ public:
     // The single instance, or null when none exists.
     static MdiMain *instance();
 
+    // An empty factory takes the window's registration back.
     static void registerWindow(Tool tool, Factory factory);
-    static void unregisterAll();
+
+    // Three quarters of the screen's available area, centred: room for the
+    // year grid at any DPI.
+    void placeOnScreen();
 
     // The start-up sequence. False when another instance already runs: the
     // message has been shown and the program must end at once.
@@ -119,5 +117,11 @@ private:
     QHash<int, QPointer<QWidget>> m_open;
     QHash<QString, QAction *> m_buttons;
 };
+
+// Hide / show the main window's toolbar, and enable or disable its "File"
+// menu (mnuconfiguration); nothing happens without a main window.
+void MasquerBarreOutils();
+void AfficherBarreOutils();
+void setFileMenuEnabled(bool enabled);
 
 } // namespace tembrel

@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/Module1.h"
 
-#include "shell/MdiMain.h"
-
 #include <QDate>
-#include <QMenu>
-#include <QToolBar>
 
 namespace tembrel {
 
@@ -25,21 +21,6 @@ QString SansGuillemets(const QString &text) {
     QString out = text;
     out.remove(QLatin1Char('"'));
     return out;
-}
-
-void MasquerBarreOutils() {
-    if (MdiMain *main = MdiMain::instance())
-        main->Toolbar1->hide();
-}
-
-void AfficherBarreOutils() {
-    if (MdiMain *main = MdiMain::instance())
-        main->Toolbar1->show();
-}
-
-void setFileMenuEnabled(bool enabled) {
-    if (MdiMain *main = MdiMain::instance())
-        main->mnuconfiguration->menuAction()->setEnabled(enabled);
 }
 
 } // namespace tembrel

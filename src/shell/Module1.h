@@ -15,11 +15,4 @@ qint16 NbJoursMois(int year, int month);
 // The text without any double-quote character.
 QString SansGuillemets(const QString &text);
 
-// Hide / show the main window's toolbar.
-void MasquerBarreOutils();
-void AfficherBarreOutils();
-
-// Enable or disable the main window's "File" menu (mnuconfiguration).
-void setFileMenuEnabled(bool enabled);
-
 } // namespace tembrel

@@ -340,8 +340,6 @@ void FrmEmp::Form_QueryUnload() {
     // the new one is complete.
     if (List1->count() > 0 && !writeHours(hoursFilePath(), labels()))
         qWarning("hours.dat could not be written; it keeps its previous rows");
-    setFileMenuEnabled(true);
-    AfficherBarreOutils();
 }
 
 void FrmEmp::closeEvent(QCloseEvent *event) {

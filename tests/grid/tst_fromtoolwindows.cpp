@@ -9,8 +9,8 @@
 #include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 
+#include "AppFixture.h"
 #include "Fakes.h"
-#include "TestApp.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -19,8 +19,7 @@
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::FakePlatform;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 namespace {
 
@@ -41,9 +40,8 @@ class TestFromToolWindows : public QObject {
 
 private Q_SLOTS:
     void pickedHolidaysAreColouredInTheGrid() {
-        TempAppFolder app;
-        FakePlatform platform;
-        platform.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        AppFixture app;
+        app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n\"09:00\"\r\n"));
         MdiMain main;
         {
@@ -67,9 +65,8 @@ private Q_SLOTS:
     }
 
     void chosenFontAndColoursShowInTheNextGrid() {
-        TempAppFolder app;
-        FakePlatform platform;
-        platform.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        AppFixture app;
+        app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
         MdiMain main;
         QVERIFY(main.Form_Load());
@@ -79,10 +76,11 @@ private Q_SLOTS:
         const QString font = families.last();
         {
             FrmReglages w;
+            connect(&w, &FrmReglages::settingsChanged, &main, &MdiMain::applySettings);
             w.LstFonts->setCurrentRow(int(families.size()) - 1);
-            platform.dialogs->colours.enqueue(QColor(255, 0, 0));
+            app.dialogs->colours.enqueue(QColor(255, 0, 0));
             w.Command1->click(); // weekend and holiday columns
-            platform.dialogs->colours.enqueue(QColor(0, 128, 0));
+            app.dialogs->colours.enqueue(QColor(0, 128, 0));
             w.Command4->click(); // headings
             w.close();
         }

@@ -7,8 +7,8 @@
 #include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
+#include "AppFixture.h"
 #include "Fakes.h"
-#include "TestApp.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -19,8 +19,7 @@
 #include <memory>
 
 using namespace tembrel;
-using tembrel::test::FakePlatform;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 namespace {
 
@@ -44,23 +43,10 @@ bool slotColoured(FlexGrid *g, int col, quint32 colour) {
     return true;
 }
 
-bool writeHours(const TempAppFolder &app, int count) {
-    QList<Record> lines;
-    for (const QString &t : labels(count))
-        lines.append({t});
-    return writeRecords(app.path(QStringLiteral("hours.dat")), lines);
+// The grid window as the user opens it, in the fixture's folder.
+std::unique_ptr<FrmConsultGrille> openGrid() {
+    return std::make_unique<FrmConsultGrille>();
 }
-
-struct Env {
-    TempAppFolder app;
-    FakePlatform platform;
-    Env(const QDate &today, int labelCount) {
-        platform.clock->current = QDateTime(today, QTime(9, 0));
-        if (labelCount)
-            writeHours(app, labelCount);
-    }
-    std::unique_ptr<FrmConsultGrille> open() { return std::make_unique<FrmConsultGrille>(); }
-};
 
 } // namespace
 
@@ -88,9 +74,10 @@ private Q_SLOTS:
         QFETCH(int, cols);
         QFETCH(QDate, at60);
         QFETCH(int, leftCol);
-        Env env(today, labelCount);
-        QVERIFY(env.app.write(QStringLiteral("pos.ini"), "9000,6000,0\r\n"));
-        auto w = env.open();
+        AppFixture env(today);
+        QVERIFY(env.writeHours(labels(labelCount)));
+        QVERIFY(env.write(QStringLiteral("pos.ini"), "9000,6000,0\r\n"));
+        auto w = openGrid();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         FlexGrid *g = w->GridLegendes;
@@ -110,11 +97,11 @@ private Q_SLOTS:
     // 1 January 2005 is a Saturday: its slots take the weekend colour, its
     // headings keep the heading colour. Enabled holidays are coloured too.
     void weekendsAndHolidays() {
-        Env env(QDate(2005, 3, 10), 4);
-        QVERIFY(env.app.write(QStringLiteral("JFValid.ini"), "0,0,0,0,0,0,0,1,0,0,0,0,0\r\n"));
-        QVERIFY(
-            env.app.write(QStringLiteral("F2005.ini"), "\"20/04/2005F\"\r\n\"21/04/2005\"\r\n"));
-        auto w = env.open();
+        AppFixture env(QDate(2005, 3, 10));
+        QVERIFY(env.writeHours(labels(4)));
+        QVERIFY(env.write(QStringLiteral("JFValid.ini"), "0,0,0,0,0,0,0,1,0,0,0,0,0\r\n"));
+        QVERIFY(env.write(QStringLiteral("F2005.ini"), "\"20/04/2005F\"\r\n\"21/04/2005\"\r\n"));
+        auto w = openGrid();
         FlexGrid *g = w->GridLegendes;
         const quint32 weekend = w->LbVacColor.BackColor;
         QVERIFY(weekend != 0);
@@ -144,14 +131,15 @@ private Q_SLOTS:
         QFETCH(int, records);
         QFETCH(int, labelCount);
         QFETCH(int, rows);
-        Env env(QDate(2005, 3, 10), labelCount);
+        AppFixture env(QDate(2005, 3, 10));
+        QVERIFY(env.writeHours(labels(labelCount)));
         QByteArray bytes;
         for (int i = 0; i < records; ++i)
             bytes += encodeYearRecord(QStringLiteral("r%1").arg(i));
         if (records)
             bytes += "half"; // a record cut short
-        QVERIFY(env.app.write(yearFileName(2005), bytes));
-        auto w = env.open();
+        QVERIFY(env.write(yearFileName(2005), bytes));
+        auto w = openGrid();
         FlexGrid *g = w->GridLegendes;
         auto held = [&](int r, int c, const QString &built) {
             const int i = c * rows + r;
@@ -164,8 +152,9 @@ private Q_SLOTS:
     }
 
     void yearButtons() {
-        Env env(QDate(2026, 12, 6), 3);
-        auto w = env.open();
+        AppFixture env(QDate(2026, 12, 6));
+        QVERIFY(env.writeHours(labels(3)));
+        auto w = openGrid();
         w->CmdAnneePlus->click();
         QCOMPARE(w->LbAnnee->text(), QStringLiteral("2005"));
         for (int i = 0; i < 7; ++i)
@@ -177,25 +166,26 @@ private Q_SLOTS:
     }
 
     void windowSizeRemembered() {
-        Env env(QDate(2005, 3, 10), 0);
-        const QString posIni = env.app.path(QStringLiteral("pos.ini"));
+        AppFixture env(QDate(2005, 3, 10));
+        QVERIFY(env.writeHours(labels(0)));
+        const QString posIni = env.path(QStringLiteral("pos.ini"));
         const QScreen *screen = QGuiApplication::primaryScreen();
         const int defaultHeight =
             std::min(screen->availableGeometry().height(), screen->geometry().height() / 4 * 3);
-        auto w = env.open(); // no pos.ini: three quarters of the screen's height
+        auto w = openGrid(); // no pos.ini: three quarters of the screen's height
         QCOMPARE(w->height(), defaultHeight);
         const QSize size(twipsToPixels(9000, w.get()), twipsToPixels(6000, w.get()));
         w->resize(size);
         w->close();
         QCOMPARE(readPosIni(posIni), std::optional(WindowPos{9000, 6000, 0}));
-        w = env.open();
+        w = openGrid();
         QCOMPARE(w->size(), size);
         w->showMaximized();
         w->close();
         QCOMPARE(readPosIni(posIni)->state, 2);
-        QVERIFY(env.open()->windowState() & Qt::WindowMaximized);
-        QVERIFY(env.app.write(QStringLiteral("pos.ini"), "9000,abc\r\n"));
-        w = env.open();
+        QVERIFY(openGrid()->windowState() & Qt::WindowMaximized);
+        QVERIFY(env.write(QStringLiteral("pos.ini"), "9000,abc\r\n"));
+        w = openGrid();
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
         QCOMPARE(w->height(), defaultHeight);
     }
@@ -203,8 +193,9 @@ private Q_SLOTS:
     // Every cell back, headings included, trimmed and cut to 20; marker codes
     // become pictures drawn in the slot's own colour.
     void saveAndReload() {
-        Env env(QDate(2005, 3, 10), 6);
-        auto w = env.open();
+        AppFixture env(QDate(2005, 3, 10));
+        QVERIFY(env.writeHours(labels(6)));
+        auto w = openGrid();
         FlexGrid *g = w->GridLegendes;
         const QList<std::tuple<int, int, const char *>> cells = {
             {5, 10, ".."},     {6, 11, "."}, {7, 12, ",,"},
@@ -213,10 +204,9 @@ private Q_SLOTS:
         for (const auto &[r, c, text] : cells)
             g->setTextMatrix(r, c, QString::fromLatin1(text));
         QVERIFY(w->EnregistrerGrille());
-        QCOMPARE(QFileInfo(env.app.path(yearFileName(2005))).size(),
-                 qint64(9) * 366 * YearRecordSize);
+        QCOMPARE(QFileInfo(env.path(yearFileName(2005))).size(), qint64(9) * 366 * YearRecordSize);
 
-        auto again = env.open();
+        auto again = openGrid();
         FlexGrid *h = again->GridLegendes;
         for (int c = 0; c < g->Cols(); ++c)
             for (int r = 0; r < g->Rows(); ++r)
@@ -232,8 +222,9 @@ private Q_SLOTS:
     // A click remembers the cell for the other windows; while a message plays
     // clicks and the year buttons are ignored.
     void clickRemembersTheCell() {
-        Env env(QDate(2005, 6, 15), 5);
-        auto w = env.open();
+        AppFixture env(QDate(2005, 6, 15));
+        QVERIFY(env.writeHours(labels(5)));
+        auto w = openGrid();
         at(w->GridLegendes, 4, 100);
         w->GridLegendes_Click();
         QCOMPARE(QPoint(SelRow, SelCol), QPoint(4, 100));
@@ -246,18 +237,19 @@ private Q_SLOTS:
     }
 
     void screenshot() {
-        Env env(QDate(2005, 5, 4), 10);
-        QVERIFY(env.app.write(QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
-        QVERIFY(env.app.write(QStringLiteral("pos.ini"), "17250,8400,0\r\n"));
+        AppFixture env(QDate(2005, 5, 4));
+        QVERIFY(env.writeHours(labels(10)));
+        QVERIFY(env.write(QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
+        QVERIFY(env.write(QStringLiteral("pos.ini"), "17250,8400,0\r\n"));
         // A few messages around the week shown, saved as the program does.
-        auto w = env.open();
+        auto w = openGrid();
         const QStringList codes = {",", "-", ":", "..", "."};
         for (int c = 122; c <= 135; ++c)
             for (int r = 3; r < 13; ++r)
                 if ((r * 3 + c) % 7 == 0)
                     w->GridLegendes->setTextMatrix(r, c, codes.at((r + c) % 5));
         QVERIFY(w->EnregistrerGrille());
-        w = env.open();
+        w = openGrid();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         at(w->GridLegendes, 6, 124);

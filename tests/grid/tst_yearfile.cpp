@@ -2,13 +2,13 @@
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 
+#include "AppFixture.h"
 #include "FileSizeLimit.h"
-#include "TestApp.h"
 
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 namespace {
 
@@ -54,7 +54,7 @@ private Q_SLOTS:
     // Column-major records; a larger old file keeps the records past the new
     // end; a save that fails on the way leaves the previous file whole.
     void saving() {
-        TempAppFolder app;
+        AppFixture app;
         const int rows = 13, cols = 40;
         YearFileWriter writer(qint64(rows) * cols);
         for (int i = 0; i < rows * cols; ++i)
@@ -132,7 +132,7 @@ private Q_SLOTS:
     void posIni() {
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, rewritten);
-        TempAppFolder app;
+        AppFixture app;
         const QString path = app.path(QStringLiteral("pos.ini"));
         QVERIFY(app.write(QStringLiteral("pos.ini"), content));
         const auto pos = readPosIni(path);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppFixture.h"
 #include "Fakes.h"
-#include "TestApp.h"
 #include "help/FrmAbout.h"
 #include "help/FrmHlp.h"
 #include "shell/MdiMain.h"
@@ -52,16 +52,15 @@ class TestHelpWindows : public QObject {
 private Q_SLOTS:
     void unreadableDocumentShowsNotice() {
         for (const char *content : {(const char *)nullptr, "", "PK\x03\x04 junk"}) {
-            FakePlatform platform;
-            TempAppFolder app;
+            AppFixture app;
             if (content)
                 QVERIFY(app.write(QStringLiteral("Tembrel.rtf"), content));
             FrmHlp w;
             QVERIFY(w.TxtRTF->toPlainText().contains(QLatin1String("Tembrel.rtf")));
             QVERIFY(!w.CmdPrint->isEnabled());
             w.CmdPrint_Click();
-            QVERIFY(platform.dialogs->printerSelectionChosen.isEmpty());
-            QVERIFY(platform.messageBox->shown.isEmpty());
+            QVERIFY(app.dialogs->printerSelectionChosen.isEmpty());
+            QVERIFY(app.messageBox->shown.isEmpty());
         }
     }
 
@@ -78,12 +77,11 @@ private Q_SLOTS:
         QFETCH(bool, select);
         QFETCH(bool, dialogSwitchesToAll);
         QFETCH(bool, accept);
-        FakePlatform platform;
-        TempAppFolder app;
+        AppFixture app;
         QVERIFY(app.write(QStringLiteral("Tembrel.rtf"), shippedGuide()));
         const QString pdf = app.path(QStringLiteral("printed.pdf"));
-        platform.dialogs->acceptPrinter = accept;
-        platform.dialogs->setUpPrinter = [&](QPrinter &printer) {
+        app.dialogs->acceptPrinter = accept;
+        app.dialogs->setUpPrinter = [&](QPrinter &printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             if (dialogSwitchesToAll)
@@ -106,7 +104,7 @@ private Q_SLOTS:
 
         w.CmdPrint_Click();
 
-        QCOMPARE(platform.dialogs->printerSelectionChosen, QList<bool>{select});
+        QCOMPARE(app.dialogs->printerSelectionChosen, QList<bool>{select});
         QCOMPARE(QFile::exists(pdf), accept);
         if (!accept)
             return;
@@ -121,8 +119,7 @@ private Q_SLOTS:
     }
 
     void viewerShowsTheGuide() {
-        FakePlatform platform;
-        TempAppFolder app;
+        AppFixture app;
         QVERIFY(app.write(QStringLiteral("Tembrel.rtf"), shippedGuide()));
         FrmHlp w;
         QVERIFY(w.TxtRTF->isReadOnly());
@@ -156,8 +153,8 @@ private Q_SLOTS:
         QFETCH(QString, label);
         QFETCH(int, key);
         QFETCH(int, message);
-        FakePlatform platform;
-        platform.clipboard->content = QStringLiteral("something older");
+        AppFixture app;
+        app.clipboard->content = QStringLiteral("something older");
         FrmAbout w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -167,22 +164,22 @@ private Q_SLOTS:
             target->setFocus(), QTest::keyClick(target, Qt::Key(key));
         else
             QTest::mouseClick(target, Qt::LeftButton);
-        QTEST(platform.clipboard->content, "copied");
-        QCOMPARE(platform.messageBox->shown.size(), 1);
-        QCOMPARE(platform.messageBox->shown[0].text,
+        QTEST(app.clipboard->content, "copied");
+        QCOMPARE(app.messageBox->shown.size(), 1);
+        QCOMPARE(app.messageBox->shown[0].text,
                  LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1));
     }
 
     void netAsksBeforeOpeningTheWebPage() {
         for (int answer : {int(vbNo), int(vbYes)}) {
-            FakePlatform platform;
+            AppFixture app;
             MdiMain main;
-            platform.messageBox->answers.enqueue(answer);
+            app.messageBox->answers.enqueue(answer);
             main.mnuweb->trigger();
-            QCOMPARE(platform.messageBox->shown.size(), 1);
-            QCOMPARE(platform.messageBox->shown[0].text, LoadResString(148));
-            QCOMPARE(platform.messageBox->shown[0].style, 68); // Yes/No, question
-            QCOMPARE(platform.browser->opened,
+            QCOMPARE(app.messageBox->shown.size(), 1);
+            QCOMPARE(app.messageBox->shown[0].text, LoadResString(148));
+            QCOMPARE(app.messageBox->shown[0].style, 68); // Yes/No, question
+            QCOMPARE(app.browser->opened,
                      answer == vbYes ? QList<QUrl>{QUrl(QString::fromLatin1(WebPageAddress))}
                                      : QList<QUrl>{});
         }

@@ -2,8 +2,8 @@
 
 #include "holidays/FrmJoursFeries.h"
 
+#include "AppFixture.h"
 #include "Fakes.h"
-#include "TestApp.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -47,14 +47,8 @@ class TestFrmJoursFeries : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() {
-        m_folder = std::make_unique<TempAppFolder>();
-        m_platform = std::make_unique<FakePlatform>();
-    }
-    void cleanup() {
-        m_platform.reset();
-        m_folder.reset();
-    }
+    void init() { m_app.emplace(); }
+    void cleanup() { m_app.reset(); }
 
     void typingDigitByDigit_data() {
         QTest::addColumn<QString>("typed");
@@ -85,11 +79,11 @@ private Q_SLOTS:
             QCOMPARE(w.TxtAnnee->text(), digits);
             if (digits.size() < 4) {
                 QCOMPARE(w.List1->count(), 0);
-                QVERIFY(m_platform->messageBox->shown.isEmpty());
+                QVERIFY(m_app->messageBox->shown.isEmpty());
             }
         }
         QStringList shown;
-        for (const auto &m : m_platform->messageBox->shown)
+        for (const auto &m : m_app->messageBox->shown)
             shown << m.text;
         QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(w.List1->count(), days);
@@ -113,7 +107,7 @@ private Q_SLOTS:
             QTest::mouseClick(w.CmdEnreg, Qt::LeftButton);
             QVERIFY(!w.CmdEnreg->isEnabled());
         }
-        QCOMPARE(m_folder->read(QStringLiteral("F2005.ini")), picksFile(365, {may1, june15}));
+        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(365, {may1, june15}));
         FrmJoursFeries w;
         QCOMPARE(selectedRows(w.List1), (QList<int>{may1, june15}));
     }
@@ -130,14 +124,14 @@ private Q_SLOTS:
     void aFileIsReadByLinePositionAndTrailingF() {
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, picked);
-        QVERIFY(m_folder->write(QStringLiteral("F2005.ini"), content));
+        QVERIFY(m_app->write(QStringLiteral("F2005.ini"), content));
         const int count = int(content.count('\n'));
         FrmJoursFeries w;
         QCOMPARE(w.List1->count(), count);
         QCOMPARE(selectedRows(w.List1), picked);
         // Saving writes as many lines as were listed.
         w.CmdEnreg_Click();
-        QCOMPARE(m_folder->read(QStringLiteral("F2005.ini")), picksFile(count, picked));
+        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(count, picked));
     }
 
     void aRefusedOrFailedSaveWritesNothing() {
@@ -154,24 +148,24 @@ private Q_SLOTS:
         w.List1->item(0)->setSelected(true);
         w.CmdEnreg_Click();
         QVERIFY(w.CmdEnreg->isEnabled());
-        QVERIFY(QFileInfo(m_folder->path(QStringLiteral("F2005.ini"))).isDir());
+        QVERIFY(QFileInfo(m_app->path(QStringLiteral("F2005.ini"))).isDir());
     }
 
     void standardBoxesFollowJFValid() {
-        QVERIFY(m_folder->write(QStringLiteral("JFValid.ini"), "1,0,1\n0,1,0,1,0,1,0,1,7,1"));
+        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), "1,0,1\n0,1,0,1,0,1,0,1,7,1"));
         FrmJoursFeries w;
         for (int n = 0; n < StandardHolidayCount; ++n)
             QCOMPARE(w.standardBoxes()[n]->isChecked(), n % 2 == 0);
         // Each click rewrites all thirteen fields.
         w.ChkVendredisaint->click();
         w.ChkSaintetienne->click();
-        QCOMPARE(m_folder->read(QStringLiteral("JFValid.ini")),
+        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
                  QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
     }
 
     void screenshot() {
-        QVERIFY(m_folder->write(QStringLiteral("JFValid.ini"), "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
-        QVERIFY(m_folder->write(QStringLiteral("F2005.ini"), picksFile(365, {2, 4, 5})));
+        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
+        QVERIFY(m_app->write(QStringLiteral("F2005.ini"), picksFile(365, {2, 4, 5})));
         FrmJoursFeries w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -185,8 +179,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TempAppFolder> m_folder;
-    std::unique_ptr<FakePlatform> m_platform;
+    std::optional<AppFixture> m_app;
 };
 
 QTEST_MAIN(TestFrmJoursFeries)

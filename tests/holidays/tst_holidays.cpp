@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "holidays/Holidays.h"
 
-#include "TestApp.h"
+#include "AppFixture.h"
 
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 namespace {
 
@@ -69,13 +69,13 @@ private Q_SLOTS:
     void listFollowsJFValid() {
         QFETCH(QByteArray, jfvalid);
         QFETCH(int, year);
-        TempAppFolder app;
+        AppFixture app;
         QVERIFY(app.write(QStringLiteral("JFValid.ini"), jfvalid));
         QTEST(holidayList(year, AppFolder), "expected");
     }
 
     void pickedDaysFromYearFile() {
-        TempAppFolder app;
+        AppFixture app;
         // No JFValid.ini: no standard holiday, the picks still count.
         QVERIFY(!readJFValid(app.path(QStringLiteral("JFValid.ini"))));
         QVERIFY(app.write(QStringLiteral("F2005.ini"),
@@ -95,7 +95,7 @@ private Q_SLOTS:
     }
 
     void jfValidRoundTrip() {
-        TempAppFolder app;
+        AppFixture app;
         StandardChoice c{};
         c[0] = c[3] = c[12] = true;
         QVERIFY(writeJFValid(app.path(QStringLiteral("JFValid.ini")), c));

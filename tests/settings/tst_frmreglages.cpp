@@ -4,8 +4,8 @@
 #include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 
+#include "AppFixture.h"
 #include "Fakes.h"
-#include "TestApp.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -38,14 +38,8 @@ class TestFrmReglages : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() {
-        m_folder = std::make_unique<TempAppFolder>();
-        m_platform = std::make_unique<FakePlatform>();
-    }
-    void cleanup() {
-        m_platform.reset();
-        m_folder.reset();
-    }
+    void init() { m_app.emplace(); }
+    void cleanup() { m_app.reset(); }
 
     void openAndCloseKeepsTheFiveValues_data() {
         QTest::addColumn<QByteArray>("content");
@@ -63,14 +57,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, expected);
         if (!content.isNull())
-            QVERIFY(m_folder->write(QStringLiteral("param.ini"), content));
+            QVERIFY(m_app->write(QStringLiteral("param.ini"), content));
         FrmReglages w;
         if (content.isNull()) { // the defaults are shown
             QCOMPARE(w.LbPolice->text(), QStringLiteral("Times New Roman"));
             QCOMPARE(w.Picture2->palette().color(QPalette::Window), QColor(0, 0, 255));
         }
         w.close();
-        QCOMPARE(m_folder->read(QStringLiteral("param.ini")), expected);
+        QCOMPARE(m_app->read(QStringLiteral("param.ini")), expected);
     }
 
     void quotesNeverReachThePath() {
@@ -102,7 +96,7 @@ private Q_SLOTS:
         FrmReglages w;
         w.TextTableur->setText(typed);
         w.close();
-        const QByteArray bytes = m_folder->read(QStringLiteral("param.ini"));
+        const QByteArray bytes = m_app->read(QStringLiteral("param.ini"));
         QVERIFY(bytes.endsWith(",\"" + stored.toLatin1() + "\"\r\n"));
         QCOMPARE(bytes.count('"'), 4);
     }
@@ -120,13 +114,14 @@ private Q_SLOTS:
         QFETCH(int, button);
         QFETCH(QColor, colour);
         QFETCH(quint32, stored);
-        QVERIFY(m_folder->write(QStringLiteral("param.ini"), "\"Arial\",1,2,3,\"\"\r\n"));
+        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"Arial\",1,2,3,\"\"\r\n"));
         auto main = startMain();
         FrmReglages w(main.get());
+        connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
         if (colour.isValid())
-            m_platform->dialogs->colours.enqueue(colour);
+            m_app->dialogs->colours.enqueue(colour);
         (QList<QPushButton *>{w.Command1, w.Command2, w.Command4})[button]->click();
-        QCOMPARE(m_platform->dialogs->colourAsked, 1);
+        QCOMPARE(m_app->dialogs->colourAsked, 1);
         QList<quint32> expected{1, 2, 3};
         expected[button] = stored;
         QCOMPARE((QList<quint32>{main->LbCouleurWE.BackColor, main->BackColor(),
@@ -134,17 +129,18 @@ private Q_SLOTS:
                  expected);
         w.close();
         const QString line = QStringLiteral("\"Arial\",%1,%2,%3,\"\"\r\n");
-        QCOMPARE(m_folder->read(QStringLiteral("param.ini")),
+        QCOMPARE(m_app->read(QStringLiteral("param.ini")),
                  line.arg(expected[0]).arg(expected[1]).arg(expected[2]).toLatin1());
     }
 
     void aPickedFontShowsAndReachesTheMainWindowOnClosing() {
         const QStringList families = QFontDatabase::families();
         QVERIFY(families.size() >= 2);
-        QVERIFY(m_folder->write(QStringLiteral("param.ini"),
-                                "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n"));
+        QVERIFY(m_app->write(QStringLiteral("param.ini"),
+                             "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n"));
         auto main = startMain();
         FrmReglages w(main.get());
+        connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
         QCOMPARE(w.LstFonts->currentRow(), 0); // the stored font
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -159,9 +155,9 @@ private Q_SLOTS:
     }
 
     void screenshot() {
-        QVERIFY(m_folder->write(QStringLiteral("param.ini"),
-                                "\"DejaVu Serif\",8421631,16711680,12632256,"
-                                "\"C:\\Program Files\\LibreOffice\\program\\scalc.exe\"\r\n"));
+        QVERIFY(m_app->write(QStringLiteral("param.ini"),
+                             "\"DejaVu Serif\",8421631,16711680,12632256,"
+                             "\"C:\\Program Files\\LibreOffice\\program\\scalc.exe\"\r\n"));
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -171,8 +167,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TempAppFolder> m_folder;
-    std::unique_ptr<FakePlatform> m_platform;
+    std::optional<AppFixture> m_app;
 };
 
 QTEST_MAIN(TestFrmReglages)

@@ -8,8 +8,8 @@
 #include "shell/Module1.h"
 #include "shell/Shared.h"
 
+#include "AppFixture.h"
 #include "Fakes.h"
-#include "TestApp.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,18 +38,14 @@ bool givesBack(Tool t) {
     return t == Tool::Grid || t == Tool::Hours || t == Tool::Holidays || t == Tool::Settings;
 }
 
-// A stand-in for a tool window. Like the real grid, time rows, holiday and
-// settings windows, it gives the File menu and the toolbar back when it closes.
+// A stand-in for a tool window; the main window alone takes the File menu and
+// the toolbar while it exists and gives them back at its end.
 struct DummyTool final : QWidget {
-    DummyTool(QWidget *parent, bool gives)
-        : QWidget(parent)
-        , givesBack(gives) {}
-    bool givesBack, refuseClose = false;
+    using QWidget::QWidget;
+    bool refuseClose = false;
     void closeEvent(QCloseEvent *e) override {
         if (refuseClose)
             return e->ignore();
-        if (givesBack)
-            setFileMenuEnabled(true), AfficherBarreOutils();
         e->accept();
     }
 };
@@ -80,9 +76,8 @@ QString joined(const Settings &s) {
 
 void registerAll() {
     for (int i = 0; i < ToolCount; ++i)
-        MdiMain::registerWindow(Tool(i), [i](QWidget *parent) {
-            return ++g_created[i], new DummyTool(parent, givesBack(Tool(i)));
-        });
+        MdiMain::registerWindow(
+            Tool(i), [i](QWidget *parent) { return ++g_created[i], new DummyTool(parent); });
 }
 
 void saveShot(const QPixmap &pixmap, const QString &name) {
@@ -93,8 +88,7 @@ void saveShot(const QPixmap &pixmap, const QString &name) {
 
 // The doubles, a temporary application folder and the main window in it.
 struct Session {
-    test::FakePlatform fake;
-    test::TempAppFolder app;
+    test::AppFixture app;
     std::unique_ptr<MdiMain> m;
 
     void start(bool pastSplash = true) {
@@ -135,7 +129,8 @@ class TestMainWindow : public QObject {
 
 private Q_SLOTS:
     void init() {
-        MdiMain::unregisterAll();
+        for (int i = 0; i < ToolCount; ++i)
+            MdiMain::registerWindow(Tool(i), {});
         g_created.fill(0);
         RecordingWindowOpen = false;
     }
@@ -171,7 +166,7 @@ private Q_SLOTS:
         QVERIFY(FrmEntry::instance()); // the load went on to the splash
         QCOMPARE(joined(s.m->settings()), expected);
         QCOMPARE(s.m->findChild<QMdiArea *>()->background().color(), toQColor(s.m->BackColor()));
-        QVERIFY(s.fake.messageBox->shown.isEmpty());
+        QVERIFY(s.app.messageBox->shown.isEmpty());
         QCOMPARE(s.app.exists(QStringLiteral("param.ini")), exists);
     }
 
@@ -251,13 +246,14 @@ private Q_SLOTS:
         s.press(Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(s.m->isVisible());
         s.m->toolWindow(Tool::Grid)->close();
+        flushDeletes(); // the grid's end gives the File menu back
         s.m->mnuabout->trigger();
         QPointer<DummyTool> about = static_cast<DummyTool *>(s.m->toolWindow(Tool::About));
         RecordingWindowOpen = true;
         s.m->mnuquitter->trigger();
         QVERIFY(!s.m->close());
-        QCOMPARE(s.fake.messageBox->shown.size(), 2);
-        QCOMPARE(s.fake.messageBox->shown.last().text, message);
+        QCOMPARE(s.app.messageBox->shown.size(), 2);
+        QCOMPARE(s.app.messageBox->shown.last().text, message);
         QVERIFY(s.m->isVisible() && about && about->isVisible());
         RecordingWindowOpen = false;
         about->refuseClose = true;

@@ -2,7 +2,7 @@
 #include "shell/ParamIni.h"
 #include "shell/TextRecords.h"
 
-#include "TestApp.h"
+#include "AppFixture.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -12,7 +12,7 @@
 #endif
 
 using namespace tembrel;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 class TestTextRecords : public QObject {
     Q_OBJECT
@@ -30,7 +30,7 @@ private Q_SLOTS:
     }
 
     void writeThenReadByteForByte() {
-        TempAppFolder app;
+        AppFixture app;
         const QString path = app.path(QStringLiteral("t.dat"));
         const QList<Record> records{{QStringLiteral("Lunch, team"), qint64(12632256)},
                                     {QStringLiteral("été"), QStringLiteral("ü€"), qint64(-3)},
@@ -77,7 +77,7 @@ private Q_SLOTS:
     // write fail; a file size limit can: past it every write fails (EFBIG).
     void failedRewriteKeepsOldFile() {
 #ifdef Q_OS_UNIX
-        TempAppFolder app;
+        AppFixture app;
         const QByteArray old = "\"08:00\"\r\n\"08:15\"\r\n";
         QVERIFY(app.write(QStringLiteral("hours.dat"), old));
         const QString path = app.path(QStringLiteral("hours.dat"));
@@ -116,7 +116,7 @@ private Q_SLOTS:
     // A folder where the file should be: nothing is written and the folder
     // and what it holds stay.
     void rewriteOverFolderFails() {
-        TempAppFolder app;
+        AppFixture app;
         QVERIFY(QDir().mkpath(app.path(QStringLiteral("param.ini"))));
         QVERIFY(app.write(QStringLiteral("param.ini/keep"), "k"));
         QVERIFY(!writeParamIni(app.path(QStringLiteral("param.ini")), Settings{}));

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Fakes.h"
 
+#include "AppFixture.h"
+
+#include "shell/TextRecords.h"
+#include "sound/MMControl.h"
+
 namespace tembrel::test {
 
 int FakeMessageBox::show(const QString &text, int style, const QString &title) {
@@ -49,6 +54,30 @@ FakePlatform::FakePlatform() {
 
 FakePlatform::~FakePlatform() {
     Platform::instance().reset();
+}
+
+AppFixture::AppFixture() {
+    MMControl::setBackendFactory([device = sound] { return device; });
+}
+
+AppFixture::AppFixture(const QDate &today)
+    : AppFixture() {
+    setToday(today);
+}
+
+AppFixture::~AppFixture() {
+    MMControl::setBackendFactory({});
+}
+
+void AppFixture::setToday(const QDate &today) {
+    clock->current = QDateTime(today, QTime(9, 0));
+}
+
+bool AppFixture::writeHours(const QStringList &labels) const {
+    QList<Record> lines;
+    for (const QString &label : labels)
+        lines.append({label});
+    return writeRecords(path(QStringLiteral("hours.dat")), lines);
 }
 
 } // namespace tembrel::test

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
-#include "TestApp.h"
 #include "timerows/FrmEmp.h"
 #include "timerows/HoursFile.h"
 
@@ -18,8 +18,7 @@
 #include <optional>
 
 using namespace tembrel;
-using tembrel::test::FakePlatform;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 namespace {
 void pickAll(const QList<QComboBox *> &combos, const char *texts) {
@@ -32,8 +31,7 @@ void pickAll(const QList<QComboBox *> &combos, const char *texts) {
 class TestFrmEmp final : public QObject {
     Q_OBJECT
 
-    std::optional<TempAppFolder> app;
-    std::optional<FakePlatform> platform;
+    std::optional<AppFixture> app;
 
     std::unique_ptr<FrmEmp> open() {
         auto w = std::make_unique<FrmEmp>();
@@ -42,7 +40,7 @@ class TestFrmEmp final : public QObject {
     }
     QStringList asked() const {
         QStringList texts;
-        for (const auto &m : platform->messageBox->shown)
+        for (const auto &m : app->messageBox->shown)
             texts.append(m.text + QStringLiteral(" [%1]").arg(m.style));
         return texts;
     }
@@ -55,14 +53,8 @@ class TestFrmEmp final : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        app.emplace();
-        platform.emplace();
-    }
-    void cleanup() {
-        platform.reset();
-        app.reset();
-    }
+    void init() { app.emplace(); }
+    void cleanup() { app.reset(); }
 
     // Written on close, read back on opening; Clear asks, and on Yes deletes
     // the file at once.
@@ -84,7 +76,7 @@ private Q_SLOTS:
         w = open();
         QCOMPARE(w->labels(),
                  QStringList({"08:00", "08:15", "08:30", "Lunch, team", "13:30 14:30 PM"}));
-        platform->messageBox->answers << vbNo << vbYes;
+        app->messageBox->answers << vbNo << vbYes;
         w->CmdClear->click();
         QCOMPARE(w->List1->count(), 5);
         QCOMPARE(app->read("hours.dat"), written);
@@ -107,7 +99,7 @@ private Q_SLOTS:
         QTest::mouseDClick(w->List1->viewport(), Qt::LeftButton, {},
                            QPoint(5, w->List1->viewport()->height() - 3));
         QVERIFY(asked().isEmpty());
-        platform->messageBox->answers << vbNo << vbYes << vbYes;
+        app->messageBox->answers << vbNo << vbYes << vbYes;
         const QPoint at = w->List1->visualItemRect(w->List1->item(3)).center();
         QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(w->List1->viewport(), Qt::LeftButton, {}, at);
@@ -118,7 +110,7 @@ private Q_SLOTS:
                  QStringList({"Want you to remove Lunch ? [4]", "Want you to remove Lunch ? [4]",
                               "Want you to remove 08:15 ? [4]"}));
         QCOMPARE(w->labels(), QStringList({"08:00", "09:00"}));
-        platform->messageBox->defaultAnswer = vbYes;
+        app->messageBox->defaultAnswer = vbYes;
         while (w->List1->count() > 0) {
             w->setListIndex(0);
             w->List1_DblClick();

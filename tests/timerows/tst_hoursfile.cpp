@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "TestApp.h"
+#include "AppFixture.h"
 #include "timerows/HoursFile.h"
 
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::TempAppFolder;
+using tembrel::test::AppFixture;
 
 class TestHoursFile final : public QObject {
     Q_OBJECT
@@ -58,7 +58,7 @@ void TestHoursFile::format() {
 }
 
 void TestHoursFile::writeAndRead() {
-    TempAppFolder app;
+    AppFixture app;
     QCOMPARE(hoursFilePath(), app.path("hours.dat"));
     QVERIFY(readHours(hoursFilePath()).isEmpty());
     const QByteArray earlier("\"old 1\"\r\n\"old 2\"\r\n");

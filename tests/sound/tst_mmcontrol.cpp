@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MMControl on the virtual device, driven by the virtual clock, on waves that sox
 // makes; and on Qt Multimedia with no audio server at all.
-#include "TestApp.h"
-#include "shell/MMControl.h"
-#include "shell/QtSoundBackend.h"
-#include "shell/VirtualSoundBackend.h"
+#include "AppFixture.h"
+#include "VirtualSoundBackend.h"
+#include "sound/MMControl.h"
+#include "sound/QtSoundBackend.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,7 +57,7 @@ class TestMMControl : public QObject {
 
     std::shared_ptr<VirtualSoundBackend> device;
     std::unique_ptr<MMControl> mm;
-    std::unique_ptr<test::TempAppFolder> folder;
+    std::unique_ptr<test::AppFixture> folder;
     QList<qint32> positions; // seen by each status update,
     QList<qint64> times;     // at this virtual time
 
@@ -74,9 +74,9 @@ class TestMMControl : public QObject {
 
 private Q_SLOTS:
     void init() {
-        device = std::make_shared<VirtualSoundBackend>();
+        folder = std::make_unique<test::AppFixture>();
+        device = folder->sound;
         mm = std::make_unique<MMControl>(device);
-        folder = std::make_unique<test::TempAppFolder>();
         positions.clear();
         times.clear();
         connect(mm.get(), &MMControl::StatusUpdate, this, [this] {

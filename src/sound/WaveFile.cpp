@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/WaveFile.h"
+#include "sound/WaveFile.h"
 
 #include "shell/TextRecords.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/QtSoundBackend.h"
+#include "sound/QtSoundBackend.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/MMControl.h"
+#include "sound/MMControl.h"
 
-#include "shell/QtSoundBackend.h"
+#include "sound/QtSoundBackend.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

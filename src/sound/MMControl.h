@@ -14,8 +14,8 @@
 // control usable. The device itself is a SoundBackend, chosen in one place
 // (setBackendFactory) so that tests can run every window on a virtual one.
 
-#include "shell/SoundBackend.h"
-#include "shell/WaveFile.h"
+#include "sound/SoundBackend.h"
+#include "sound/WaveFile.h"
 
 #include <QObject>
 #include <QString>

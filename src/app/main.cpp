@@ -13,7 +13,6 @@
 #include "timerows/FrmEmp.h"
 
 #include <QApplication>
-#include <QScreen>
 
 using namespace tembrel;
 
@@ -37,7 +36,12 @@ int main(int argc, char *argv[]) {
     MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
     MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());
     MdiMain::registerWindow(MdiMain::Tool::Holidays, factory<FrmJoursFeries>());
-    MdiMain::registerWindow(MdiMain::Tool::Settings, factory<FrmReglages>());
+    MdiMain::registerWindow(MdiMain::Tool::Settings, [](QWidget *parent) {
+        auto *w = new FrmReglages(parent);
+        if (auto *main = qobject_cast<MdiMain *>(parent))
+            QObject::connect(w, &FrmReglages::settingsChanged, main, &MdiMain::applySettings);
+        return w;
+    });
     MdiMain::registerWindow(MdiMain::Tool::Help, factory<FrmHlp>());
     MdiMain::registerWindow(MdiMain::Tool::About, factory<FrmAbout>());
 
@@ -47,14 +51,7 @@ int main(int argc, char *argv[]) {
         delete main;
         return 0;
     }
-    // Three quarters of the screen, centred: room for the year grid at any DPI.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect avail = screen->availableGeometry();
-        const QSize size = avail.size() * 3 / 4;
-        main->setGeometry(QRect(avail.topLeft() + QPoint((avail.width() - size.width()) / 2,
-                                                         (avail.height() - size.height()) / 2),
-                                size));
-    }
+    main->placeOnScreen();
     main->show();
     return app.exec();
 }

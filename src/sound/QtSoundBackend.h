@@ -5,7 +5,7 @@
 // QAudioSink in pull mode over the sound in memory for playing, and positions
 // from what the sink reports as really played.
 
-#include "shell/SoundBackend.h"
+#include "sound/SoundBackend.h"
 
 namespace tembrel {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MMControl on a real PulseAudio server (scripts/with-audio.sh): espeak-ng
 // speaks into the microphone FIFO, sox and soxi make and inspect the waves.
-#include "TestApp.h"
-#include "shell/MMControl.h"
-#include "shell/QtSoundBackend.h"
+#include "AppFixture.h"
+#include "sound/MMControl.h"
+#include "sound/QtSoundBackend.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -110,7 +110,7 @@ class TestMMControlAudio : public QObject {
 
     QString m_fifo;
     int m_micRate = 16000;
-    std::unique_ptr<test::TempAppFolder> folder;
+    std::unique_ptr<test::AppFixture> folder;
 
     std::unique_ptr<MMControl> openOn(const QString &path) {
         auto mm = std::make_unique<MMControl>(std::make_shared<QtSoundBackend>());
@@ -156,7 +156,7 @@ private Q_SLOTS:
         m_micRate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
         QVERIFY(m_micRate > 0);
     }
-    void init() { folder = std::make_unique<test::TempAppFolder>(); }
+    void init() { folder = std::make_unique<test::AppFixture>(); }
     void cleanup() { folder.reset(); }
 
     // The recording window on a real microphone: Open, Record, Pause, Record,

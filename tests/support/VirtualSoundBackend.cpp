@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/VirtualSoundBackend.h"
+#include "VirtualSoundBackend.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // samples the test fed in (silence once they run out), every running playback
 // plays, and every ticker fires once per interval that has passed.
 
-#include "shell/SoundBackend.h"
+#include "sound/SoundBackend.h"
 
 #include <vector>
 
