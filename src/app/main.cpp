@@ -6,6 +6,7 @@
 #include "help/FrmAbout.h"
 #include "help/FrmHlp.h"
 #include "holidays/FrmJoursFeries.h"
+#include "recording/FrmEnregMessage.h"
 #include "settings/FrmReglages.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
@@ -44,6 +45,10 @@ int main(int argc, char *argv[]) {
     });
     MdiMain::registerWindow(MdiMain::Tool::Help, factory<FrmHlp>());
     MdiMain::registerWindow(MdiMain::Tool::About, factory<FrmAbout>());
+
+    FrmConsultGrille::setRecordingWindowFactory([](FrmConsultGrille *grid) -> QWidget * {
+        return new FrmEnregMessage(grid, grid->parentWidget());
+    });
 
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);

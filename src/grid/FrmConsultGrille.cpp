@@ -2,6 +2,7 @@
 #include "grid/FrmConsultGrille.h"
 
 #include "grid/Markers.h"
+#include "grid/SlotArchives.h"
 #include "grid/YearGrid.h"
 #include "holidays/Holidays.h"
 #include "shell/FlexGrid.h"
@@ -13,6 +14,7 @@
 #include "shell/Strings.h"
 #include "shell/TextRecords.h"
 #include "shell/Twips.h"
+#include "sound/MMControl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
+#include <QShortcut>
 #include <QSlider>
 
 namespace tembrel {
@@ -45,6 +48,11 @@ void stepProgress(QProgressBar *progress, int value) {
 }
 
 QPointer<FrmConsultGrille> g_instance;
+
+FrmConsultGrille::RecordingWindowFactory &recordingFactory() {
+    static FrmConsultGrille::RecordingWindowFactory factory;
+    return factory;
+}
 
 // Design sizes, in twips.
 constexpr int DefaultGridWidth = 12100;
@@ -89,6 +97,10 @@ FrmConsultGrille::~FrmConsultGrille() {
 
 FrmConsultGrille *FrmConsultGrille::instance() {
     return g_instance.data();
+}
+
+void FrmConsultGrille::setRecordingWindowFactory(RecordingWindowFactory factory) {
+    recordingFactory() = std::move(factory);
 }
 
 void FrmConsultGrille::setUpControls() {
@@ -145,6 +157,20 @@ void FrmConsultGrille::setUpControls() {
     Slider1->hide();
     CmdStopLecture->hide();
     cmdDelWave->hide();
+    // The slider shows the position; the device moves it, not the user.
+    Slider1->setFocusPolicy(Qt::NoFocus);
+    Slider1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    CmdStopLecture->setAutoDefault(false);
+    cmdDelWave->setAutoDefault(false);
+    connect(CmdStopLecture, &QPushButton::clicked, this, &FrmConsultGrille::CmdStopLecture_Click);
+    connect(cmdDelWave, &QPushButton::clicked, this, &FrmConsultGrille::cmdDelWave_Click);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (playing())
+            CmdStopLecture_Click();
+    });
+    MMControl1 = new MMControl(this);
+    connect(MMControl1, &MMControl::StatusUpdate, this, &FrmConsultGrille::MMControl1_StatusUpdate);
 
     CmdValidDate = new QPushButton(this);
     CmdValidDate->setObjectName(QStringLiteral("CmdValidDate"));
@@ -282,6 +308,10 @@ void FrmConsultGrille::Form_QueryUnload() {
         state = StateMinimised;
     writePosIni(appFile(QStringLiteral("pos.ini")),
                 {pixelsToTwips(width(), this), pixelsToTwips(height(), this), state});
+    // Nothing plays on after the window.
+    if (playing())
+        endPlayback();
+    MMControl1->setCommand(QStringLiteral("Close"));
 }
 
 void FrmConsultGrille::resizeEvent(QResizeEvent *event) {
@@ -302,9 +332,13 @@ void FrmConsultGrille::changeEvent(QEvent *event) {
 
 // --- the year ------------------------------------------------------------
 
+bool FrmConsultGrille::playing() const {
+    return !Slider1->isHidden();
+}
+
 void FrmConsultGrille::changeYear(int step) {
-    if (!Slider1->isHidden())
-        return; // a message is playing
+    if (playing())
+        return;
     const int y = year();
     const int next = y + step;
     if (next < FirstGridYear || next > LastGridYear)
@@ -476,12 +510,122 @@ bool FrmConsultGrille::EnregistrerGrille(QProgressBar *progress) {
 // --- clicks --------------------------------------------------------------
 
 void FrmConsultGrille::GridLegendes_Click() {
-    if (!Slider1->isHidden())
-        return; // a message is playing
+    if (playing())
+        return;
     SelRow = GridLegendes->Row();
     SelCol = GridLegendes->Col();
     if (SelCol == 1)
         GridLegendes->setLeftCol(1);
+    // Only a slot (a time row on a day) holds a message; an empty heading or
+    // label cell is no slot.
+    if (SelRow < GridFixedRows || SelCol < 1)
+        return;
+    const QString text = GridLegendes->TextMatrix(SelRow, SelCol);
+    if (text.isEmpty())
+        openRecordingWindow();
+    else if (QStringLiteral("..,-:").contains(text))
+        startPlayback();
+}
+
+void FrmConsultGrille::openRecordingWindow() {
+    const auto &factory = recordingFactory();
+    if (!factory)
+        return;
+    GridLegendes->setRow(SelRow);
+    GridLegendes->setCol(SelCol);
+    GridLegendes->setCellPicture(ImgMicro);
+    setEnabled(false);
+    RecordingWindowOpen = true;
+    QWidget *w = factory(this);
+    if (!w) {
+        GridLegendes->setCellPicture(QPixmap());
+        setEnabled(true);
+        RecordingWindowOpen = false;
+        return;
+    }
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+// --- playback and deletion -----------------------------------------------
+
+void FrmConsultGrille::startPlayback() {
+    const int y = year();
+    MMControl1->setCommand(QStringLiteral("Close"));
+    QFile::remove(scratchWavePath());
+    NomArchive = slotArchiveName(y, SelRow, SelCol);
+    // A missing or damaged archive leaves no temp.wav: nothing is opened
+    // (the device would take a missing file for a new, empty recording, whose
+    // first report would end the state at once), nothing plays, no message;
+    // the user ends the state with Stop, or deletes the slot.
+    const SlotResult unpacked = extractSlotArchive(y, SelRow, SelCol);
+    if (unpacked.ok) {
+        MMControl1->setNotify(false);
+        MMControl1->setWait(true);
+        MMControl1->setShareable(false);
+        MMControl1->setDeviceType(QStringLiteral("WaveAudio"));
+        MMControl1->setFileName(scratchWavePath());
+        MMControl1->setCommand(QStringLiteral("Open"));
+    } else {
+        qWarning("Nothing to play in %s: %s", qUtf8Printable(NomArchive),
+                 qUtf8Printable(unpacked.error));
+    }
+    Slider1->show();
+    CmdStopLecture->show();
+    cmdDelWave->show();
+    Slider1->setValue(1);
+    Slider1->setMaximum(MMControl1->Length());
+    if (unpacked.ok)
+        MMControl1->setCommand(QStringLiteral("Play"));
+}
+
+void FrmConsultGrille::MMControl1_StatusUpdate() {
+    if (!playing())
+        return;
+    Slider1->setValue(MMControl1->Position());
+    const FlexGrid *g = GridLegendes;
+    setWindowTitle(g->TextMatrix(1, SelCol) + QStringLiteral(", ") + g->TextMatrix(0, SelCol) +
+                   QLatin1Char(' ') + g->TextMatrix(2, SelCol).toLower() + QStringLiteral(", ") +
+                   LbAnnee->text() + QStringLiteral(" - ") + g->TextMatrix(SelRow, 0) +
+                   QStringLiteral(" - ") + QString::number(Slider1->value() / 1000) +
+                   QLatin1Char('/') + QString::number(Slider1->maximum() / 1000) + tr(" seconds"));
+    if (Slider1->value() == Slider1->maximum())
+        endPlayback();
+}
+
+void FrmConsultGrille::endPlayback() {
+    MMControl1->setCommand(QStringLiteral("Close"));
+    Slider1->hide();
+    CmdStopLecture->hide();
+    cmdDelWave->hide();
+    setWindowTitle(QString());
+}
+
+void FrmConsultGrille::CmdStopLecture_Click() {
+    endPlayback();
+}
+
+void FrmConsultGrille::cmdDelWave_Click() {
+    if (MsgBox(LoadResString(153), vbYesNoCancel | vbQuestion) != vbYes)
+        return;
+    MMControl1->setCommand(QStringLiteral("Close"));
+    QFile::remove(scratchWavePath());
+    // Into the desktop's trash where there is one, so a slip can be undone.
+    const SlotResult removed = removeSlotArchive(year(), SelRow, SelCol);
+    if (!removed.ok)
+        qWarning("%s", qUtf8Printable(removed.error));
+    endPlayback();
+    GridLegendes->setRow(SelRow);
+    GridLegendes->setCol(SelCol);
+    GridLegendes->setCellPicture(QPixmap());
+    GridLegendes->setTextMatrix(SelRow, SelCol, QString());
+    PictBar->move((width() - PictBar->width()) / 2, (height() - PictBar->height()) / 2);
+    PictBar->raise();
+    PictBar->show();
+    EnregistrerGrille(ProgBar);
+    PictBar->hide();
 }
 
 } // namespace tembrel

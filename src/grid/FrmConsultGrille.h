@@ -8,15 +8,19 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class QTimer;
 
 namespace tembrel {
 
 class FlexGrid;
+class MMControl;
 
 // The year grid window: one column per day of the displayed year, one row per
 // time row, under the month, weekday and day-of-month headings.
@@ -32,6 +36,12 @@ public:
     // The open grid window, or null.
     static FrmConsultGrille *instance();
 
+    // The recording window, made by the program when the user clicks an empty
+    // slot; the grid itself knows nothing of it. Without one, such clicks only
+    // remember the cell.
+    using RecordingWindowFactory = std::function<QWidget *(FrmConsultGrille *grid)>;
+    static void setRecordingWindowFactory(RecordingWindowFactory factory);
+
     FlexGrid *GridLegendes = nullptr;
     QFrame *FrameOutils = nullptr;
     QLabel *LbAnnee = nullptr;
@@ -44,6 +54,10 @@ public:
     QSlider *Slider1 = nullptr;
     QPushButton *CmdStopLecture = nullptr;
     QPushButton *cmdDelWave = nullptr;
+    // The device that plays a slot's message.
+    MMControl *MMControl1 = nullptr;
+    // The archive's file name of the slot whose playback was started last.
+    QString NomArchive;
     // Invisible lists and labels.
     QStringList LstEmployes;  // time row labels from hours.dat
     QStringList ListFerie;    // holiday dates of the year, dd/MM/yyyy
@@ -77,6 +91,9 @@ public Q_SLOTS:
     void cmdChargeDonnees_Click();
     void CmdChargerLoad_Click();
     void GridLegendes_Click();
+    void MMControl1_StatusUpdate();
+    void CmdStopLecture_Click();
+    void cmdDelWave_Click();
     // Writes every cell into the year message file; progress goes to the
     // given bar when there is one. False when the file could not be written
     // (the previous file is then left as it was).
@@ -95,6 +112,13 @@ private:
     void setUpControls();
     void drawPictures();
     void changeYear(int step);
+    void openRecordingWindow();
+    // Unpacks the slot's archive into temp.wav and plays it, with the slider
+    // and the Stop and Remove buttons shown.
+    void startPlayback();
+    // Slider and buttons hidden, caption cleared, device closed.
+    void endPlayback();
+    bool playing() const;
 
     bool m_openedMaximised = false;
     qint16 m_monthStart = 1;

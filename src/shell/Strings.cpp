@@ -81,6 +81,16 @@ constexpr Entry Table[] = {
     {176, QT_TRANSLATE_NOOP("Strings", "Select a color !")},
     {181, QT_TRANSLATE_NOOP("Strings", "Print")},
     {182, QT_TRANSLATE_NOOP("Strings", "Help")},
+    // Added since: what the recording window says when the device or the disk fails.
+    {184,
+     QT_TRANSLATE_NOOP("Strings", "The message could not be stored in this slot. It is kept here: "
+                                  "try Save again.")},
+    {185, QT_TRANSLATE_NOOP("Strings",
+                            "No sound input can record. Connect a microphone, then press Record "
+                            "again.")},
+    {186, QT_TRANSLATE_NOOP("Strings",
+                            "The message is stored, but the year file could not be written: its "
+                            "marker may not show the next time the grid is opened.")},
 };
 
 const Entry *find(int id) {

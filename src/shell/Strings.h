@@ -5,9 +5,10 @@
 
 namespace tembrel {
 
-// The program's string table (ids 101 to 183): every message, menu and most
-// captions are looked up here by id when they are shown. The texts go through
-// Qt's translation layer, so a translation file can replace them.
+// The program's string table (ids 101 to 183, and the few added after them):
+// every message, menu and most captions are looked up here by id when they are
+// shown. The texts go through Qt's translation layer, so a translation file can
+// replace them.
 QString LoadResString(int id);
 
 // True when the table holds a text for this id.

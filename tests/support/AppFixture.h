@@ -3,8 +3,9 @@
 
 // The one fixture of the tests: a temporary application folder (AppFolder
 // points into it for the fixture's life, so every data file the code touches
-// is a real file there), the platform doubles, and a virtual sound device that
-// every MMControl made meanwhile uses. Everything is put back at the end.
+// is a real file there), the platform doubles, a virtual sound device that
+// every MMControl made meanwhile uses, and a user data folder of its own (the
+// desktop's trash included). Everything is put back at the end.
 
 #include "Fakes.h"
 #include "VirtualSoundBackend.h"
@@ -69,8 +70,11 @@ public:
         return m_folder.write(name, bytes);
     }
     bool isValid() const { return m_folder.isValid(); }
+    // The user's data folder for the fixture's life (XDG_DATA_HOME).
+    QString dataHome() const { return m_folder.path(QStringLiteral("home/.local/share")); }
 
 private:
+    QByteArray m_savedDataHome;
     TempAppFolder m_folder;
     FakePlatform m_platform;
 

@@ -56,8 +56,11 @@ FakePlatform::~FakePlatform() {
     Platform::instance().reset();
 }
 
-AppFixture::AppFixture() {
+AppFixture::AppFixture()
+    : m_savedDataHome(qgetenv("XDG_DATA_HOME")) {
     MMControl::setBackendFactory([device = sound] { return device; });
+    // The user's data folder (and so the desktop's trash) inside the fixture.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
 }
 
 AppFixture::AppFixture(const QDate &today)
@@ -67,6 +70,7 @@ AppFixture::AppFixture(const QDate &today)
 
 AppFixture::~AppFixture() {
     MMControl::setBackendFactory({});
+    qputenv("XDG_DATA_HOME", m_savedDataHome);
 }
 
 void AppFixture::setToday(const QDate &today) {

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The slot archives of the year grid: one one-entry zip archive per stored
+// message, AppFolder + "D<year>/W<year><row><col>.tbr", row and column written
+// with at least three digits. Storing puts the recording's scratch archive
+// (temp.tbr) in a slot, playback unpacks a slot's archive into temp.wav, and
+// deletion takes it away. No widgets here: the windows call these and show
+// the results.
+
+#include <QString>
+
+namespace tembrel {
+
+// A number with at least three digits: 5 -> "005", 123 -> "123", 1234 -> "1234".
+QString slotNumber(int n);
+// "D" + year: the folder of a year's archives, in AppFolder.
+QString slotFolderName(int year);
+// "W" + year + row + col + ".tbr".
+QString slotArchiveName(int year, int row, int col);
+// AppFolder + "D<year>" + separator + the archive's name.
+QString slotArchivePath(int year, int row, int col);
+
+// The scratch files of recording and playback, in AppFolder.
+QString scratchWavePath();
+QString scratchArchivePath();
+
+struct SlotResult {
+    bool ok = false;
+    QString error; // what went wrong, for a log or a message box
+};
+
+// Copies `archive` into the slot, making the year's folder when needed. The
+// copy is written under a temporary name in that folder and renamed over the
+// slot's name only once it is whole, so the slot holds the old archive, the new
+// one, or none, never part of one. An empty or missing `archive` is refused.
+SlotResult storeSlotArchive(const QString &archive, int year, int row, int col);
+
+// Unpacks the slot's archive into AppFolder (its one entry is temp.wav). A
+// missing or damaged archive leaves no temp.wav behind.
+SlotResult extractSlotArchive(int year, int row, int col);
+
+// Takes the slot's archive away: into the desktop's trash where there is one
+// (so a message deleted by mistake can be got back), otherwise erased. A
+// missing archive counts as removed.
+SlotResult removeSlotArchive(int year, int row, int col);
+
+} // namespace tembrel

@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Playing a stored message from the year grid, and deleting it, on the
+// virtual sound device.
+#include "grid/FrmConsultGrille.h"
+#include "grid/SlotArchives.h"
+#include "grid/YearFile.h"
+#include "shell/FlexGrid.h"
+#include "shell/Strings.h"
+#include "sound/MMControl.h"
+#include "sound/WaveFile.h"
+
+#include "AppFixture.h"
+
+#include "archive/ZipClass.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+using namespace tembrel;
+using tembrel::test::AppFixture;
+
+namespace {
+
+// Monday 3 January 2005 at 08:00, and another slot of the same year.
+constexpr int Row = 3;
+constexpr int Col = 3;
+constexpr int OtherRow = 4;
+constexpr int OtherCol = 40;
+const QString Heading = QStringLiteral("Monday, JANUARY 3, 2005 - 08:00 - ");
+
+// Stores a message of `ms` milliseconds in the slot, as recording does.
+bool storeMessage(const AppFixture &app, int row, int col, int ms) {
+    PcmSound sound;
+    sound.samples = QByteArray(qsizetype(ms) * 16 * 2, '\x10');
+    if (!writeWaveFile(app.path("temp.wav"), sound))
+        return false;
+    ZipClass zip;
+    return zip.AddFile(QFile::encodeName(app.path("temp.wav")).toStdString()) &&
+           zip.WriteZip(QFile::encodeName(app.path("temp.tbr")).toStdString(), true) &&
+           storeSlotArchive(app.path("temp.tbr"), 2005, row, col).ok &&
+           QFile::remove(app.path("temp.wav")) && QFile::remove(app.path("temp.tbr"));
+}
+
+struct Bench {
+    AppFixture app;
+    std::unique_ptr<FrmConsultGrille> grid;
+    int recordingOpened = 0;
+
+    // The year 2005 with two marked slots; the first holds a message of `ms`.
+    explicit Bench(int ms, bool withArchive = true) {
+        app.writeHours({"08:00", "08:30"});
+        FrmConsultGrille::setRecordingWindowFactory([this](FrmConsultGrille *) {
+            ++recordingOpened;
+            return new QWidget;
+        });
+        if (withArchive)
+            storeMessage(app, Row, Col, ms);
+        storeMessage(app, OtherRow, OtherCol, 1000);
+        {
+            FrmConsultGrille marking;
+            marking.GridLegendes->setTextMatrix(Row, Col, QStringLiteral(":"));
+            marking.GridLegendes->setTextMatrix(OtherRow, OtherCol, QStringLiteral(","));
+            marking.EnregistrerGrille();
+        }
+        grid = std::make_unique<FrmConsultGrille>();
+    }
+    ~Bench() { FrmConsultGrille::setRecordingWindowFactory({}); }
+
+    void click(int row, int col) {
+        grid->GridLegendes->setRow(row);
+        grid->GridLegendes->setCol(col);
+        grid->GridLegendes_Click();
+    }
+    void advance(int ms) { app.sound->advance(std::chrono::milliseconds(ms)); }
+    bool controlsShown() const {
+        return grid->Slider1->isVisible() && grid->CmdStopLecture->isVisible() &&
+               grid->cmdDelWave->isVisible();
+    }
+    bool controlsHidden() const {
+        return grid->Slider1->isHidden() && grid->CmdStopLecture->isHidden() &&
+               grid->cmdDelWave->isHidden();
+    }
+    bool deviceIdle() const {
+        return grid->MMControl1->Mode() == MMControl::ModeValue::NotOpen &&
+               app.sound->runningPlaybacks() == 0 && app.sound->runningTickers() == 0;
+    }
+};
+
+} // namespace
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The caption follows the position in whole seconds; the last report of a
+    // playback carries its whole length, and the window returns to idle by
+    // itself with the device closed.
+    void captionAndEnd_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("3 s into 12 s") << 12000 << 3000 << "3/12 seconds";
+        QTest::newRow("0.5 s into 12.9 s") << 12900 << 500 << "0/12 seconds";
+        QTest::newRow("a length off the report times") << 2130 << 2000 << "2/2 seconds";
+    }
+    void captionAndEnd() {
+        QFETCH(int, length);
+        QFETCH(int, at);
+        QFETCH(QString, seconds);
+        Bench b(length);
+        b.grid->show();
+        b.click(Row, Col);
+        QVERIFY(b.controlsShown());
+        QCOMPARE(b.grid->NomArchive, QStringLiteral("W2005003003.tbr"));
+        QCOMPARE(b.grid->Slider1->maximum(), length);
+        QCOMPARE(b.app.sound->runningPlaybacks(), 1);
+        b.advance(at);
+        QCOMPARE(b.grid->Slider1->value(), at);
+        QCOMPARE(b.grid->windowTitle(), Heading + seconds);
+        b.advance(length - at + 1);
+        QVERIFY(b.controlsHidden());
+        QCOMPARE(b.grid->windowTitle(), QString());
+        QVERIFY(b.deviceIdle());
+        QCOMPARE(QFileInfo(b.app.path("temp.wav")).size(), 44 + qint64(length) * 32);
+    }
+
+    // Stop (its button or Escape) ends the playback the same way; closing the
+    // window leaves nothing playing.
+    void stopping_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Stop") << "stop";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("closing the window") << "close";
+    }
+    void stopping() {
+        QFETCH(QString, how);
+        Bench b(12000);
+        b.grid->show();
+        QVERIFY(QTest::qWaitForWindowActive(b.grid.get()));
+        b.click(Row, Col);
+        b.advance(1000);
+        if (how == u"stop")
+            b.grid->CmdStopLecture->click();
+        else if (how == u"escape")
+            QTest::keyClick(b.grid.get(), Qt::Key_Escape);
+        else
+            b.grid->close();
+        QVERIFY(b.controlsHidden());
+        QVERIFY(b.deviceIdle());
+        b.advance(12000);
+        QCOMPARE(b.app.sound->runningPlaybacks(), 0);
+    }
+
+    // While a message plays, clicks on the grid and the year buttons change
+    // nothing, not even the remembered cell.
+    void inertWhilePlaying() {
+        Bench b(12000);
+        b.grid->show();
+        b.click(Row, Col);
+        b.click(OtherRow, OtherCol);
+        b.click(5, 10);
+        QCOMPARE(QPair(SelRow, SelCol), QPair(Row, Col));
+        QCOMPARE(b.recordingOpened, 0);
+        b.grid->CmdAnneePlus->click();
+        b.grid->CmdAnneeMoins->click();
+        QCOMPARE(b.grid->year(), 2005);
+        QCOMPARE(b.app.sound->runningPlaybacks(), 1);
+    }
+
+    // Only Yes deletes: exactly that archive goes, the slot is emptied, the
+    // year file rewritten; reopened, the slot is empty and a click on it opens
+    // the recording window.
+    void deleting() {
+        Bench b(12000);
+        b.grid->show();
+        b.click(Row, Col);
+        b.app.messageBox->answers << vbNo << vbCancel << vbYes;
+        b.grid->cmdDelWave_Click();
+        b.grid->cmdDelWave_Click();
+        QVERIFY(b.controlsShown());
+        QCOMPARE(b.app.sound->runningPlaybacks(), 1);
+        QVERIFY(b.app.exists("temp.wav") && b.app.exists("D2005/W2005003003.tbr"));
+        b.grid->cmdDelWave_Click();
+        QCOMPARE(b.app.messageBox->shown.size(), 3);
+        QCOMPARE(b.app.messageBox->shown[2].text, LoadResString(153));
+        QCOMPARE(b.app.messageBox->shown[2].style & 7, int(vbYesNoCancel));
+        QVERIFY(b.controlsHidden() && b.deviceIdle());
+        QVERIFY(!b.app.exists("temp.wav") && !b.app.exists("D2005/W2005003003.tbr"));
+        QVERIFY(b.app.exists("D2005/W2005004040.tbr"));
+        QVERIFY(QFile::exists(b.app.dataHome() + "/Trash/files/W2005003003.tbr"));
+        FlexGrid *g = b.grid->GridLegendes;
+        g->setRow(Row);
+        g->setCol(Col);
+        QVERIFY(g->CellPicture().isNull() && g->TextMatrix(Row, Col).isEmpty());
+
+        b.grid.reset();
+        b.grid = std::make_unique<FrmConsultGrille>();
+        g = b.grid->GridLegendes;
+        QCOMPARE(g->TextMatrix(Row, Col), QString());
+        QCOMPARE(g->TextMatrix(OtherRow, OtherCol), QStringLiteral(","));
+        b.click(Row, Col);
+        QCOMPARE(b.recordingOpened, 1);
+        QVERIFY(!b.grid->isEnabled() && RecordingWindowOpen);
+        RecordingWindowOpen = false;
+    }
+
+    // A slot whose archive is missing or damaged shows the controls, plays
+    // nothing and says nothing; Stop ends the state, and it can be deleted.
+    void brokenArchive_data() {
+        QTest::addColumn<QByteArray>("archive"); // empty: none at all
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("damaged") << QByteArray("PK\3\4 not really an archive");
+    }
+    void brokenArchive() {
+        QFETCH(QByteArray, archive);
+        Bench b(0, false);
+        if (!archive.isEmpty())
+            QVERIFY(b.app.write("D2005/W2005003003.tbr", archive));
+        QVERIFY(b.app.write("temp.wav", "left from an older playback"));
+        b.grid->show();
+        b.click(Row, Col);
+        QVERIFY(b.controlsShown());
+        QVERIFY(!b.app.exists("temp.wav"));
+        QCOMPARE(b.app.sound->runningPlaybacks(), 0);
+        b.advance(3000);
+        QVERIFY(b.controlsShown());
+        b.grid->CmdStopLecture_Click();
+        QVERIFY(b.controlsHidden() && b.deviceIdle());
+
+        b.click(Row, Col);
+        b.app.messageBox->defaultAnswer = vbYes;
+        b.grid->cmdDelWave_Click();
+        QCOMPARE(b.app.messageBox->shown.size(), 1); // only the question
+        QVERIFY(b.controlsHidden());
+        QVERIFY(!b.app.exists("D2005/W2005003003.tbr"));
+        QCOMPARE(b.grid->GridLegendes->TextMatrix(Row, Col), QString());
+        const auto file = YearFile::load(b.app.path("_2005.dte"));
+        QVERIFY(file);
+        QCOMPARE(file->text(yearRecordIndex(Row, Col, b.grid->GridLegendes->Rows())), QString());
+    }
+};
+
+QTEST_MAIN(TestPlayback)
+#include "tst_playback.moc"

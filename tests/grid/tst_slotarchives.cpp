@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The slot archives: their names, storing a scratch archive into a slot,
+// unpacking one into temp.wav, and taking one away (to the trash when there
+// is one).
+#include "grid/SlotArchives.h"
+
+#include "AppFixture.h"
+
+#include "archive/ZipClass.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace tembrel;
+using tembrel::test::AppFixture;
+
+namespace {
+
+// A one-entry archive of `wave` saved as temp.wav, as the recording window packs it.
+QByteArray archiveOf(const AppFixture &app, const QByteArray &wave) {
+    if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", wave))
+        return {};
+    ZipClass zip;
+    if (!zip.AddFile(QFile::encodeName(app.path("pack/temp.wav")).toStdString()) ||
+        !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
+        return {};
+    return app.read("pack/temp.tbr");
+}
+
+} // namespace
+
+class TestSlotArchives : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void names_data() {
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("2005, 5, 123") << 2005 << 5 << 123 << "W2005005123.tbr";
+        QTest::newRow("2005, 12, 7") << 2005 << 12 << 7 << "W2005012007.tbr";
+        QTest::newRow("first slot of the year") << 2005 << 3 << 1 << "W2005003001.tbr";
+        QTest::newRow("row of four digits") << 2005 << 1000 << 5 << "W20051000005.tbr";
+        QTest::newRow("column of four digits") << 2004 << 7 << 1234 << "W20040071234.tbr";
+    }
+    void names() {
+        QFETCH(int, year);
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(QString, name);
+        AppFixture app;
+        QCOMPARE(slotArchiveName(year, row, col), name);
+        QCOMPARE(QDir::fromNativeSeparators(slotArchivePath(year, row, col)),
+                 app.path(QStringLiteral("D%1/").arg(year) + name));
+    }
+
+    // Storing makes the year's folder once, replaces an older archive whole,
+    // and leaves no temporary file beside it; an empty or missing scratch
+    // archive is refused and the slot keeps what it held.
+    void storing() {
+        AppFixture app;
+        const QByteArray first = archiveOf(app, QByteArray(4000, 'a'));
+        const QByteArray second = archiveOf(app, QByteArray(9000, 'b'));
+        QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
+        QVERIFY(app.write("temp.tbr", first));
+        QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, 5, 123).ok);
+        QCOMPARE(app.read("D2005/W2005005123.tbr"), first);
+        QVERIFY(app.write("temp.tbr", second));
+        QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, 5, 123).ok);
+        QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, 12, 7).ok);
+        QCOMPARE(app.read("D2005/W2005005123.tbr"), second);
+        QCOMPARE(QDir(app.path("D2005")).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"W2005005123.tbr", "W2005012007.tbr"}));
+
+        QVERIFY(app.write("temp.tbr", QByteArray()));
+        const SlotResult empty = storeSlotArchive(scratchArchivePath(), 2005, 5, 123);
+        QVERIFY(!empty.ok && !empty.error.isEmpty());
+        QVERIFY(QFile::remove(app.path("temp.tbr")));
+        QVERIFY(!storeSlotArchive(scratchArchivePath(), 2005, 5, 123).ok);
+        QCOMPARE(app.read("D2005/W2005005123.tbr"), second);
+
+        QVERIFY(app.write("temp.tbr", first));
+        QVERIFY(app.write("D2006", "a file, not a folder"));
+        QVERIFY(!storeSlotArchive(scratchArchivePath(), 2006, 5, 123).ok);
+    }
+
+    // Unpacking gives temp.wav back byte for byte; a missing or damaged
+    // archive leaves no temp.wav, not even an older one.
+    void extracting_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("whole") << "";
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("cut short") << "cut";
+        QTest::newRow("not an archive") << "garbage";
+        QTest::newRow("data changed") << "flipped";
+    }
+    void extracting() {
+        QFETCH(QString, damage);
+        AppFixture app;
+        QByteArray wave(20000, Qt::Uninitialized);
+        for (int i = 0; i < wave.size(); ++i)
+            wave[i] = char((i * 7919) % 251);
+        QByteArray tbr = archiveOf(app, wave);
+        QVERIFY(QDir().mkpath(app.path("D2005")));
+        if (damage == u"cut")
+            tbr.truncate(tbr.size() / 2);
+        else if (damage == u"garbage")
+            tbr = QByteArray(500, 'x');
+        else if (damage == u"flipped")
+            tbr[60] = char(tbr[60] ^ 0x55);
+        if (damage != u"missing")
+            QVERIFY(app.write("D2005/W2005005123.tbr", tbr));
+        QVERIFY(app.write("temp.wav", "an older message"));
+        const SlotResult r = extractSlotArchive(2005, 5, 123);
+        QCOMPARE(r.ok, damage.isEmpty());
+        if (damage.isEmpty())
+            QCOMPARE(app.read("temp.wav"), wave);
+        else
+            QVERIFY(!app.exists("temp.wav") && !r.error.isEmpty());
+    }
+
+    // A removed archive goes to the trash with its name where the desktop has
+    // one; where it cannot, it is erased. Other archives of the year stay.
+    void removing_data() {
+        QTest::addColumn<bool>("trash");
+        QTest::newRow("to the trash") << true;
+        QTest::newRow("no trash") << false;
+    }
+    void removing() {
+        QFETCH(bool, trash);
+        AppFixture app;
+        QVERIFY(QDir().mkpath(app.path("D2005")));
+        QVERIFY(app.write("D2005/W2005005123.tbr", "message one"));
+        QVERIFY(app.write("D2005/W2005012007.tbr", "message two"));
+        // The trash lives in the user's data folder: a fresh one, or one that
+        // cannot exist because a file stands where its folder would be.
+        QVERIFY(app.write("blocked", "a file"));
+        const QString dataHome = trash ? app.path("home/.local/share") : app.path("blocked/share");
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
+        const SlotResult r = removeSlotArchive(2005, 5, 123);
+        qputenv("XDG_DATA_HOME", saved);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QVERIFY(!app.exists("D2005/W2005005123.tbr"));
+        QCOMPARE(app.read("D2005/W2005012007.tbr"), QByteArray("message two"));
+        const QString inTrash = dataHome + "/Trash/files/W2005005123.tbr";
+        QCOMPARE(QFile::exists(inTrash), trash);
+        if (trash)
+            QCOMPARE(QFile(inTrash).size(), qint64(11));
+        QVERIFY(removeSlotArchive(2005, 5, 123).ok); // already gone
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSlotArchives)
+#include "tst_slotarchives.moc"

@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The road of one message on a real PulseAudio server (scripts/with-audio.sh):
+// a sentence spoken into the microphone is recorded into a slot of 2005,
+// stored green, checked with unzip and sox, played back from a fresh grid
+// (the speaker's monitor hears it) and deleted.
+#include "RecordingBench.h"
+
+#include "AudioBench.h"
+
+#include "grid/SlotArchives.h"
+#include "grid/YearFile.h"
+#include "sound/MMControl.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+using namespace tembrel;
+using namespace tembrel::test;
+
+namespace {
+
+constexpr int Row = 4;
+constexpr int Col = 10;
+
+// The samples of a raw 16-bit mono recording between two times.
+double rmsBetween(const QList<qint16> &s, int rate, int fromMs, int toMs) {
+    const qsizetype from = std::clamp<qsizetype>(qsizetype(fromMs) * rate / 1000, 0, s.size());
+    const qsizetype to = std::clamp<qsizetype>(qsizetype(toMs) * rate / 1000, from, s.size());
+    return rms(s, from, to - from);
+}
+
+} // namespace
+
+class TestMessageRoadAudio : public QObject {
+    Q_OBJECT
+
+    QString m_fifo;
+    int m_rate = 16000;
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_fifo = qEnvironmentVariable("TEMBREL_MIC_FIFO");
+        if (m_fifo.isEmpty() || qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            QFAIL("no audio server: run these tests through scripts/with-audio.sh");
+        m_rate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
+        QVERIFY(m_rate > 0);
+    }
+
+    void recordPlayAndDelete() {
+        RecordingBench bench(QDate(2005, 1, 10));
+        MMControl::setBackendFactory({}); // the real sound device from here on
+        const QByteArray speech =
+            spokenSentence("Call the garage about the car", m_rate, bench.app.path("spoken.wav"));
+        QVERIFY(!speech.isEmpty());
+        const int speechMs = int(speech.size() / 2 * 1000 / m_rate);
+        const QByteArray lead(m_rate / 1000 * 2 * 300, 0); // 0.3 s of silence first
+
+        // --- recording ------------------------------------------------------
+        bench.grid.reset();
+        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        QVERIFY(w);
+        Microphone mic(m_fifo, m_rate, lead + speech);
+        QVERIFY(mic.isOpen());
+        w->CmdRecord_Click();
+        QCOMPARE(w->state(), RecordingState::Recording);
+        const qint64 startedAt = mic.writtenMs();
+        QVERIFY(QTest::qWaitFor([&] { return mic.writtenMs() >= startedAt + 3000; }, 10000));
+        w->cmdStopRecord_Click();
+        // The window's own timer runs the finishing step one second later.
+        QVERIFY(QTest::qWaitFor([&] { return w->state() == RecordingState::Recorded; }, 5000));
+        QVERIFY(w->CmdEnreg->isEnabled());
+        w->Option1[2]->setChecked(true);
+        w->CmdEnreg_Click();
+        QTRY_VERIFY(!bench.window);
+
+        const QString archive = slotArchivePath(2005, Row, Col);
+        QVERIFY(QFile::exists(archive));
+        QVERIFY(run("unzip", {"-tq", archive}));
+        const QString out = bench.app.path("unzipped");
+        QVERIFY(run("unzip", {"-q", archive, "-d", out}));
+        const QString wav = out + "/temp.wav";
+        QCOMPARE(soxi("-c -b -e", wav), QStringLiteral("1 16 Signed Integer PCM"));
+        const double seconds = soxi("-D", wav).toDouble();
+        qInfo("recorded %.3f s (3 s and the finishing second)", seconds);
+        QVERIFY2(seconds > 3.6 && seconds < 4.6, qPrintable(QString::number(seconds)));
+        const int rate = soxi("-r", wav).toInt();
+        const QList<qint16> recorded = samplesOf(wav);
+        // The sentence starts about 0.3 s in (where the start fell in the
+        // microphone's stream varies by a block).
+        const double during = rmsBetween(recorded, rate, 600, std::min(2900, 300 + speechMs));
+        qInfo("recording RMS while speaking %.4f", during);
+        QVERIFY(during > 0.02);
+        const auto file = YearFile::load(bench.app.path("_2005.dte"));
+        QVERIFY(file);
+        QCOMPARE(file->text(yearRecordIndex(Row, Col, bench.grid->GridLegendes->Rows())),
+                 QStringLiteral(".."));
+
+        // --- playback from a fresh grid window -------------------------------
+        bench.grid.reset();
+        bench.grid = std::make_unique<FrmConsultGrille>();
+        FrmConsultGrille *g = bench.grid.get();
+        QCOMPARE(g->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
+        g->GridLegendes->setRow(Row);
+        g->GridLegendes->setCol(Col);
+        QVERIFY(!g->GridLegendes->CellPicture().isNull());
+        g->show();
+
+        const QString heard = bench.app.path("speaker.raw");
+        QProcess monitor;
+        monitor.start("parecord", {"-d", "tembrel_speaker.monitor", "--raw", "--format=s16le",
+                                   "--rate=16000", "--channels=1", "--latency-msec=50", heard});
+        QVERIFY(monitor.waitForStarted());
+        // The monitor is running once it has written something.
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(heard).size() > 3200; }, 5000));
+        const qint64 before = QFileInfo(heard).size();
+        QList<int> positions;
+        connect(g->MMControl1, &MMControl::StatusUpdate, this,
+                [&] { positions.append(g->Slider1->value()); });
+        bench.click(Row, Col);
+        QVERIFY(g->Slider1->isVisible());
+        const int length = g->Slider1->maximum();
+        QVERIFY(std::abs(length - int(seconds * 1000)) < 50);
+        QVERIFY(QTest::qWaitFor([&] { return g->Slider1->isHidden(); }, length + 5000));
+        const qint64 atEnd = QFileInfo(heard).size();
+        QVERIFY(!positions.isEmpty());
+        QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+        QCOMPARE(positions.last(), length);
+        QCOMPARE(g->windowTitle(), QString());
+        // A second more of the speaker, then the monitor stops.
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(heard).size() >= atEnd + 32000; }, 5000));
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(5000));
+        QFile raw(heard);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        QList<qint16> speaker(bytes.size() / 2);
+        std::memcpy(speaker.data(), bytes.constData(), size_t(speaker.size()) * 2);
+        const int playedFromMs = int(before / 32);
+        const int endMs = int(atEnd / 32);
+        const double playing = rmsBetween(speaker, 16000, playedFromMs, endMs);
+        const double after = rmsBetween(speaker, 16000, endMs + 300, int(speaker.size() / 16));
+        qInfo("speaker RMS while playing %.4f, after the end %.5f", playing, after);
+        QVERIFY(playing > 0.01);
+        QVERIFY(after < 0.002);
+
+        // --- deletion ---------------------------------------------------------
+        bench.click(Row, Col);
+        QVERIFY(g->cmdDelWave->isVisible());
+        bench.app.messageBox->answers << vbYes;
+        g->cmdDelWave_Click();
+        QVERIFY(g->Slider1->isHidden());
+        QVERIFY(!QFile::exists(archive));
+        bench.grid.reset();
+        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.grid->GridLegendes->setRow(Row);
+        bench.grid->GridLegendes->setCol(Col);
+        QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QString());
+        QVERIFY(bench.grid->GridLegendes->CellPicture().isNull());
+    }
+};
+
+QTEST_MAIN(TestMessageRoadAudio)
+#include "tst_messageroad_audio.moc"

@@ -1,0 +1,410 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recording window on the virtual sound device: its states, captions,
+// finishing step, removal and abandon, and the storing of a message.
+#include "RecordingBench.h"
+
+#include "archive/ZipExtractionClass.h"
+#include "grid/SlotArchives.h"
+#include "grid/YearFile.h"
+#include "shell/MdiMain.h"
+#include "shell/Strings.h"
+#include "sound/MMControl.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+using namespace tembrel;
+using namespace tembrel::test;
+
+namespace {
+
+// 21 February 2005 (a Monday) at 08:30.
+constexpr int Row = 4;
+constexpr int Col = 52;
+const QString Base = QStringLiteral("Monday, FEBRUARY 21, 2005 - 08:30 - ");
+
+// The buttons in the table's order, as E (enabled) or - (disabled).
+QString buttonStates(const FrmEnregMessage *w) {
+    QString out;
+    for (const QWidget *b :
+         {(QWidget *)w->CmdRecord, (QWidget *)w->CmdPauseRec, (QWidget *)w->cmdResumeRec,
+          (QWidget *)w->cmdStopRecord, (QWidget *)w->CmdPlay, (QWidget *)w->cmdPause,
+          (QWidget *)w->cmdResumePlay, (QWidget *)w->cmdDelWave, (QWidget *)w->CmdEnreg,
+          (QWidget *)w->CheckDiagramme})
+        out += b->isEnabled() ? u'E' : u'-';
+    return out;
+}
+
+QByteArray unpackedWave(const QString &archive, const QString &folder) {
+    ZipExtractionClass zip;
+    if (!zip.OpenZip(QFile::encodeName(archive).toStdString()))
+        return {};
+    zip.Extract(QFile::encodeName(folder).toStdString(), true, true);
+    zip.CloseZip();
+    QFile f(QDir(folder).filePath(QStringLiteral("temp.wav")));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestRecordingWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Each state of the window, entered by the handlers that lead to it.
+    // Steps: record, pauserec, resumerec, stop, tick, play, pause, resume,
+    // remove (answered Yes), wait:<ms>, limit (the slider at 59 997 ms).
+    void stateTable_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("buttons"); // Record PauseRec ResumeRec Stop Play Pause
+                                              // ResumePlay Remove Save Scope
+        QTest::newRow("opening") << ""
+                                 << "E--------E";
+        QTest::newRow("recording") << "record"
+                                   << "-E-E------";
+        QTest::newRow("recording paused") << "record pauserec"
+                                          << "--EE-----E";
+        QTest::newRow("recording resumed") << "record pauserec resumerec"
+                                           << "-E-E------";
+        QTest::newRow("finishing") << "record wait:2000 stop"
+                                   << "----------";
+        QTest::newRow("finishing from pause") << "record pauserec stop"
+                                              << "---------E";
+        QTest::newRow("recorded") << "record wait:2000 stop tick"
+                                  << "----E--EE-";
+        QTest::newRow("playing") << "record wait:2000 stop tick play"
+                                 << "-----E--E-";
+        QTest::newRow("playback paused") << "record wait:2000 stop tick play wait:500 pause"
+                                         << "----E-EEE-";
+        QTest::newRow("playback resumed") << "record wait:2000 stop tick play pause resume"
+                                          << "-----E--E-";
+        QTest::newRow("empty after Remove") << "record wait:2000 stop tick remove"
+                                            << "E--------E";
+        QTest::newRow("automatic stop at the limit") << "record wait:1000 limit"
+                                                     << "----E--E--";
+        QTest::newRow("recorded after the limit") << "record wait:1000 limit tick"
+                                                  << "----E--EE-";
+        QTest::newRow("automatic stop at the end of a playback")
+            << "record wait:2000 stop tick play wait:3500"
+            << "----E--EE-";
+        QTest::newRow("recorded after a playback")
+            << "record wait:2000 stop tick play wait:3500 tick"
+            << "----E--EE-";
+    }
+    void stateTable() {
+        QFETCH(QString, steps);
+        QFETCH(QString, buttons);
+        RecordingBench bench;
+        bench.click(Row, Col);
+        QVERIFY(bench.window);
+        FrmEnregMessage *w = bench.window;
+        bench.speak(5000);
+        bench.app.messageBox->defaultAnswer = vbYes;
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            if (step == u"record")
+                w->CmdRecord_Click();
+            else if (step == u"pauserec")
+                w->CmdPauseRec_Click();
+            else if (step == u"resumerec")
+                w->cmdResumeRec_Click();
+            else if (step == u"stop")
+                w->cmdStopRecord_Click();
+            else if (step == u"tick")
+                w->TimerTempo_Timer();
+            else if (step == u"play")
+                w->CmdPlay_Click();
+            else if (step == u"pause")
+                w->cmdPause_Click();
+            else if (step == u"resume")
+                w->cmdResumePlay_Click();
+            else if (step == u"remove")
+                w->cmdDelWave_Click();
+            else if (step.startsWith(u"wait:"))
+                bench.advance(step.mid(5).toInt());
+            else if (step == u"limit") {
+                w->Slider1->setValue(59996);
+                QCOMPARE(w->state(), RecordingState::Recording); // not yet
+                w->Slider1->setValue(59997);
+            } else
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+        }
+        QCOMPARE(buttonStates(w), buttons);
+        QVERIFY(w->CmdCancel->isEnabled());
+    }
+
+    // Opening: the slot shows the microphone, the grid is disabled, the flag
+    // is set and the main window refuses to close; the title names the slot.
+    // Record starts the caption at 0/60 seconds, a report at 12.5 s shows 12.
+    void openingAndCaptions() {
+        RecordingBench bench;
+        MdiMain main;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        QVERIFY(w && RecordingWindowOpen && !bench.grid->isEnabled());
+        bench.grid->GridLegendes->setRow(Row);
+        bench.grid->GridLegendes->setCol(Col);
+        QVERIFY(!bench.grid->GridLegendes->CellPicture().isNull());
+        QCOMPARE(w->CaptionBase, Base);
+        QCOMPARE(w->windowTitle(), Base);
+        QVERIFY(!main.close());
+        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(152));
+
+        bench.speak(13000);
+        w->CmdRecord_Click();
+        QCOMPARE(w->windowTitle(), Base + "0/60 seconds");
+        QCOMPARE(w->Slider1->maximum(), 60000);
+        bench.advance(12500);
+        QCOMPARE(w->Slider1->value(), 12500);
+        QCOMPARE(w->windowTitle(), Base + "12/60 seconds");
+        w->close();
+        QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
+        QVERIFY(main.close());
+    }
+
+    // Stop leaves the device recording until the next tick; only that tick
+    // stops, saves and packs, and the wave holds the extra second too.
+    void finishingStep() {
+        RecordingBench bench;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        bench.speak(4000);
+        w->CmdRecord_Click();
+        bench.advance(2000);
+        w->cmdStopRecord_Click();
+        QVERIFY(w->TimerTempo->isActive());
+        QCOMPARE(w->TimerTempo->interval(), 1000);
+        bench.advance(1000);
+        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Recording);
+        QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
+        w->TimerTempo_Timer();
+        QVERIFY(!w->TimerTempo->isActive());
+        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
+        QCOMPARE(w->windowTitle(), Base);
+        QCOMPARE(w->Slider1->value(), 1);
+        const QByteArray wav = bench.app.read("temp.wav");
+        QCOMPARE(wav.size(), 44 + 3 * 16000 * 2); // 16-bit mono, three seconds
+        QCOMPARE(unpackedWave(bench.app.path("temp.tbr"), bench.app.path("unpacked")), wav);
+    }
+
+    // Play before any finished recording does nothing; Remove suspends the
+    // reports until the next Record; listening runs the finishing step again
+    // but leaves temp.wav and temp.tbr exactly as they were.
+    void playRemoveAndListening() {
+        RecordingBench bench;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        w->CmdPlay_Click();
+        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
+        QCOMPARE(w->state(), RecordingState::Empty);
+
+        bench.recordAndFinish(2000);
+        const QByteArray wav = bench.app.read("temp.wav");
+        const QByteArray tbr = bench.app.read("temp.tbr");
+        QVERIFY(!wav.isEmpty() && !tbr.isEmpty());
+        // Dated long ago: a rewrite would show in the dates, and a repacked
+        // temp.tbr would carry the new date of temp.wav in its bytes.
+        const QDateTime old(QDate(2001, 1, 1), QTime(12, 0));
+        for (const char *name : {"temp.wav", "temp.tbr"}) {
+            QFile f(bench.app.path(name));
+            QVERIFY(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        w->CmdPlay_Click();
+        QCOMPARE(w->Slider1->maximum(), 3000);
+        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Playing);
+        // A report while nothing is recorded and the slider stands at 1 changes nothing.
+        bench.advance(1);
+        w->MMControl1_StatusUpdate();
+        QCOMPARE(w->Slider1->value(), 1);
+        QCOMPARE(w->windowTitle(), Base);
+        bench.advance(3500); // to the end: the automatic stop
+        QCOMPARE(w->state(), RecordingState::AutoFinishing);
+        w->TimerTempo_Timer();
+        QCOMPARE(bench.app.read("temp.wav"), wav);
+        QCOMPARE(bench.app.read("temp.tbr"), tbr);
+        for (const char *name : {"temp.wav", "temp.tbr"})
+            QCOMPARE(QFileInfo(bench.app.path(name)).lastModified(), old);
+
+        bench.app.messageBox->answers << vbNo << vbCancel << vbYes;
+        w->cmdDelWave_Click();
+        w->cmdDelWave_Click();
+        QVERIFY(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"));
+        w->cmdDelWave_Click();
+        QCOMPARE(bench.app.messageBox->shown.size(), 3);
+        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(153));
+        QCOMPARE(bench.app.messageBox->shown[0].style & 7, int(vbYesNoCancel));
+        QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
+        QVERIFY(w->UpdatesSuspended);
+        w->Slider1->setValue(1);
+        w->MMControl1_StatusUpdate();
+        w->Slider1->setValue(2000);
+        w->MMControl1_StatusUpdate();
+        QCOMPARE(w->Slider1->value(), 2000); // not moved by the report
+        QCOMPARE(w->windowTitle(), Base);
+        w->CmdRecord_Click();
+        QVERIFY(!w->UpdatesSuspended);
+        bench.advance(1000);
+        QCOMPARE(w->windowTitle(), Base + "1/60 seconds");
+    }
+
+    // Abort empties the slot (text and picture), deletes both scratch files,
+    // closes and gives the grid back; Escape does the same.
+    void abort_data() {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("Abort") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void abort() {
+        QFETCH(bool, byEscape);
+        RecordingBench bench;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        bench.recordAndFinish(1000);
+        QVERIFY(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"));
+        if (byEscape) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            QTest::keyClick(w, Qt::Key_Escape);
+        } else {
+            w->CmdCancel_Click();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!bench.window || !bench.window->isVisible());
+        QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
+        QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
+        FlexGrid *g = bench.grid->GridLegendes;
+        g->setRow(Row);
+        g->setCol(Col);
+        QVERIFY(g->CellPicture().isNull());
+        QCOMPARE(g->TextMatrix(Row, Col), QString());
+    }
+
+    // No input: one message, the state empty, no pretended minute.
+    void noInputDevice() {
+        RecordingBench bench;
+        bench.app.sound->setInputPresent(false);
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        w->CmdRecord_Click();
+        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(185));
+        QCOMPARE(buttonStates(w), QStringLiteral("E--------E"));
+        QCOMPARE(w->windowTitle(), Base);
+        QCOMPARE(bench.app.sound->runningCaptures(), 0);
+        bench.advance(2000);
+        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+    }
+
+    // Storing: the colour's code and picture in the slot, the archive in
+    // D2005 (made once, then reused), the scratch files gone, the year file
+    // rewritten, and the marker there when the year is opened again.
+    void storing_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("byImage");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("black") << 4 << false << ",";
+        QTest::newRow("green") << 2 << false << "..";
+        QTest::newRow("a click on the red image") << 1 << true << "-";
+        QTest::newRow("blue") << 0 << false << ":";
+        QTest::newRow("yellow") << 3 << false << ".";
+    }
+    void storing() {
+        QFETCH(int, option);
+        QFETCH(bool, byImage);
+        QFETCH(QString, code);
+        RecordingBench bench;
+        for (const int col : {Col, Col + 1}) {
+            bench.click(Row, col);
+            FrmEnregMessage *w = bench.window;
+            QVERIFY(w);
+            bench.recordAndFinish(1000);
+            w->CmdEnreg_Click(); // no colour yet
+            QCOMPARE(bench.app.messageBox->shown.last().text, LoadResString(176));
+            QVERIFY(bench.window && RecordingWindowOpen);
+            if (byImage)
+                QTest::mouseClick(w->ImgRouge, Qt::LeftButton);
+            else
+                w->Option1[option]->setChecked(true);
+            QVERIFY(w->Option1[option]->isChecked());
+            w->CmdEnreg_Click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
+            QVERIFY(bench.app.exists(slotArchivePath(2005, Row, col).mid(AppFolder.size())));
+            QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, col), code);
+            QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
+        }
+        QCOMPARE(QDir(bench.app.path("D2005")).entryList(QDir::Files).size(), 2);
+        const auto file = YearFile::load(bench.app.path("_2005.dte"));
+        QVERIFY(file);
+        QCOMPARE(file->text(yearRecordIndex(Row, Col, bench.grid->GridLegendes->Rows())), code);
+
+        FrmConsultGrille again;
+        FlexGrid *g = again.GridLegendes;
+        QCOMPARE(g->TextMatrix(Row, Col), code);
+        g->setRow(Row);
+        g->setCol(Col);
+        QCOMPARE(g->CellPicture().toImage(), again.markerPicture(markerForCode(code)).toImage());
+    }
+
+    // A copy that cannot be made leaves the slot unmarked, the year file
+    // untouched, the scratch files and the window as they were, and says so.
+    void failedStoreKeepsEverything() {
+        RecordingBench bench;
+        QVERIFY(bench.app.write("D2005", "a file where the folder should be"));
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        bench.recordAndFinish(1000);
+        const QByteArray tbr = bench.app.read("temp.tbr");
+        w->Option1[2]->setChecked(true);
+        w->CmdEnreg_Click();
+        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(184));
+        QVERIFY(bench.window && RecordingWindowOpen && !bench.grid->isEnabled());
+        QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QString());
+        QVERIFY(!bench.app.exists("_2005.dte"));
+        QCOMPARE(bench.app.read("temp.tbr"), tbr);
+        QVERIFY(w->CmdEnreg->isEnabled());
+        // Once the folder can be made, Save stores the same message.
+        QVERIFY(QFile::remove(bench.app.path("D2005")));
+        w->CmdEnreg_Click();
+        QCOMPARE(bench.app.read(slotArchivePath(2005, Row, Col).mid(AppFolder.size())), tbr);
+        QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
+    }
+
+    // The window in the state recorded, as the user sees it; the colour images
+    // show their colours beside their option buttons.
+    void screenshot() {
+        RecordingBench bench;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        bench.recordAndFinish(2000);
+        w->Option1[2]->setChecked(true);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QImage shot = w->grab().toImage();
+        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(shot.save(QDir(dir).filePath("recording.png")));
+        const qreal dpr = shot.devicePixelRatio();
+        auto colourAt = [&](QWidget *image) {
+            const QPoint c = image->mapTo(w, image->rect().center()) * dpr;
+            return shot.pixelColor(c);
+        };
+        const QColor green = colourAt(w->ImgVert), red = colourAt(w->ImgRouge);
+        QVERIFY2(green.green() > 2 * green.red() && green.green() > 2 * green.blue(),
+                 qPrintable(green.name()));
+        QVERIFY2(red.red() > 2 * red.green() && red.red() > 2 * red.blue(), qPrintable(red.name()));
+        QVERIFY(w->ImgVert->geometry().top() > w->ImgRouge->geometry().top());
+        QVERIFY(w->Option1[2]->geometry().center().y() > w->Option1[1]->geometry().center().y());
+    }
+};
+
+QTEST_MAIN(TestRecordingWindow)
+#include "tst_recordingwindow.moc"

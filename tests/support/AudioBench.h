@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The audio bench of the tests that run inside scripts/with-audio.sh: outside
+// tools (espeak-ng, sox, soxi) and a microphone that feeds the server's FIFO
+// at the pace of a real one.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <thread>
+
+namespace tembrel::test {
+
+using namespace std::chrono_literals;
+
+// Runs a tool to its end; what it said on error goes to the log when it fails.
+inline bool run(const QString &program, const QStringList &args, QByteArray *out = nullptr) {
+    QProcess p;
+    p.start(program, args);
+    const bool ok =
+        p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (out)
+        *out = p.readAllStandardOutput();
+    if (!ok)
+        qWarning("%s failed: %s", qPrintable(program), p.readAllStandardError().constData());
+    return ok;
+}
+
+inline QString soxi(const QString &options, const QString &file) {
+    QByteArray out;
+    for (const QString &option : options.split(u' ')) {
+        QByteArray one;
+        run("soxi", {option, file}, &one);
+        out += one.trimmed() + ' ';
+    }
+    return QString::fromUtf8(out).trimmed();
+}
+
+// The file as 16-bit mono samples at its own rate, decoded by sox.
+inline QList<qint16> samplesOf(const QString &file) {
+    QByteArray raw;
+    run("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-"}, &raw); // host order
+    QList<qint16> s(raw.size() / 2);
+    std::memcpy(s.data(), raw.constData(), size_t(s.size()) * 2);
+    return s;
+}
+
+inline double rms(const QList<qint16> &s, qsizetype from, qsizetype count) {
+    double sum = 0;
+    for (qsizetype i = from; i < from + count; ++i)
+        sum += double(s[i]) * s[i];
+    return count > 0 ? std::sqrt(sum / double(count)) / 32768.0 : 0;
+}
+
+// Writes raw samples into the microphone FIFO at the pace of a real
+// microphone, silence after the script. Its own thread goes on hearing while
+// the test's thread waits inside a device call, as a real microphone would.
+class Microphone final {
+public:
+    Microphone(const QString &fifo, int rate, const QByteArray &script)
+        : m_fd(::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK))
+        , m_rate(rate)
+        , m_thread([this, script](std::stop_token stop) {
+            QElapsedTimer clock;
+            clock.start();
+            for (; !stop.stop_requested(); std::this_thread::sleep_for(10ms)) {
+                const qint64 due = clock.elapsed() * m_rate / 1000 * 2;
+                while (m_fd >= 0 && m_written < due) {
+                    const qint64 n = std::min<qint64>(due - m_written, 4096);
+                    QByteArray block = script.mid(m_written, n);
+                    block.append(QByteArray(n - block.size(), '\0'));
+                    const ssize_t w = ::write(m_fd, block.constData(), size_t(block.size()));
+                    if (w <= 0)
+                        break; // the pipe is full: the rest goes next time
+                    m_written += w;
+                }
+            }
+        }) {}
+    ~Microphone() {
+        m_thread.request_stop(), m_thread.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Q_DISABLE_COPY_MOVE(Microphone)
+
+    bool isOpen() const { return m_fd >= 0; }
+    qint64 writtenMs() const { return m_written / 2 * 1000 / m_rate; }
+
+private:
+    const int m_fd;
+    const int m_rate;
+    std::atomic<qint64> m_written = 0;
+    std::jthread m_thread;
+};
+
+// A sentence spoken by espeak-ng as raw 16-bit little-endian mono samples at
+// `rate`; empty when the tools fail.
+inline QByteArray spokenSentence(const QString &text, int rate, const QString &scratchWav) {
+    QByteArray raw;
+    if (!run("espeak-ng", {"-w", scratchWav, text}) ||
+        !run("sox",
+             {scratchWav, "-t", "raw", "-r", QString::number(rate), "-c", "1", "-e", "signed", "-b",
+              "16", "-L", "-"},
+             &raw))
+        return {};
+    return raw;
+}
+
+} // namespace tembrel::test
