@@ -9,7 +9,6 @@
 #include "settings/FrmReglages.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
-#include "shell/Shared.h"
 #include "timerows/FrmEmp.h"
 
 #include <QApplication>
@@ -30,8 +29,6 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("2.01"));
     QApplication::setOrganizationName(QStringLiteral("Ostrand"));
     QApplication::setWindowIcon(programIcon());
-
-    setAppFolder(QCoreApplication::applicationDirPath());
 
     MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
     MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolBar>
 
 namespace tembrel {
@@ -139,9 +140,12 @@ bool MdiMain::Form_Load() {
     }
     // 2. Blue until param.ini says otherwise.
     setBackColor(ColourBlue);
-    // 3. AppFolder, unless the program has set it already.
+    // 3. AppFolder, unless the program has set it already: the executable's
+    // folder, or the per-user one when an install there cannot be written.
     if (AppFolder.isEmpty())
-        setAppFolder(QCoreApplication::applicationDirPath());
+        setAppFolder(
+            chooseAppFolder(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     // 4., 5. Captions.
     setCaptions();
     // 6. Toolbar buttons, in order, each with the menu item's text as tip.
