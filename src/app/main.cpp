@@ -28,6 +28,8 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tembrel"));
     QApplication::setApplicationVersion(QStringLiteral("2.01"));
     QApplication::setOrganizationName(QStringLiteral("Ostrand"));
+    // The installed desktop entry's name: the desktop matches the windows to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.ostrand.Tembrel"));
     QApplication::setWindowIcon(programIcon());
 
     MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
