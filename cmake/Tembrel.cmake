@@ -42,8 +42,10 @@ function(tembrel_add_test name)
 endfunction()
 
 # Files that ship next to the executable. The help document is the program's
-# own and is always refreshed; JFValid.ini is the user's choice of holidays, so
-# the build copies it only where none is there yet.
+# own and is always refreshed; JFValid.ini (the user's choice of holidays) and
+# hours.dat (the time rows, from 08:00 to 18:00 every half hour until the user
+# composes others) are the user's, so the build copies them only where none
+# is there yet.
 function(tembrel_install_data target)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
@@ -51,6 +53,10 @@ function(tembrel_install_data target)
     COMMAND ${CMAKE_COMMAND}
       -DSRC=${CMAKE_SOURCE_DIR}/resources/JFValid.ini
       -DDST=$<TARGET_FILE_DIR:${target}>/JFValid.ini
+      -P ${CMAKE_SOURCE_DIR}/cmake/CopyIfAbsent.cmake
+    COMMAND ${CMAKE_COMMAND}
+      -DSRC=${CMAKE_SOURCE_DIR}/resources/hours.dat
+      -DDST=$<TARGET_FILE_DIR:${target}>/hours.dat
       -P ${CMAKE_SOURCE_DIR}/cmake/CopyIfAbsent.cmake
     VERBATIM)
 endfunction()

@@ -15,6 +15,8 @@ packages=(
   # tests: real audio server and speech, wave and archive tools, real windows
   pulseaudio pulseaudio-utils espeak-ng sox libsox-fmt-base unzip zip python3
   xvfb xauth x11-utils xdotool openbox imagemagick poppler-utils
+  # tests: the installed desktop entry and AppStream file
+  desktop-file-utils appstream
   # fuzzing the archive reader
   clang libclang-rt-14-dev
 )

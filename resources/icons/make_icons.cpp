@@ -2,7 +2,8 @@
 // Draws the program icon and the toolbar pictures into PNG files:
 //   make_icons <output folder>
 // Each toolbar picture is drawn on a 24-unit grid and written at 24 px
-// (<key>.png) and 48 px (<key>@2x.png); the program icon at 256 px.
+// (<key>.png) and 48 px (<key>@2x.png); the program icon at 256 px, and at
+// every size of the desktop's icon theme under hicolor/ for installing.
 // Build and run it with `cmake --build build --target icons`.
 
 #include <QDir>
@@ -217,5 +218,11 @@ int main(int argc, char *argv[]) {
         ok &= render(out.filePath(key + QStringLiteral("@2x.png")), 48, pic.draw);
     }
     ok &= render(out.filePath(QStringLiteral("tembrel.png")), 256, drawProgram);
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("hicolor/%1x%1/apps").arg(size);
+        ok &= out.mkpath(dir);
+        ok &= render(out.filePath(dir + QStringLiteral("/fr.ostrand.Tembrel.png")), size,
+                     drawProgram);
+    }
     return ok ? 0 : 1;
 }

@@ -10,7 +10,6 @@
 #include "settings/FrmReglages.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
-#include "shell/Shared.h"
 #include "timerows/FrmEmp.h"
 
 #include <QApplication>
@@ -30,9 +29,9 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tembrel"));
     QApplication::setApplicationVersion(QStringLiteral("2.01"));
     QApplication::setOrganizationName(QStringLiteral("Ostrand"));
+    // The installed desktop entry's name: the desktop matches the windows to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.ostrand.Tembrel"));
     QApplication::setWindowIcon(programIcon());
-
-    setAppFolder(QCoreApplication::applicationDirPath());
 
     MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
     MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolBar>
 
 namespace tembrel {
@@ -25,6 +26,20 @@ MdiMain *g_instance = nullptr;
 QHash<int, MdiMain::Factory> &factories() {
     static QHash<int, MdiMain::Factory> f;
     return f;
+}
+
+// The caption with its access key: '&' before the first `key` in it (any
+// case), or before its first letter when a translation lacks that one. An
+// '&' of the text itself is doubled so that it still shows.
+QString withMnemonic(QString text, QChar key) {
+    text.replace(u'&', QStringLiteral("&&"));
+    qsizetype at = text.indexOf(key, 0, Qt::CaseInsensitive);
+    for (qsizetype i = 0; at < 0 && i < text.size(); ++i)
+        if (text[i].isLetter())
+            at = i;
+    if (at >= 0)
+        text.insert(at, u'&');
+    return text;
 }
 
 } // namespace
@@ -119,16 +134,17 @@ void MdiMain::buildToolbar() {
 
 void MdiMain::setCaptions() {
     setWindowTitle(LoadResString(110));
-    mnuconfiguration->setTitle(LoadResString(101));
-    mnuouvrir->setText(LoadResString(102));
-    mnuliste->setText(LoadResString(103));
-    mnujoursferies->setText(LoadResString(104));
-    mnuoptions->setText(LoadResString(105));
-    mnuquitter->setText(LoadResString(106));
-    mnuaide->setTitle(LoadResString(107));
-    mnuindexaide->setText(LoadResString(108));
-    mnuabout->setText(LoadResString(112));
-    mnuweb->setText(LoadResString(145));
+    // Alt+F and Alt+H open the menus; every item has a key of its own there.
+    mnuconfiguration->setTitle(withMnemonic(LoadResString(101), u'F'));
+    mnuouvrir->setText(withMnemonic(LoadResString(102), u'O'));
+    mnuliste->setText(withMnemonic(LoadResString(103), u'H'));
+    mnujoursferies->setText(withMnemonic(LoadResString(104), u'L'));
+    mnuoptions->setText(withMnemonic(LoadResString(105), u'S'));
+    mnuquitter->setText(withMnemonic(LoadResString(106), u'X'));
+    mnuaide->setTitle(withMnemonic(LoadResString(107), u'H'));
+    mnuindexaide->setText(withMnemonic(LoadResString(108), u'H'));
+    mnuabout->setText(withMnemonic(LoadResString(112), u'A'));
+    mnuweb->setText(withMnemonic(LoadResString(145), u'N'));
 }
 
 bool MdiMain::Form_Load() {
@@ -139,9 +155,12 @@ bool MdiMain::Form_Load() {
     }
     // 2. Blue until param.ini says otherwise.
     setBackColor(ColourBlue);
-    // 3. AppFolder, unless the program has set it already.
+    // 3. AppFolder, unless the program has set it already: the executable's
+    // folder, or the per-user one when an install there cannot be written.
     if (AppFolder.isEmpty())
-        setAppFolder(QCoreApplication::applicationDirPath());
+        setAppFolder(
+            chooseAppFolder(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     // 4., 5. Captions.
     setCaptions();
     // 6. Toolbar buttons, in order, each with the menu item's text as tip.

@@ -1,9 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/Shared.h"
 
+#include "shell/TextRecords.h"
+
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace tembrel {
+namespace {
+
+const QString HelpFile = QStringLiteral("Tembrel.rtf");
+
+// Copies through a temporary file and a rename, so an interrupted copy never
+// leaves half a file, and gives the copy the source's time: the next start
+// then sees whether the shipped file has changed since.
+bool copyShipped(const QString &from, const QString &to) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QDateTime modified = source.fileTime(QFileDevice::FileModificationTime);
+    if (!writeFileSafely(to, source.readAll()))
+        return false;
+    QFile copy(to);
+    return copy.open(QIODevice::ReadWrite) &&
+           copy.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+} // namespace
 
 QString AppFolder;
 bool RecordingWindowOpen = false;
@@ -20,6 +46,46 @@ void setAppFolder(const QString &folder) {
 
 QString appFile(const QString &name) {
     return AppFolder + name;
+}
+
+QStringList shippedFiles() {
+    return {QStringLiteral("JFValid.ini"), HelpFile, QStringLiteral("hours.dat")};
+}
+
+bool folderAcceptsFiles(const QString &folder) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tembrel-probe-XXXXXX")));
+    return probe.open();
+}
+
+bool prepareUserFolder(const QString &programFolder, const QString &userFolder) {
+    const bool firstStart = !QFileInfo::exists(userFolder);
+    if (!QDir().mkpath(userFolder))
+        return false;
+    const QDir shipped(programFolder);
+    const QDir user(userFolder);
+    for (const QString &name : shippedFiles()) {
+        const QFileInfo source(shipped.filePath(name));
+        const QFileInfo copy(user.filePath(name));
+        if (!source.isFile())
+            continue;
+        // The help document is the program's own; the other files are the
+        // user's from the first start on.
+        const bool wanted = copy.exists()
+                                ? name == HelpFile && source.lastModified() > copy.lastModified()
+                                : firstStart || name == HelpFile;
+        if (wanted)
+            copyShipped(source.filePath(), copy.filePath());
+    }
+    return true;
+}
+
+QString chooseAppFolder(const QString &programFolder, const QString &userFolder) {
+    if (folderAcceptsFiles(programFolder) || userFolder.isEmpty() ||
+        !prepareUserFolder(programFolder, userFolder))
+        return programFolder;
+    return userFolder;
 }
 
 } // namespace tembrel

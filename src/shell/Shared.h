@@ -4,6 +4,7 @@
 // State that every window of the program shares. One copy for the whole run.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace tembrel {
@@ -23,5 +24,27 @@ void setAppFolder(const QString &folder);
 
 // AppFolder + name: the full path of a data file.
 QString appFile(const QString &name);
+
+// The files that ship next to the executable: the holidays that apply, the
+// help document and the starting time rows.
+QStringList shippedFiles();
+
+// Whether new files can be made in the folder. Found by making one: neither
+// permission bits (the superuser ignores them) nor a read-only mount show
+// in the folder's attributes alone.
+bool folderAcceptsFiles(const QString &folder);
+
+// Readies the per-user folder with the files shipped in programFolder. At its
+// first start (the folder did not exist) it is made and receives every
+// shipped file it lacks; later starts only bring the help document, when it is
+// missing or the shipped one is newer. The user's own files (hours.dat
+// cleared on purpose included) are never replaced or brought back. False when
+// the folder cannot be made.
+bool prepareUserFolder(const QString &programFolder, const QString &userFolder);
+
+// The folder the program keeps its files in: the executable's own while it
+// takes new files (the build folder, a USB stick), else the per-user folder,
+// readied as above (an install under /usr or /opt).
+QString chooseAppFolder(const QString &programFolder, const QString &userFolder);
 
 } // namespace tembrel

@@ -7,6 +7,7 @@
 #include "shell/MdiMain.h"
 #include "shell/Module1.h"
 #include "shell/Shared.h"
+#include "shell/Strings.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
@@ -183,6 +184,8 @@ private Q_SLOTS:
             s.press(Qt::Key_O, Qt::ControlModifier);
             s.press(Qt::Key_F1);
             s.press(Qt::Key_Q, Qt::ControlModifier);
+            s.press(Qt::Key_F, Qt::AltModifier);
+            QVERIFY(!QApplication::activePopupWidget());
             QCOMPARE(opened(), 0);
             QVERIFY(s.m->isVisible());
             splash->Timer1_Timer();
@@ -232,6 +235,57 @@ private Q_SLOTS:
             QVERIFY(!s.m->toolWindow(Tool(tool)) && !s.clickPopsFileMenu(Qt::LeftButton));
             QCOMPARE(menuAndBar(), QList<bool>(3, true));
         }
+    }
+
+    // The keyboard reaches every item: Alt and the menu's access key, then the
+    // item's. The captions show the string table's texts, one letter underlined.
+    void accessKeys_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("menuText");
+        QTest::addColumn<Qt::Key>("menuKey");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("itemText");
+        QTest::addColumn<Qt::Key>("itemKey");
+        QTest::addColumn<int>("tool"); // -1: the program ends
+        const QString file = u"mnuconfiguration"_qs, help = u"mnuaide"_qs;
+        QTest::newRow("Open ...") << file << 101 << Qt::Key_F << u"mnuouvrir"_qs << 102 << Qt::Key_O
+                                  << int(Tool::Grid);
+        QTest::newRow("Hours...") << file << 101 << Qt::Key_F << u"mnuliste"_qs << 103 << Qt::Key_H
+                                  << int(Tool::Hours);
+        QTest::newRow("Holidays...") << file << 101 << Qt::Key_F << u"mnujoursferies"_qs << 104
+                                     << Qt::Key_L << int(Tool::Holidays);
+        QTest::newRow("Settings...") << file << 101 << Qt::Key_F << u"mnuoptions"_qs << 105
+                                     << Qt::Key_S << int(Tool::Settings);
+        QTest::newRow("Exit") << file << 101 << Qt::Key_F << u"mnuquitter"_qs << 106 << Qt::Key_X
+                              << -1;
+        QTest::newRow("Help file...") << help << 107 << Qt::Key_H << u"mnuindexaide"_qs << 108
+                                      << Qt::Key_H << int(Tool::Help);
+        QTest::newRow("About ...")
+            << help << 107 << Qt::Key_H << u"mnuabout"_qs << 112 << Qt::Key_A << int(Tool::About);
+    }
+    void accessKeys() {
+        QFETCH(QString, menu);
+        QFETCH(int, menuText);
+        QFETCH(Qt::Key, menuKey);
+        QFETCH(QString, item);
+        QFETCH(int, itemText);
+        QFETCH(Qt::Key, itemKey);
+        QFETCH(int, tool);
+        Session s;
+        s.start();
+        const auto shown = [](QString caption) {
+            return caption.count(u'&') == 1 ? caption.remove(u'&') : caption;
+        };
+        QCOMPARE(shown(s.m->findChild<QMenu *>(menu)->title()), LoadResString(menuText));
+        QCOMPARE(shown(s.m->findChild<QAction *>(item)->text()), LoadResString(itemText));
+        s.press(menuKey, Qt::AltModifier);
+        QWidget *popup = QApplication::activePopupWidget();
+        QCOMPARE(popup, s.m->findChild<QMenu *>(menu));
+        QTest::keyClick(popup, itemKey);
+        if (tool < 0)
+            QVERIFY(!s.m->isVisible());
+        else
+            QVERIFY(s.m->toolWindow(Tool(tool)) && opened() == 1);
     }
 
     // Exit (menu, Ctrl+Q, the window frame) is refused with a message while the
