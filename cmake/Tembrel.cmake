@@ -50,6 +50,8 @@ function(tembrel_install_data target)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
       ${CMAKE_SOURCE_DIR}/resources/Tembrel.rtf $<TARGET_FILE_DIR:${target}>/Tembrel.rtf
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different
+      ${CMAKE_SOURCE_DIR}/resources/Tembrel.fr.rtf $<TARGET_FILE_DIR:${target}>/Tembrel.fr.rtf
     COMMAND ${CMAKE_COMMAND}
       -DSRC=${CMAKE_SOURCE_DIR}/resources/JFValid.ini
       -DDST=$<TARGET_FILE_DIR:${target}>/JFValid.ini

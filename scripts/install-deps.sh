@@ -12,6 +12,9 @@ packages=(
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   # run time: Qt platform plugins, audio back end, fonts
   qt6-qpa-plugins libqt6multimedia6 fonts-dejavu-core fonts-liberation
+  # Qt's own French texts (standard buttons and dialogs), and the French
+  # locale the language tests run under
+  qt6-translations-l10n locales
   # tests: real audio server and speech, wave and archive tools, real windows
   pulseaudio pulseaudio-utils espeak-ng sox libsox-fmt-base unzip zip python3
   xvfb xauth x11-utils xdotool openbox imagemagick poppler-utils
@@ -28,13 +31,23 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The French locale of the language tests.
+if ! locale -a 2>/dev/null | grep -qiE '^fr_FR\.utf-?8$'; then
+  echo "Generating the fr_FR.UTF-8 locale"
+  if grep -qE '^# *fr_FR\.UTF-8 UTF-8' /etc/locale.gen; then
+    $SUDO sed -i -E 's/^# *(fr_FR\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+  else
+    echo 'fr_FR.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
+fi

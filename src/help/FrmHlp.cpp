@@ -5,10 +5,12 @@
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
+#include "shell/Translations.h"
 #include "shell/Twips.h"
 
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -25,6 +27,17 @@
 #include <memory>
 
 namespace tembrel {
+
+QString helpDocumentName() {
+    // The guide in the interface's language where it ships, else the English one.
+    const QString language = interfaceLanguage();
+    if (!language.isEmpty()) {
+        const QString local = QStringLiteral("Tembrel.%1.rtf").arg(language);
+        if (QFileInfo::exists(appFile(local)))
+            return local;
+    }
+    return QStringLiteral("Tembrel.rtf");
+}
 namespace {
 
 // The window's size in twips, as it has always been drawn.
@@ -84,7 +97,7 @@ void FrmHlp::Form_Load() {
     move(area.left() + (area.width() - width()) / 2,
          area.top() + std::min(twipsToPixels(kTopTwips, this), area.height() - height()));
 
-    LoadFile(appFile(QStringLiteral("Tembrel.rtf")));
+    LoadFile(appFile(helpDocumentName()));
 
     setWindowTitle(LoadResString(182));
     CmdPrint->setText(LoadResString(181));
@@ -124,7 +137,7 @@ void FrmHlp::CmdPrint_Click() {
     if (!CmdPrint->isEnabled())
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Tembrel.rtf"));
+    printer.setDocName(helpDocumentName());
     const bool hasSelection = TxtRTF->textCursor().hasSelection();
     printer.setPrintRange(hasSelection ? QPrinter::Selection : QPrinter::AllPages);
     if (!Platform::instance().dialogs().choosePrinter(printer, hasSelection, this))

@@ -12,6 +12,10 @@ class QTextEdit;
 
 namespace tembrel {
 
+// "Tembrel.<language>.rtf" when the interface is translated and that guide is
+// in AppFolder, else "Tembrel.rtf".
+QString helpDocumentName();
+
 class FrmHlp final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrmHlp)

@@ -80,7 +80,7 @@ void FrmJoursFeries::buildControls() {
         boxes->addWidget(check, n % perColumn, n / perColumn);
         connect(check, &QCheckBox::toggled, this, &FrmJoursFeries::ChkStandard_Click);
     }
-    CheckAutres = new QCheckBox(QStringLiteral("Autres"), m_standardPart);
+    CheckAutres = new QCheckBox(tr("Autres"), m_standardPart);
     CheckAutres->setObjectName(QStringLiteral("CheckAutres"));
     // Never shown and does nothing; kept under its name only.
     CmdBidon = new QPushButton(m_standardPart);

@@ -164,7 +164,7 @@ void FrmReglages::Form_Load() {
     Label1->setText(LoadResString(129));
     Command4->setText(LoadResString(125));
     LbPoliceImprimante->setText(LoadResString(134));
-    LbTableur->setText(QStringLiteral("Chemin d'accès au tableur"));
+    LbTableur->setText(tr("Chemin d'accès au tableur"));
     Command3->setToolTip(LbTableur->text());
     CmdFocus->setText(LoadResString(121));
 

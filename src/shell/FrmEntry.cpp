@@ -55,7 +55,7 @@ FrmEntry::FrmEntry(MdiMain *main)
     big.setWeight(QFont::Black);
     Label3->setFont(big);
     Label3->setAlignment(Qt::AlignCenter);
-    Label2 = new QLabel(QStringLiteral("Version 2.01"), face);
+    Label2 = new QLabel(LoadResString(122), face);
     Label2->setAlignment(Qt::AlignCenter);
     Label1 = new QLabel(QStringLiteral("  Ostrand"), face);
     Label1->setAutoFillBackground(true);

@@ -31,9 +31,9 @@ QHash<int, MdiMain::Factory> &factories() {
 // The caption with its access key: '&' before the first `key` in it (any
 // case), or before its first letter when a translation lacks that one. An
 // '&' of the text itself is doubled so that it still shows.
-QString withMnemonic(QString text, QChar key) {
+QString withMnemonic(QString text, const QString &key) {
     text.replace(u'&', QStringLiteral("&&"));
-    qsizetype at = text.indexOf(key, 0, Qt::CaseInsensitive);
+    qsizetype at = key.isEmpty() ? -1 : text.indexOf(key.front(), 0, Qt::CaseInsensitive);
     for (qsizetype i = 0; at < 0 && i < text.size(); ++i)
         if (text[i].isLetter())
             at = i;
@@ -135,16 +135,16 @@ void MdiMain::buildToolbar() {
 void MdiMain::setCaptions() {
     setWindowTitle(LoadResString(110));
     // Alt+F and Alt+H open the menus; every item has a key of its own there.
-    mnuconfiguration->setTitle(withMnemonic(LoadResString(101), u'F'));
-    mnuouvrir->setText(withMnemonic(LoadResString(102), u'O'));
-    mnuliste->setText(withMnemonic(LoadResString(103), u'H'));
-    mnujoursferies->setText(withMnemonic(LoadResString(104), u'L'));
-    mnuoptions->setText(withMnemonic(LoadResString(105), u'S'));
-    mnuquitter->setText(withMnemonic(LoadResString(106), u'X'));
-    mnuaide->setTitle(withMnemonic(LoadResString(107), u'H'));
-    mnuindexaide->setText(withMnemonic(LoadResString(108), u'H'));
-    mnuabout->setText(withMnemonic(LoadResString(112), u'A'));
-    mnuweb->setText(withMnemonic(LoadResString(145), u'N'));
+    mnuconfiguration->setTitle(withMnemonic(LoadResString(101), tr("F", "access key of File")));
+    mnuouvrir->setText(withMnemonic(LoadResString(102), tr("O", "access key of Open")));
+    mnuliste->setText(withMnemonic(LoadResString(103), tr("H", "access key of Hours")));
+    mnujoursferies->setText(withMnemonic(LoadResString(104), tr("L", "access key of Holidays")));
+    mnuoptions->setText(withMnemonic(LoadResString(105), tr("S", "access key of Settings")));
+    mnuquitter->setText(withMnemonic(LoadResString(106), tr("X", "access key of Exit")));
+    mnuaide->setTitle(withMnemonic(LoadResString(107), tr("H", "access key of Help")));
+    mnuindexaide->setText(withMnemonic(LoadResString(108), tr("H", "access key of Help file")));
+    mnuabout->setText(withMnemonic(LoadResString(112), tr("A", "access key of About")));
+    mnuweb->setText(withMnemonic(LoadResString(145), tr("N", "access key of Net")));
 }
 
 bool MdiMain::Form_Load() {

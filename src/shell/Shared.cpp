@@ -13,6 +13,13 @@ namespace tembrel {
 namespace {
 
 const QString HelpFile = QStringLiteral("Tembrel.rtf");
+const QString FrenchHelpFile = QStringLiteral("Tembrel.fr.rtf");
+
+// The help documents are the program's own, refreshed when the shipped ones
+// are newer; the other files are the user's from the first start on.
+bool isHelpDocument(const QString &name) {
+    return name == HelpFile || name == FrenchHelpFile;
+}
 
 // Copies through a temporary file and a rename, so an interrupted copy never
 // leaves half a file, and gives the copy the source's time: the next start
@@ -49,7 +56,7 @@ QString appFile(const QString &name) {
 }
 
 QStringList shippedFiles() {
-    return {QStringLiteral("JFValid.ini"), HelpFile, QStringLiteral("hours.dat")};
+    return {QStringLiteral("JFValid.ini"), HelpFile, FrenchHelpFile, QStringLiteral("hours.dat")};
 }
 
 bool folderAcceptsFiles(const QString &folder) {
@@ -70,11 +77,9 @@ bool prepareUserFolder(const QString &programFolder, const QString &userFolder) 
         const QFileInfo copy(user.filePath(name));
         if (!source.isFile())
             continue;
-        // The help document is the program's own; the other files are the
-        // user's from the first start on.
-        const bool wanted = copy.exists()
-                                ? name == HelpFile && source.lastModified() > copy.lastModified()
-                                : firstStart || name == HelpFile;
+        const bool wanted =
+            copy.exists() ? isHelpDocument(name) && source.lastModified() > copy.lastModified()
+                          : firstStart || isHelpDocument(name);
         if (wanted)
             copyShipped(source.filePath(), copy.filePath());
     }

@@ -35,8 +35,8 @@ QComboBox *dropDownList(QWidget *parent) {
     return combo;
 }
 
-QLabel *fixedLabel(const char *text, QWidget *parent) {
-    auto *label = new QLabel(QString::fromLatin1(text), parent);
+QLabel *fixedLabel(const QString &text, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     return label;
 }
@@ -72,10 +72,10 @@ QWidget *FrmEmp::buildTimeStepsPanel() {
 
     Label5 = new QLabel(panel);
     Label6 = new QLabel(panel);
-    Label1 = fixedLabel("H", panel);
-    Label2 = fixedLabel("M", panel);
-    Label3 = fixedLabel("H", panel);
-    Label4 = fixedLabel("M", panel);
+    Label1 = fixedLabel(FrmEmp::tr("H"), panel);
+    Label2 = fixedLabel(FrmEmp::tr("M"), panel);
+    Label3 = fixedLabel(FrmEmp::tr("H"), panel);
+    Label4 = fixedLabel(FrmEmp::tr("M"), panel);
     ComboHeureDebut = dropDownList(panel);
     ComboMinuteDebut = dropDownList(panel);
     ComboHeureFin = dropDownList(panel);
@@ -85,8 +85,8 @@ QWidget *FrmEmp::buildTimeStepsPanel() {
     times->setColumnMinimumWidth(2, twipsToPixels(240, this));
     addTimeRow(times, 3, Label6, Label3, Label4, ComboHeureFin, ComboMinuteFin);
 
-    CheckAM2 = new QCheckBox(QStringLiteral("AM"), panel);
-    CheckPM2 = new QCheckBox(QStringLiteral("PM"), panel);
+    CheckAM2 = new QCheckBox(tr("AM"), panel);
+    CheckPM2 = new QCheckBox(tr("PM"), panel);
     CmdAddHours = new QPushButton(panel);
     auto *suffix = new QHBoxLayout;
     suffix->addWidget(CheckAM2);
@@ -135,10 +135,10 @@ QWidget *FrmEmp::buildTimeSectionsPanel() {
     auto *panel = new QWidget(this);
     Label12 = new QLabel(panel);
     Label13 = new QLabel(panel);
-    Label8 = fixedLabel("H", panel);
-    Label9 = fixedLabel("M", panel);
-    Label10 = fixedLabel("H", panel);
-    Label11 = fixedLabel("M", panel);
+    Label8 = fixedLabel(FrmEmp::tr("H"), panel);
+    Label9 = fixedLabel(FrmEmp::tr("M"), panel);
+    Label10 = fixedLabel(FrmEmp::tr("H"), panel);
+    Label11 = fixedLabel(FrmEmp::tr("M"), panel);
     Combo2HeureDebut = dropDownList(panel);
     Combo2MinuteDebut = dropDownList(panel);
     Combo2HeureFin = dropDownList(panel);
@@ -154,8 +154,8 @@ QWidget *FrmEmp::buildTimeSectionsPanel() {
     times->removeWidget(Label13);
     times->addWidget(Label13, 0, 3, Qt::AlignHCenter);
 
-    CheckAM = new QCheckBox(QStringLiteral("AM"), panel);
-    CheckPM = new QCheckBox(QStringLiteral("PM"), panel);
+    CheckAM = new QCheckBox(tr("AM"), panel);
+    CheckPM = new QCheckBox(tr("PM"), panel);
     CmdApplicTranches = new QPushButton(panel);
     auto *suffix = new QHBoxLayout;
     suffix->addWidget(CheckAM);

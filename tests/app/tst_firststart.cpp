@@ -95,15 +95,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("userFiles");
         const QStringList shipped = tembrel::shippedFiles();
+        // The program's own files, brought at every start when missing.
+        const QStringList helpDocuments{u"Tembrel.rtf"_qs, u"Tembrel.fr.rtf"_qs};
         QTest::newRow("writable program folder")
             << true << false << QByteArray() << workingDay() << QStringList();
         QTest::newRow("installed, first start")
             << false << false << QByteArray() << workingDay() << shipped;
         QTest::newRow("installed, the user's time rows")
             << false << true << QByteArray("\"Lunch\"\r\n\"Evening\"\r\n")
-            << QStringList{u"Lunch"_qs, u"Evening"_qs} << QStringList{u"Tembrel.rtf"_qs};
+            << QStringList{u"Lunch"_qs, u"Evening"_qs} << helpDocuments;
         QTest::newRow("installed, time rows cleared")
-            << false << true << QByteArray() << QStringList() << QStringList{u"Tembrel.rtf"_qs};
+            << false << true << QByteArray() << QStringList() << helpDocuments;
     }
     void firstStart() {
         QFETCH(bool, programWritable);

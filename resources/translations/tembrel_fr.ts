@@ -1,0 +1,420 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>Strings</name>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>Open ...</source>
+        <translation>Ouvrir ...</translation>
+    </message>
+    <message>
+        <source>Hours...</source>
+        <translation>Horaires...</translation>
+    </message>
+    <message>
+        <source>Holidays...</source>
+        <translation>Jours fériés...</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Réglages...</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Aide</translation>
+    </message>
+    <message>
+        <source>Help file...</source>
+        <translation>Fichier d&apos;aide...</translation>
+    </message>
+    <message>
+        <source>Tembrel - Version 2.01</source>
+        <translation>Tembrel - Version 2.01</translation>
+    </message>
+    <message>
+        <source>Tembrel is already running. Look at the taskbar.</source>
+        <translation>Tembrel est déjà lancé. Regardez dans la barre des tâches.</translation>
+    </message>
+    <message>
+        <source>About ...</source>
+        <translation>À propos ...</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Ajouter</translation>
+    </message>
+    <message>
+        <source>Hours</source>
+        <translation>Horaires</translation>
+    </message>
+    <message>
+        <source>Already exist in the list!</source>
+        <translation>Existe déjà dans la liste !</translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation>+</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Version 2.01</source>
+        <translation>Version 2.01</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Réglages</translation>
+    </message>
+    <message>
+        <source>Times New Roman</source>
+        <translation>Times New Roman</translation>
+    </message>
+    <message>
+        <source>Palette</source>
+        <translation>Palette</translation>
+    </message>
+    <message>
+        <source>Backcolor Main Window</source>
+        <translation>Couleur de fond de la fenêtre principale</translation>
+    </message>
+    <message>
+        <source>Columns colors (weekend and holidays)</source>
+        <translation>Couleur des colonnes (week-ends et jours fériés)</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Sauvegarder</translation>
+    </message>
+    <message>
+        <source>Margins and headings grids</source>
+        <translation>Marges et en-têtes des grilles</translation>
+    </message>
+    <message>
+        <source>The e-mail address has been copied in the clipboard.</source>
+        <translation>L&apos;adresse électronique a été copiée dans le presse-papiers.</translation>
+    </message>
+    <message>
+        <source>You can now paste it in your software  mail</source>
+        <translation>Vous pouvez maintenant la coller dans votre logiciel de messagerie.</translation>
+    </message>
+    <message>
+        <source>The URL was copied in the clipboard.</source>
+        <translation>L&apos;adresse du site a été copiée dans le presse-papiers.</translation>
+    </message>
+    <message>
+        <source>You can now paste it in your browser.</source>
+        <translation>Vous pouvez maintenant la coller dans votre navigateur.</translation>
+    </message>
+    <message>
+        <source>Screen font</source>
+        <translation>Police d&apos;écran</translation>
+    </message>
+    <message>
+        <source>Net...</source>
+        <translation>Internet...</translation>
+    </message>
+    <message>
+        <source>Address:</source>
+        <translation>Adresse :</translation>
+    </message>
+    <message>
+        <source>In progress...</source>
+        <translation>En cours...</translation>
+    </message>
+    <message>
+        <source>You have to be connected to the Net to reach our site. Do you want to continue?</source>
+        <translation>Vous devez être connecté à Internet pour atteindre notre site. Voulez-vous continuer ?</translation>
+    </message>
+    <message>
+        <source>lower than 2000 !</source>
+        <translation>inférieure à 2000 !</translation>
+    </message>
+    <message>
+        <source>higher than 2099 !</source>
+        <translation>supérieure à 2099 !</translation>
+    </message>
+    <message>
+        <source>RECORDING</source>
+        <translation>ENREGISTREMENT</translation>
+    </message>
+    <message>
+        <source>Close initially the recording window !</source>
+        <translation>Fermez d&apos;abord la fenêtre d&apos;enregistrement !</translation>
+    </message>
+    <message>
+        <source>Do you want to remove this file ?</source>
+        <translation>Voulez-vous supprimer ce fichier ?</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message>
+        <source>Time steps</source>
+        <translation>Pas horaires</translation>
+    </message>
+    <message>
+        <source>Free text</source>
+        <translation>Texte libre</translation>
+    </message>
+    <message>
+        <source>Time sections</source>
+        <translation>Tranches horaires</translation>
+    </message>
+    <message>
+        <source>Choose beginning time and  end time.</source>
+        <translation>Choisissez l&apos;heure de début et l&apos;heure de fin.</translation>
+    </message>
+    <message>
+        <source>Want you to remove</source>
+        <translation>Voulez-vous supprimer</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Effacer</translation>
+    </message>
+    <message>
+        <source>Beginning</source>
+        <translation>Début</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>Fin</translation>
+    </message>
+    <message>
+        <source>15 characters maximum</source>
+        <translation>15 caractères au maximum</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <translation>15 minutes</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <translation>30 minutes</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 heure</translation>
+    </message>
+    <message>
+        <source>Clear the list ?</source>
+        <translation>Effacer la liste ?</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Écouter</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Reprendre</translation>
+    </message>
+    <message>
+        <source>Abort</source>
+        <translation>Abandonner</translation>
+    </message>
+    <message>
+        <source>Select a color !</source>
+        <translation>Choisissez une couleur !</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Imprimer</translation>
+    </message>
+    <message>
+        <source>The message could not be stored in this slot. It is kept here: try Save again.</source>
+        <translation>Le message n&apos;a pas pu être rangé dans cette case. Il est conservé ici : essayez à nouveau Sauvegarder.</translation>
+    </message>
+    <message>
+        <source>No sound input can record. Connect a microphone, then press Record again.</source>
+        <translation>Aucune entrée son ne peut enregistrer. Branchez un micro, puis appuyez à nouveau sur Enregistrer.</translation>
+    </message>
+    <message>
+        <source>The message is stored, but the year file could not be written: its marker may not show the next time the grid is opened.</source>
+        <translation>Le message est rangé, mais le fichier de l&apos;année n&apos;a pas pu être écrit : son repère risque de ne pas s&apos;afficher à la prochaine ouverture de la grille.</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::FrmConsultGrille</name>
+    <message>
+        <source> seconds</source>
+        <translation> secondes</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::FrmEmp</name>
+    <message>
+        <source>H</source>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>AM</source>
+        <translation>AM</translation>
+    </message>
+    <message>
+        <source>PM</source>
+        <translation>PM</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::FrmEnregMessage</name>
+    <message>
+        <source>Blue</source>
+        <translation>Bleu</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rouge</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Vert</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Jaune</translation>
+    </message>
+    <message>
+        <source>Black</source>
+        <translation>Noir</translation>
+    </message>
+    <message>
+        <source>Scope</source>
+        <translation>Oscilloscope</translation>
+    </message>
+    <message>
+        <source>Longest message, in minutes</source>
+        <translation>Durée maximale d&apos;un message, en minutes</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Pause recording</source>
+        <translation>Suspendre l&apos;enregistrement</translation>
+    </message>
+    <message>
+        <source>Resume recording</source>
+        <translation>Reprendre l&apos;enregistrement</translation>
+    </message>
+    <message>
+        <source>Pause playback</source>
+        <translation>Suspendre l&apos;écoute</translation>
+    </message>
+    <message>
+        <source>Resume playback</source>
+        <translation>Reprendre l&apos;écoute</translation>
+    </message>
+    <message>
+        <source> seconds</source>
+        <translation> secondes</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::FrmHlp</name>
+    <message>
+        <source>The help document could not be read:
+%1</source>
+        <translation>Le document d&apos;aide n&apos;a pas pu être lu :
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::FrmJoursFeries</name>
+    <message>
+        <source>Autres</source>
+        <translation>Autres</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::FrmReglages</name>
+    <message>
+        <source>Chemin d&apos;accès au tableur</source>
+        <translation>Chemin d&apos;accès au tableur</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::MdiMain</name>
+    <message>
+        <source>F</source>
+        <comment>access key of File</comment>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>O</source>
+        <comment>access key of Open</comment>
+        <translation>O</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <comment>access key of Hours</comment>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>L</source>
+        <comment>access key of Holidays</comment>
+        <translation>J</translation>
+    </message>
+    <message>
+        <source>S</source>
+        <comment>access key of Settings</comment>
+        <translation>R</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <comment>access key of Exit</comment>
+        <translation>Q</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <comment>access key of Help</comment>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <comment>access key of Help file</comment>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <comment>access key of About</comment>
+        <translation>P</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <comment>access key of Net</comment>
+        <translation>I</translation>
+    </message>
+</context>
+</TS>
