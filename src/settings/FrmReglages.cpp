@@ -146,7 +146,9 @@ void FrmReglages::buildControls() {
     connect(Command2, &QPushButton::clicked, this, &FrmReglages::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &FrmReglages::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &FrmReglages::Command4_Click);
-    connect(LstFonts, &QListWidget::currentRowChanged, this, &FrmReglages::LstFonts_Click);
+    // The selection, not the current row: the list makes its first row current
+    // when it gets the focus, and that is no choice of the user's.
+    connect(LstFonts, &QListWidget::itemSelectionChanged, this, &FrmReglages::LstFonts_Click);
     connect(TextTableur, &QLineEdit::textChanged, this, &FrmReglages::TextTableur_Change);
     // The window has nothing to confirm: OK and Escape both close it, and
     // closing stores the settings.
@@ -260,9 +262,9 @@ void FrmReglages::Command3_Click() {
 }
 
 void FrmReglages::LstFonts_Click() {
-    const QListWidgetItem *item = LstFonts->currentItem();
-    if (item)
-        showFontName(item->text());
+    const QList<QListWidgetItem *> selected = LstFonts->selectedItems();
+    if (!selected.isEmpty())
+        showFontName(selected.first()->text());
 }
 
 bool FrmReglages::TextTableur_KeyPress(QChar key) {

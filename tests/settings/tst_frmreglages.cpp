@@ -7,6 +7,7 @@
 #include "AppFixture.h"
 #include "Fakes.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFontDatabase>
@@ -152,6 +153,36 @@ private Q_SLOTS:
         QCOMPARE(main->LbPolice.Caption, families[0]);
         w.close();
         QCOMPARE(main->LbPolice.Caption, families[1]);
+    }
+
+    // Reaching the font list by keyboard makes its first row current, which is
+    // no choice: the stored font stays until the user clicks or moves the
+    // selection.
+    void focusAloneChoosesNoFont() {
+        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
+        FrmReglages w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(w.LstFonts->currentRow(), -1);
+        for (int tab = 0; tab < 10 && QApplication::focusWidget() != w.LstFonts; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.LstFonts);
+        QCOMPARE(w.LbPolice->text(), QStringLiteral("No Such Font"));
+        QTest::keyClick(w.LstFonts, Qt::Key_Tab);
+        w.close();
+        QCOMPARE(m_app->read(QStringLiteral("param.ini")),
+                 QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
+    }
+
+    void aClickChoosesTheFont() {
+        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
+        FrmReglages w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QListWidgetItem *second = w.LstFonts->item(1);
+        QTest::mouseClick(w.LstFonts->viewport(), Qt::LeftButton, {},
+                          w.LstFonts->visualItemRect(second).center());
+        QCOMPARE(w.LbPolice->text(), second->text());
     }
 
     void screenshot() {
