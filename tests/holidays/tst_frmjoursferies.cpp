@@ -173,9 +173,21 @@ private Q_SLOTS:
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
         QVERIFY(w.List1->isVisible() && w.TxtAnnee->isVisible());
+        const QImage shot = w.grab().toImage();
         const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
         QVERIFY(QDir().mkpath(dir));
-        QVERIFY(w.grab().save(dir + QStringLiteral("/frmjoursferies.png")));
+        QVERIFY(shot.save(dir + QStringLiteral("/frmjoursferies.png")));
+        // The picked days, and only they, are drawn highlighted.
+        const QColor highlight = w.List1->palette().color(QPalette::Highlight);
+        QList<int> shown;
+        for (int i = 0; i < 7; ++i) {
+            const QRect r = w.List1->visualItemRect(w.List1->item(i));
+            const QPoint end =
+                w.List1->viewport()->mapTo(&w, QPoint(r.right() - 4, r.center().y()));
+            if (shot.pixelColor(end) == highlight)
+                shown << i;
+        }
+        QCOMPARE(shown, (QList<int>{2, 4, 5}));
     }
 
 private:

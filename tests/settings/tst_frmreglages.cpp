@@ -192,9 +192,17 @@ private Q_SLOTS:
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QImage shot = w.grab().toImage();
         const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
         QVERIFY(QDir().mkpath(dir));
-        QVERIFY(w.grab().save(dir + QStringLiteral("/frmreglages.png")));
+        QVERIFY(shot.save(dir + QStringLiteral("/frmreglages.png")));
+        // Each preview shows its colour of the file.
+        const auto middle = [&](const QWidget *c) {
+            return shot.pixelColor(c->mapTo(&w, c->rect().center()));
+        };
+        QCOMPARE(middle(w.Picture1), QColor(0xFF, 0x80, 0x80));
+        QCOMPARE(middle(w.Picture2), QColor(0, 0, 0xFF));
+        QCOMPARE(middle(w.Picture3), QColor(0xC0, 0xC0, 0xC0));
     }
 
 private:
