@@ -8,6 +8,7 @@
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
+#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
 #include <QCloseEvent>
@@ -174,7 +175,11 @@ void FrmReglages::Form_Load() {
     {
         const QSignalBlocker block(LstFonts);
         LstFonts->clear();
-        LstFonts->addItems(QFontDatabase::families());
+        // param.ini is Windows-1252: a family whose name it cannot hold would
+        // come back as another name.
+        for (const QString &family : QFontDatabase::families())
+            if (fitsCp1252(family))
+                LstFonts->addItem(family);
     }
 
     // The previews start as the main window's defaults.
@@ -272,14 +277,17 @@ bool FrmReglages::TextTableur_KeyPress(QChar key) {
 }
 
 void FrmReglages::TextTableur_Change() {
+    // The field holds only what its file can: no double quote, and nothing
+    // Windows-1252 lacks, typed or pasted. The caret stays after the same
+    // character among those that stay.
     const QString text = TextTableur->text();
-    if (!text.contains(QLatin1Char('"')))
+    const QString kept = keepCp1252(SansGuillemets(text));
+    if (kept == text)
         return;
-    // Keep the cursor where it was among the characters that stay.
     const int cursor = TextTableur->cursorPosition();
-    const int removedBefore = int(text.left(cursor).count(QLatin1Char('"')));
-    TextTableur->setText(SansGuillemets(text));
-    TextTableur->setCursorPosition(cursor - removedBefore);
+    const auto keptBefore = keepCp1252(SansGuillemets(text.left(cursor))).size();
+    TextTableur->setText(kept);
+    TextTableur->setCursorPosition(int(keptBefore));
 }
 
 bool FrmReglages::eventFilter(QObject *watched, QEvent *event) {

@@ -4,6 +4,7 @@
 #include "shell/Module1.h"
 #include "shell/Platform.h"
 #include "shell/Strings.h"
+#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 #include "timerows/Generators.h"
 #include "timerows/HoursFile.h"
@@ -446,14 +447,17 @@ void FrmEmp::Combo2MinuteDebut_Click() {
 }
 
 void FrmEmp::TxtEmp_Change() {
+    // The field holds only what its file can: no double quote, and nothing
+    // Windows-1252 lacks, typed or pasted. The caret stays after the same
+    // character among those that stay.
     const QString text = TxtEmp->text();
-    if (!text.contains(QLatin1Char('"')))
+    const QString kept = keepCp1252(SansGuillemets(text));
+    if (kept == text)
         return;
-    // Quotes that arrive by pasting: the caret stays after the same character.
     const int cursor = TxtEmp->cursorPosition();
-    const int before = int(text.left(cursor).count(QLatin1Char('"')));
-    TxtEmp->setText(SansGuillemets(text));
-    TxtEmp->setCursorPosition(cursor - before);
+    const auto keptBefore = keepCp1252(SansGuillemets(text.left(cursor))).size();
+    TxtEmp->setText(kept);
+    TxtEmp->setCursorPosition(int(keptBefore));
 }
 
 void FrmEmp::TxtEmp_GotFocus() {

@@ -5,8 +5,10 @@
 #include "timerows/FrmEmp.h"
 #include "timerows/HoursFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -140,6 +142,39 @@ private Q_SLOTS:
         w->CmdAddTexte_Click();
         QCOMPARE(w->labels(), QStringList{"Lunch"});
         QCOMPARE(asked(), QStringList{"Already exist in the list! [0]"});
+    }
+
+    // hours.dat is Windows-1252: a character it has no byte for is dropped as
+    // it arrives, typed or pasted, so the label shown is the label stored.
+    void freeTextKeepsWhatTheFileHolds_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Polish") << QStringLiteral("Łódź 9h") << QStringLiteral("ód 9h");
+        QTest::newRow("Cyrillic, euro") << QStringLiteral("Встреча €5") << QStringLiteral(" €5");
+        QTest::newRow("Japanese, quote") << QStringLiteral("会議 \"A\"") << QStringLiteral(" A");
+        QTest::newRow("emoji") << QStringLiteral("a😀b") << QStringLiteral("ab");
+        QTest::newRow("Windows-1252 only")
+            << QStringLiteral("Œuvre “x” ž") << QStringLiteral("Œuvre “x” ž");
+    }
+    void freeTextKeepsWhatTheFileHolds() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        auto w = open();
+        // As a keyboard of that language types it: one key event per character
+        // (QTest::keyClicks takes Latin-1 only).
+        for (const uint c : typed.toUcs4()) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&c, 1));
+            QApplication::sendEvent(w->TxtEmp, &key);
+        }
+        QCOMPARE(w->TxtEmp->text(), shown);
+        w->TxtEmp->setText(QStringLiteral("[]"));
+        w->TxtEmp->setCursorPosition(1);
+        w->TxtEmp->insert(typed); // as a paste
+        QCOMPARE(w->TxtEmp->text(), "[" + shown + "]");
+        QCOMPARE(w->TxtEmp->cursorPosition(), 1 + shown.size());
+        w->CmdAddTexte_Click();
+        w->close();
+        QCOMPARE(open()->labels(), QStringList{"[" + shown + "]"});
     }
 
     // Only the panel of the tab clicked shows; the tab already shown changes nothing.
