@@ -332,20 +332,26 @@ void FrmEmp::setListIndex(int index) {
     List1->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void FrmEmp::Form_QueryUnload() {
+bool FrmEmp::Form_QueryUnload() {
     if (m_unloaded)
-        return;
-    m_unloaded = true;
+        return true;
     // An empty list is never written: after Clear the file is already gone,
     // otherwise it keeps what it held. The rewrite replaces the file only once
-    // the new one is complete.
-    if (List1->count() > 0 && !writeHours(hoursFilePath(), labels()))
-        qWarning("hours.dat could not be written; it keeps its previous rows");
+    // the new one is complete; when it fails, the file keeps its previous rows
+    // and closing would lose the ones shown.
+    if (List1->count() > 0 && !writeHours(hoursFilePath(), labels())) {
+        MsgBox(LoadResString(190), vbExclamation);
+        return false;
+    }
+    m_unloaded = true;
+    return true;
 }
 
 void FrmEmp::closeEvent(QCloseEvent *event) {
-    Form_QueryUnload();
-    event->accept();
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void FrmEmp::CmdClear_Click() {

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "holidays/FrmJoursFeries.h"
+#include "shell/Strings.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "FileSizeLimit.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -161,6 +163,30 @@ private Q_SLOTS:
         w.ChkSaintetienne->click();
         QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
                  QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
+    }
+
+    // A JFValid.ini that cannot be written: the box goes back to what the file
+    // holds, so it never shows a holiday the grid will not colour, and a
+    // message says so.
+    void aFailedWritePutsTheBoxBack() {
+        const QByteArray earlier("1,0,1,1,1,1,1,1,1,1,1,1,1\r\n");
+        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), earlier));
+        FrmJoursFeries w;
+        {
+            const FileSizeLimit limit(8);
+            QVERIFY(limit.ok());
+            w.ChkVendredisaint->click();
+            QTest::keyClick(w.ChkNoel, Qt::Key_Space);
+        }
+        QVERIFY(!w.ChkVendredisaint->isChecked());
+        QVERIFY(w.ChkNoel->isChecked());
+        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")), earlier);
+        QCOMPARE(m_app->messageBox->shown.size(), 2);
+        for (const auto &m : m_app->messageBox->shown)
+            QCOMPARE(QPair(m.text, m.style), QPair(LoadResString(191), 48));
+        w.ChkVendredisaint->click();
+        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
+                 QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
     }
 
     void screenshot() {
