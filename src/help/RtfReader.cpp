@@ -307,6 +307,9 @@ private:
 };
 
 RtfReadResult Reader::run() {
+    // One edit for the whole document: as edits of their own, the inserts each
+    // redo work over their whole paragraph, quadratic in a paragraph of many runs.
+    m_cursor.beginEditBlock();
     RtfReadResult result;
     qsizetype i = 0;
     const qsizetype n = m_in.size();
@@ -398,6 +401,7 @@ RtfReadResult Reader::run() {
     }
     result.complete = m_started && m_stack.size() == 1 && m_overflow == 0;
     finish();
+    m_cursor.endEditBlock();
     return result;
 }
 

@@ -173,7 +173,12 @@ void FrmJoursFeries::ChkStandard_Click() {
     StandardChoice choice{};
     for (int n = 0; n < StandardHolidayCount; ++n)
         choice[n] = m_standard[n]->isChecked();
-    writeJFValid(jfValidPath(), choice);
+    if (writeJFValid(jfValidPath(), choice))
+        return;
+    // The file keeps its previous choice and the grid follows the file, so
+    // the boxes go back to what it holds.
+    loadStandardChoice();
+    MsgBox(LoadResString(191), vbExclamation);
 }
 
 void FrmJoursFeries::TxtAnnee_Change() {

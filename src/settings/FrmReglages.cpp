@@ -8,6 +8,7 @@
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
+#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
 #include <QCloseEvent>
@@ -146,7 +147,9 @@ void FrmReglages::buildControls() {
     connect(Command2, &QPushButton::clicked, this, &FrmReglages::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &FrmReglages::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &FrmReglages::Command4_Click);
-    connect(LstFonts, &QListWidget::currentRowChanged, this, &FrmReglages::LstFonts_Click);
+    // The selection, not the current row: the list makes its first row current
+    // when it gets the focus, and that is no choice of the user's.
+    connect(LstFonts, &QListWidget::itemSelectionChanged, this, &FrmReglages::LstFonts_Click);
     connect(TextTableur, &QLineEdit::textChanged, this, &FrmReglages::TextTableur_Change);
     // The window has nothing to confirm: OK and Escape both close it, and
     // closing stores the settings.
@@ -172,7 +175,11 @@ void FrmReglages::Form_Load() {
     {
         const QSignalBlocker block(LstFonts);
         LstFonts->clear();
-        LstFonts->addItems(QFontDatabase::families());
+        // param.ini is Windows-1252: a family whose name it cannot hold would
+        // come back as another name.
+        for (const QString &family : QFontDatabase::families())
+            if (fitsCp1252(family))
+                LstFonts->addItem(family);
     }
 
     // The previews start as the main window's defaults.
@@ -260,9 +267,9 @@ void FrmReglages::Command3_Click() {
 }
 
 void FrmReglages::LstFonts_Click() {
-    const QListWidgetItem *item = LstFonts->currentItem();
-    if (item)
-        showFontName(item->text());
+    const QList<QListWidgetItem *> selected = LstFonts->selectedItems();
+    if (!selected.isEmpty())
+        showFontName(selected.first()->text());
 }
 
 bool FrmReglages::TextTableur_KeyPress(QChar key) {
@@ -270,14 +277,17 @@ bool FrmReglages::TextTableur_KeyPress(QChar key) {
 }
 
 void FrmReglages::TextTableur_Change() {
+    // The field holds only what its file can: no double quote, and nothing
+    // Windows-1252 lacks, typed or pasted. The caret stays after the same
+    // character among those that stay.
     const QString text = TextTableur->text();
-    if (!text.contains(QLatin1Char('"')))
+    const QString kept = keepCp1252(SansGuillemets(text));
+    if (kept == text)
         return;
-    // Keep the cursor where it was among the characters that stay.
     const int cursor = TextTableur->cursorPosition();
-    const int removedBefore = int(text.left(cursor).count(QLatin1Char('"')));
-    TextTableur->setText(SansGuillemets(text));
-    TextTableur->setCursorPosition(cursor - removedBefore);
+    const auto keptBefore = keepCp1252(SansGuillemets(text.left(cursor))).size();
+    TextTableur->setText(kept);
+    TextTableur->setCursorPosition(int(keptBefore));
 }
 
 bool FrmReglages::eventFilter(QObject *watched, QEvent *event) {

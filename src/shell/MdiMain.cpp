@@ -342,8 +342,11 @@ void MdiMain::mnuabout_Click() {
 void MdiMain::mnuweb_Click() {
     if (MsgBox(LoadResString(148), vbYesNo | vbInformation) != vbYes)
         return;
-    // The web page opens in the system's browser rather than in a window of ours.
-    Platform::instance().browser().openUrl(QUrl(QString::fromLatin1(WebPageAddress)));
+    // The web page opens in the system's browser rather than in a window of ours;
+    // without one, the user gets the address to type elsewhere.
+    const QString address = QString::fromLatin1(WebPageAddress);
+    if (!Platform::instance().browser().openUrl(QUrl(address)))
+        MsgBox(LoadResString(192) + QStringLiteral("\r\n") + address, vbExclamation);
 }
 
 void MdiMain::Toolbar1_ButtonClick(const QString &key) {

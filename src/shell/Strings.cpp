@@ -91,6 +91,10 @@ constexpr Entry Table[] = {
     {186, QT_TRANSLATE_NOOP("Strings",
                             "The message is stored, but the year file could not be written: its "
                             "marker may not show the next time the grid is opened.")},
+    {190, QT_TRANSLATE_NOOP("Strings", "The time rows could not be saved in hours.dat. "
+                                       "The window stays open so that they are not lost.")},
+    {191, QT_TRANSLATE_NOOP("Strings", "This holiday choice could not be saved in JFValid.ini.")},
+    {192, QT_TRANSLATE_NOOP("Strings", "No web browser could be opened. The address of our site:")},
 };
 
 const Entry *find(int id) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 
 namespace tembrel {
@@ -21,13 +22,14 @@ constexpr std::array<char16_t, 32> High = {
 };
 // clang-format on
 
-char encodeChar(char16_t u) {
+// The byte of a character, nullopt when the code page has none.
+std::optional<char> encodeChar(char16_t u) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return static_cast<char>(u);
     for (std::size_t i = 0; i < High.size(); ++i)
         if (High[i] == u && u != 0)
             return static_cast<char>(0x80 + i);
-    return '?';
+    return std::nullopt;
 }
 
 } // namespace
@@ -36,7 +38,22 @@ QByteArray toCp1252(const QString &text) {
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text)
-        out.append(encodeChar(c.unicode()));
+        out.append(encodeChar(c.unicode()).value_or('?'));
+    return out;
+}
+
+bool fitsCp1252(const QString &text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return encodeChar(c.unicode()).has_value(); });
+}
+
+QString keepCp1252(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    // A surrogate half has no byte, so both halves of a pair go.
+    for (QChar c : text)
+        if (encodeChar(c.unicode()))
+            out.append(c);
     return out;
 }
 

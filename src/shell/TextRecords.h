@@ -20,6 +20,11 @@ namespace tembrel {
 // Windows-1252 <-> Unicode. Characters that the code page lacks become '?'.
 QByteArray toCp1252(const QString &text);
 QString fromCp1252(const QByteArray &bytes);
+// True when the code page has a byte for every character of the text.
+bool fitsCp1252(const QString &text);
+// The text without the characters the code page has no byte for, for the
+// fields whose text goes to a file: what the user sees is what is stored.
+QString keepCp1252(const QString &text);
 
 // One field to write: a text is quoted, a number written plain.
 using Field = std::variant<QString, qint64, double>;

@@ -4,6 +4,7 @@
 #include "shell/Module1.h"
 #include "shell/Platform.h"
 #include "shell/Strings.h"
+#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 #include "timerows/Generators.h"
 #include "timerows/HoursFile.h"
@@ -331,20 +332,26 @@ void FrmEmp::setListIndex(int index) {
     List1->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void FrmEmp::Form_QueryUnload() {
+bool FrmEmp::Form_QueryUnload() {
     if (m_unloaded)
-        return;
-    m_unloaded = true;
+        return true;
     // An empty list is never written: after Clear the file is already gone,
     // otherwise it keeps what it held. The rewrite replaces the file only once
-    // the new one is complete.
-    if (List1->count() > 0 && !writeHours(hoursFilePath(), labels()))
-        qWarning("hours.dat could not be written; it keeps its previous rows");
+    // the new one is complete; when it fails, the file keeps its previous rows
+    // and closing would lose the ones shown.
+    if (List1->count() > 0 && !writeHours(hoursFilePath(), labels())) {
+        MsgBox(LoadResString(190), vbExclamation);
+        return false;
+    }
+    m_unloaded = true;
+    return true;
 }
 
 void FrmEmp::closeEvent(QCloseEvent *event) {
-    Form_QueryUnload();
-    event->accept();
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void FrmEmp::CmdClear_Click() {
@@ -446,14 +453,17 @@ void FrmEmp::Combo2MinuteDebut_Click() {
 }
 
 void FrmEmp::TxtEmp_Change() {
+    // The field holds only what its file can: no double quote, and nothing
+    // Windows-1252 lacks, typed or pasted. The caret stays after the same
+    // character among those that stay.
     const QString text = TxtEmp->text();
-    if (!text.contains(QLatin1Char('"')))
+    const QString kept = keepCp1252(SansGuillemets(text));
+    if (kept == text)
         return;
-    // Quotes that arrive by pasting: the caret stays after the same character.
     const int cursor = TxtEmp->cursorPosition();
-    const int before = int(text.left(cursor).count(QLatin1Char('"')));
-    TxtEmp->setText(SansGuillemets(text));
-    TxtEmp->setCursorPosition(cursor - before);
+    const auto keptBefore = keepCp1252(SansGuillemets(text.left(cursor))).size();
+    TxtEmp->setText(kept);
+    TxtEmp->setCursorPosition(int(keptBefore));
 }
 
 void FrmEmp::TxtEmp_GotFocus() {

@@ -82,7 +82,8 @@ public:
 
 public Q_SLOTS:
     void Form_Load();
-    void Form_QueryUnload();
+    // False when the window must stay open: its rows could not be saved.
+    bool Form_QueryUnload();
     void CmdClear_Click();
     void List1_DblClick();
     void SSTab1_Click();

@@ -3,6 +3,7 @@
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 #include "shell/FlexGrid.h"
+#include "shell/MdiMain.h"
 #include "shell/Shared.h"
 #include "shell/TextRecords.h"
 #include "shell/Twips.h"
@@ -46,6 +47,16 @@ bool slotColoured(FlexGrid *g, int col, quint32 colour) {
 // The grid window as the user opens it, in the fixture's folder.
 std::unique_ptr<FrmConsultGrille> openGrid() {
     return std::make_unique<FrmConsultGrille>();
+}
+
+// The colour at the middle of a grid cell in a picture of the window; invalid
+// when the cell is not in view.
+QColor shownAt(const QImage &shot, FrmConsultGrille *w, int row, int col) {
+    FlexGrid *g = w->GridLegendes;
+    const QRect cell = g->visualRect(g->model()->index(row - GridFixedRows, col - 1));
+    if (!g->viewport()->rect().contains(cell))
+        return {};
+    return shot.pixelColor(g->viewport()->mapTo(w, cell.center()));
 }
 
 } // namespace
@@ -236,8 +247,12 @@ private Q_SLOTS:
         QCOMPARE(w->year(), 2005);
     }
 
+    // The picture of the window shows the weekend colour of the main window
+    // in a weekend column, plain slots elsewhere, and each marker in its cell.
     void screenshot() {
         AppFixture env(QDate(2005, 5, 4));
+        MdiMain main; // holds the weekend colour the grid paints
+        main.LbCouleurWE.BackColor = 0x99CCFF;
         QVERIFY(env.writeHours(labels(10)));
         QVERIFY(env.write(QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
         QVERIFY(env.write(QStringLiteral("pos.ini"), "17250,8400,0\r\n"));
@@ -254,9 +269,20 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         at(w->GridLegendes, 6, 124);
         w->GridLegendes->setCellPicture(w->ImgMicro);
+        const QImage shot = w->grab().toImage();
         const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
         QVERIFY(QDir().mkpath(dir));
-        QVERIFY(w->grab().save(dir + QStringLiteral("/grid2005.png")));
+        QVERIFY(shot.save(dir + QStringLiteral("/grid2005.png")));
+
+        // Saturday 7 May, Wednesday 4 May, and the blue marker (":") of 4 May.
+        QCOMPARE(shownAt(shot, w.get(), 3, 127), QColor(0xFF, 0xCC, 0x99));
+        QCOMPARE(shownAt(shot, w.get(), 4, 124), QColor(Qt::white));
+        const QImage blue = w->ImgBleu.toImage();
+        const QColor marker = blue.pixelColor(blue.width() / 2, blue.height() / 2);
+        const QColor shown = shownAt(shot, w.get(), 3, 124);
+        const int hues = std::abs(shown.hsvHue() - marker.hsvHue());
+        QVERIFY2(std::min(hues, 360 - hues) <= 12 && shown.hsvSaturation() > 100,
+                 qPrintable(shown.name() + " for " + marker.name()));
     }
 };
 

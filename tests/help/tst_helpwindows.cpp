@@ -170,19 +170,36 @@ private Q_SLOTS:
                  LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1));
     }
 
+    // Only Yes opens the page; a browser that cannot be started is said,
+    // with the address to type by hand.
+    void netAsksBeforeOpeningTheWebPage_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("browser");
+        QTest::addColumn<int>("opened");
+        QTest::addColumn<QStringList>("shown");
+        const QString ask = LoadResString(148) + " [68]"; // Yes/No, question
+        const QString address = QString::fromLatin1(WebPageAddress);
+        QTest::newRow("no") << int(vbNo) << true << 0 << QStringList{ask};
+        QTest::newRow("yes") << int(vbYes) << true << 1 << QStringList{ask};
+        QTest::newRow("yes, no browser")
+            << int(vbYes) << false << 1
+            << QStringList{ask, LoadResString(192) + "\r\n" + address + " [48]"};
+    }
     void netAsksBeforeOpeningTheWebPage() {
-        for (int answer : {int(vbNo), int(vbYes)}) {
-            AppFixture app;
-            MdiMain main;
-            app.messageBox->answers.enqueue(answer);
-            main.mnuweb->trigger();
-            QCOMPARE(app.messageBox->shown.size(), 1);
-            QCOMPARE(app.messageBox->shown[0].text, LoadResString(148));
-            QCOMPARE(app.messageBox->shown[0].style, 68); // Yes/No, question
-            QCOMPARE(app.browser->opened,
-                     answer == vbYes ? QList<QUrl>{QUrl(QString::fromLatin1(WebPageAddress))}
-                                     : QList<QUrl>{});
-        }
+        QFETCH(int, answer);
+        QFETCH(bool, browser);
+        AppFixture app;
+        MdiMain main;
+        app.messageBox->answers.enqueue(answer);
+        app.browser->available = browser;
+        main.mnuweb->trigger();
+        QStringList shown;
+        for (const auto &m : app.messageBox->shown)
+            shown << m.text + QStringLiteral(" [%1]").arg(m.style);
+        QTEST(shown, "shown");
+        QTEST(int(app.browser->opened.size()), "opened");
+        for (const QUrl &url : app.browser->opened)
+            QCOMPARE(url, QUrl(QString::fromLatin1(WebPageAddress)));
     }
 };
 

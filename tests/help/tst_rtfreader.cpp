@@ -166,6 +166,28 @@ private Q_SLOTS:
         QCOMPARE(describeWords(doc), QStringLiteral("deep(b,12) after(12)"));
     }
 
+    // The whole read is one change of the document, not one per run: each
+    // change redoes work over its whole paragraph, which made a paragraph of
+    // many formats quadratic to read (the clear before it is the other one).
+    void aLongMixedParagraphIsOneChange() {
+        QByteArray body;
+        for (int i = 0; i < 500; ++i)
+            body += "\\b x\\b0 y";
+        QTextDocument doc;
+        readRtf(rtf("earlier\\par text"), doc);
+        int changes = 0;
+        connect(&doc, &QTextDocument::contentsChanged, this, [&changes] { ++changes; });
+        QVERIFY(readRtf(rtf(body + "\\par after"), doc).complete);
+        QVERIFY2(changes <= 2, qPrintable(QString::number(changes)));
+        QCOMPARE(doc.blockCount(), 2);
+        QCOMPARE(doc.begin().text(), QString(QStringLiteral("xy").repeated(500)));
+        QList<int> weights; // one fragment per run: bold and plain alternate
+        for (auto it = doc.begin().begin(); !it.atEnd(); ++it)
+            weights << it.fragment().charFormat().fontWeight();
+        QCOMPARE(weights.size(), 1000);
+        QCOMPARE(weights.count(QFont::Bold), 500);
+    }
+
     void randomBytes() {
         QRandomGenerator random(20261206);
         // Half of the inputs lean on the characters that drive the reader.

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "holidays/FrmJoursFeries.h"
+#include "shell/Strings.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "FileSizeLimit.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -163,6 +165,30 @@ private Q_SLOTS:
                  QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
     }
 
+    // A JFValid.ini that cannot be written: the box goes back to what the file
+    // holds, so it never shows a holiday the grid will not colour, and a
+    // message says so.
+    void aFailedWritePutsTheBoxBack() {
+        const QByteArray earlier("1,0,1,1,1,1,1,1,1,1,1,1,1\r\n");
+        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), earlier));
+        FrmJoursFeries w;
+        {
+            const FileSizeLimit limit(8);
+            QVERIFY(limit.ok());
+            w.ChkVendredisaint->click();
+            QTest::keyClick(w.ChkNoel, Qt::Key_Space);
+        }
+        QVERIFY(!w.ChkVendredisaint->isChecked());
+        QVERIFY(w.ChkNoel->isChecked());
+        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")), earlier);
+        QCOMPARE(m_app->messageBox->shown.size(), 2);
+        for (const auto &m : m_app->messageBox->shown)
+            QCOMPARE(QPair(m.text, m.style), QPair(LoadResString(191), 48));
+        w.ChkVendredisaint->click();
+        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
+                 QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
+    }
+
     void screenshot() {
         QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
         QVERIFY(m_app->write(QStringLiteral("F2005.ini"), picksFile(365, {2, 4, 5})));
@@ -173,9 +199,21 @@ private Q_SLOTS:
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
         QVERIFY(w.List1->isVisible() && w.TxtAnnee->isVisible());
+        const QImage shot = w.grab().toImage();
         const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
         QVERIFY(QDir().mkpath(dir));
-        QVERIFY(w.grab().save(dir + QStringLiteral("/frmjoursferies.png")));
+        QVERIFY(shot.save(dir + QStringLiteral("/frmjoursferies.png")));
+        // The picked days, and only they, are drawn highlighted.
+        const QColor highlight = w.List1->palette().color(QPalette::Highlight);
+        QList<int> shown;
+        for (int i = 0; i < 7; ++i) {
+            const QRect r = w.List1->visualItemRect(w.List1->item(i));
+            const QPoint end =
+                w.List1->viewport()->mapTo(&w, QPoint(r.right() - 4, r.center().y()));
+            if (shot.pixelColor(end) == highlight)
+                shown << i;
+        }
+        QCOMPARE(shown, (QList<int>{2, 4, 5}));
     }
 
 private:

@@ -7,8 +7,10 @@
 #include "AppFixture.h"
 #include "Fakes.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -30,6 +32,44 @@ std::unique_ptr<MdiMain> startMain() {
     main->Form_Load();
     FrmEntry::instance()->close();
     return main;
+}
+
+// A copy of a TrueType font under another family name: its naming table is
+// replaced by one holding only the family, style and full names (UTF-16BE,
+// Windows platform), appended at the end; the other tables stay as they are.
+QByteArray renamedFont(const QByteArray &font, const QString &family) {
+    const auto u16 = [](QByteArray &b, int v) { b.append(char(v >> 8)).append(char(v & 0xFF)); };
+    QByteArray strings, records;
+    const QList<QPair<int, QString>> names{
+        {1, family}, {2, QStringLiteral("Regular")}, {4, family}, {6, QStringLiteral("Renamed")}};
+    for (const auto &[id, text] : names) {
+        QByteArray utf16;
+        for (const QChar c : text)
+            u16(utf16, c.unicode());
+        for (int v : {3, 1, 0x409, id, int(utf16.size()), int(strings.size())})
+            u16(records, v);
+        strings += utf16;
+    }
+    QByteArray table;
+    for (int v : {0, int(names.size()), int(6 + records.size())})
+        u16(table, v);
+    table += records + strings;
+
+    QByteArray out = font;
+    out.append(QByteArray((4 - out.size() % 4) % 4, '\0'));
+    const int tables = quint8(font[4]) << 8 | quint8(font[5]);
+    for (int t = 0; t < tables; ++t) {
+        const qsizetype entry = 12 + 16 * t;
+        if (font.mid(entry, 4) != "name")
+            continue;
+        const quint32 offset = quint32(out.size()), length = quint32(table.size());
+        for (int i = 0; i < 4; ++i) {
+            out[entry + 8 + i] = char(offset >> (24 - 8 * i));
+            out[entry + 12 + i] = char(length >> (24 - 8 * i));
+        }
+        return out + table;
+    }
+    return {};
 }
 
 } // namespace
@@ -81,6 +121,34 @@ private Q_SLOTS:
             QTest::keySequence(w.TextTableur, QKeySequence::Paste);
         }
         QCOMPARE(w.TextTableur->text(), QStringLiteral("C\\x\\y.exe:a b"));
+    }
+
+    // param.ini is Windows-1252: the path field drops what the file cannot
+    // hold as it arrives, so the path read back is the path shown.
+    void thePathKeepsWhatTheFileHolds_data() {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Cyrillic folder")
+            << QStringLiteral("C:\\Программы\\calc.exe") << QStringLiteral("C:\\\\calc.exe");
+        QTest::newRow("Polish, quote")
+            << QStringLiteral("/home/\"Łódź\"/calc") << QStringLiteral("/home/ód/calc");
+        QTest::newRow("Windows-1252 only")
+            << QStringLiteral("/opt/Café €/calc") << QStringLiteral("/opt/Café €/calc");
+    }
+    void thePathKeepsWhatTheFileHolds() {
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        FrmReglages w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.TextTableur->setFocus();
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keySequence(w.TextTableur, QKeySequence::Paste);
+        QCOMPARE(w.TextTableur->text(), shown);
+        QCOMPARE(w.TextTableur->cursorPosition(), shown.size());
+        w.close();
+        FrmReglages again;
+        QCOMPARE(again.TextTableur->text(), shown);
     }
 
     void theStoredPathHasNoQuoteAndNoOuterBlanks_data() {
@@ -154,6 +222,61 @@ private Q_SLOTS:
         QCOMPARE(main->LbPolice.Caption, families[1]);
     }
 
+    // Reaching the font list by keyboard makes its first row current, which is
+    // no choice: the stored font stays until the user clicks or moves the
+    // selection.
+    void focusAloneChoosesNoFont() {
+        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
+        FrmReglages w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(w.LstFonts->currentRow(), -1);
+        for (int tab = 0; tab < 10 && QApplication::focusWidget() != w.LstFonts; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.LstFonts);
+        QCOMPARE(w.LbPolice->text(), QStringLiteral("No Such Font"));
+        QTest::keyClick(w.LstFonts, Qt::Key_Tab);
+        w.close();
+        QCOMPARE(m_app->read(QStringLiteral("param.ini")),
+                 QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
+    }
+
+    void aClickChoosesTheFont() {
+        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
+        FrmReglages w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QListWidgetItem *second = w.LstFonts->item(1);
+        QTest::mouseClick(w.LstFonts->viewport(), Qt::LeftButton, {},
+                          w.LstFonts->visualItemRect(second).center());
+        QCOMPARE(w.LbPolice->text(), second->text());
+    }
+
+    // param.ini is Windows-1252: a family whose name it cannot hold is not
+    // offered, one it can is.
+    void fontsWhoseNameTheFileCannotHoldAreNotOffered() {
+        QFile dejavu(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+        QVERIFY(dejavu.open(QIODevice::ReadOnly));
+        const QByteArray font = dejavu.readAll();
+        QStringList added;
+        for (const QString &family : {QStringLiteral("Łódź Grotesk"), QStringLiteral("会議 Mincho"),
+                                      QStringLiteral("Café Grotesk")}) {
+            const int id = QFontDatabase::addApplicationFontFromData(renamedFont(font, family));
+            QVERIFY(id >= 0);
+            added += QFontDatabase::applicationFontFamilies(id);
+        }
+        QCOMPARE(added, (QStringList{"Łódź Grotesk", "会議 Mincho", "Café Grotesk"}));
+        FrmReglages w;
+        QStringList offered;
+        for (int i = 0; i < w.LstFonts->count(); ++i)
+            offered << w.LstFonts->item(i)->text();
+        QVERIFY(offered.contains(QStringLiteral("Café Grotesk")));
+        QVERIFY(!offered.contains(QStringLiteral("Łódź Grotesk")));
+        QVERIFY(!offered.contains(QStringLiteral("会議 Mincho")));
+        QCOMPARE(offered.size(), QFontDatabase::families().size() - 2);
+        QFontDatabase::removeAllApplicationFonts();
+    }
+
     void screenshot() {
         QVERIFY(m_app->write(QStringLiteral("param.ini"),
                              "\"DejaVu Serif\",8421631,16711680,12632256,"
@@ -161,9 +284,17 @@ private Q_SLOTS:
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QImage shot = w.grab().toImage();
         const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
         QVERIFY(QDir().mkpath(dir));
-        QVERIFY(w.grab().save(dir + QStringLiteral("/frmreglages.png")));
+        QVERIFY(shot.save(dir + QStringLiteral("/frmreglages.png")));
+        // Each preview shows its colour of the file.
+        const auto middle = [&](const QWidget *c) {
+            return shot.pixelColor(c->mapTo(&w, c->rect().center()));
+        };
+        QCOMPARE(middle(w.Picture1), QColor(0xFF, 0x80, 0x80));
+        QCOMPARE(middle(w.Picture2), QColor(0, 0, 0xFF));
+        QCOMPARE(middle(w.Picture3), QColor(0xC0, 0xC0, 0xC0));
     }
 
 private:

@@ -87,6 +87,19 @@ void saveShot(const QPixmap &pixmap, const QString &name) {
     QVERIFY(pixmap.save(QDir(dir).filePath(name)));
 }
 
+// A bar drawn to its value, in a picture of its window: a point a tenth of the
+// way along lies in the filled part and one at nine tenths in the empty part,
+// so the two differ (the value must lie between them).
+void checkBarDrawn(QWidget *window, const QProgressBar *bar) {
+    const QImage shot = window->grab().toImage();
+    const QRect r = bar->rect();
+    const auto colourAt = [&](int tenths) {
+        return shot.pixelColor(bar->mapTo(window, QPoint(r.width() * tenths / 10, r.center().y())));
+    };
+    QVERIFY(colourAt(1) != colourAt(9));
+    QCOMPARE(colourAt(9), colourAt(8)); // both empty
+}
+
 // The doubles, a temporary application folder and the main window in it.
 struct Session {
     test::AppFixture app;
@@ -173,6 +186,7 @@ private Q_SLOTS:
 
     void splashHoldsEverythingForThreeTicks() {
         Session s;
+        QVERIFY(s.app.write(QStringLiteral("param.ini"), "\"Arial\",1,6710835,3,\"\"\r\n"));
         s.start(false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
         QVERIFY(splash);
@@ -326,6 +340,7 @@ private Q_SLOTS:
         p->ProgBar->setValue(5);
         p->show();
         saveShot(p->grab(), QStringLiteral("progressbar.png"));
+        checkBarDrawn(p, p->ProgBar);
         FrmProgressBar::Unload();
         FrmProgressBar::Unload(); // twice is harmless
         QVERIFY(p.isNull() && !FrmProgressBar::exists());
@@ -340,6 +355,7 @@ private Q_SLOTS:
         const std::array<std::array<int, 3>, 4> expected{
             {{40, 3900, 4000}, {101, 10000, 10100}, {328, 10000, 32700}, {1000, 10000, 32700}}};
         Session s;
+        QVERIFY(s.app.write(QStringLiteral("param.ini"), "\"Arial\",1,6710835,3,\"\"\r\n"));
         s.start(false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
         for (int tick = 1, row = 0; tick <= 1000; ++tick) {
@@ -348,12 +364,19 @@ private Q_SLOTS:
                 continue;
             QCOMPARE(splash->ProgBar->value(), expected[row][1]);
             QCOMPARE(int(splash->barPosition()), expected[row++][2]);
-            if (tick == 40)
+            if (tick == 40) {
                 saveShot(splash->grab(), QStringLiteral("splash.png"));
+                checkBarDrawn(splash, splash->ProgBar);
+            }
         }
         QVERIFY(FrmEntry::instance() == splash); // the bar never closes it
         endSplash();
-        saveShot(s.m->grab(), QStringLiteral("mainwindow.png"));
+        const QImage shot = s.m->grab().toImage();
+        saveShot(QPixmap::fromImage(shot), QStringLiteral("mainwindow.png"));
+        // The back colour of param.ini (0x666633) fills the client area.
+        const QWidget *area = s.viewport();
+        for (const QPoint &p : {area->rect().center(), area->rect().topLeft() + QPoint(8, 8)})
+            QCOMPARE(shot.pixelColor(area->mapTo(s.m.get(), p)), QColor(0x33, 0x66, 0x66));
     }
 };
 

@@ -42,10 +42,11 @@ struct FakeClipboard final : ClipboardService {
 };
 
 struct FakeBrowser final : BrowserService {
-    QList<QUrl> opened;
+    QList<QUrl> opened;    // every address asked for, opened or not
+    bool available = true; // false: no browser can be started
     bool openUrl(const QUrl &url) override {
         opened.append(url);
-        return true;
+        return available;
     }
 };
 

@@ -2,11 +2,14 @@
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
+#include "shell/Strings.h"
 #include "timerows/FrmEmp.h"
 #include "timerows/HoursFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -142,6 +145,39 @@ private Q_SLOTS:
         QCOMPARE(asked(), QStringList{"Already exist in the list! [0]"});
     }
 
+    // hours.dat is Windows-1252: a character it has no byte for is dropped as
+    // it arrives, typed or pasted, so the label shown is the label stored.
+    void freeTextKeepsWhatTheFileHolds_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Polish") << QStringLiteral("Łódź 9h") << QStringLiteral("ód 9h");
+        QTest::newRow("Cyrillic, euro") << QStringLiteral("Встреча €5") << QStringLiteral(" €5");
+        QTest::newRow("Japanese, quote") << QStringLiteral("会議 \"A\"") << QStringLiteral(" A");
+        QTest::newRow("emoji") << QStringLiteral("a😀b") << QStringLiteral("ab");
+        QTest::newRow("Windows-1252 only")
+            << QStringLiteral("Œuvre “x” ž") << QStringLiteral("Œuvre “x” ž");
+    }
+    void freeTextKeepsWhatTheFileHolds() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        auto w = open();
+        // As a keyboard of that language types it: one key event per character
+        // (QTest::keyClicks takes Latin-1 only).
+        for (const uint c : typed.toUcs4()) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&c, 1));
+            QApplication::sendEvent(w->TxtEmp, &key);
+        }
+        QCOMPARE(w->TxtEmp->text(), shown);
+        w->TxtEmp->setText(QStringLiteral("[]"));
+        w->TxtEmp->setCursorPosition(1);
+        w->TxtEmp->insert(typed); // as a paste
+        QCOMPARE(w->TxtEmp->text(), "[" + shown + "]");
+        QCOMPARE(w->TxtEmp->cursorPosition(), 1 + shown.size());
+        w->CmdAddTexte_Click();
+        w->close();
+        QCOMPARE(open()->labels(), QStringList{"[" + shown + "]"});
+    }
+
     // Only the panel of the tab clicked shows; the tab already shown changes nothing.
     void tabs() {
         auto w = open();
@@ -212,9 +248,10 @@ private Q_SLOTS:
         QCOMPARE(app->read("hours.dat"), read.isEmpty() ? content : formatHours(read));
     }
 
-    // A write that fails on the way keeps the previous file whole, leaves no
-    // temporary file behind and still lets the window close.
-    void failedWriteKeepsTheOldFile() {
+    // A write that fails on the way keeps the previous file whole and leaves
+    // no temporary file behind; the window says so and stays open with its
+    // rows, so a second close, once the disk takes it, saves them.
+    void failedWriteKeepsTheWindowOpen() {
         const QByteArray earlier("\"09:00\"\r\n\"10:00\"\r\n");
         QVERIFY(app->write("hours.dat", earlier));
         auto w = open();
@@ -223,14 +260,15 @@ private Q_SLOTS:
         {
             tembrel::test::FileSizeLimit limit(64);
             QVERIFY(limit.ok());
-            QTest::ignoreMessage(QtWarningMsg,
-                                 "hours.dat could not be written; it keeps its previous rows");
-            w->close();
+            QVERIFY(!w->close());
         }
-        QVERIFY(!w->isVisible());
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->List1->count(), 98);
         QCOMPARE(app->read("hours.dat"), earlier);
         QCOMPARE(files(), QStringList{"hours.dat"});
-        QVERIFY(asked().isEmpty());
+        QCOMPARE(asked(), QStringList{LoadResString(190) + " [48]"});
+        QVERIFY(w->close());
+        QCOMPARE(readHours(app->path("hours.dat")), w->labels());
     }
 
     void screenshot() {
@@ -243,7 +281,20 @@ private Q_SLOTS:
         w->setListIndex(3);
         const QString folder = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots/");
         QVERIFY(QDir().mkpath(folder) && w->rect().contains(w->CmdClear->geometry()));
-        QVERIFY(w->grab().save(folder + "frmemp.png"));
+        const QImage shot = w->grab().toImage();
+        QVERIFY(shot.save(folder + "frmemp.png"));
+        // The five rows of the file, the fourth one highlighted.
+        const QColor highlight = w->List1->palette().color(QPalette::Highlight);
+        QList<int> shown;
+        for (int i = 0; i < w->List1->count(); ++i) {
+            const QRect r = w->List1->visualItemRect(w->List1->item(i));
+            const QPoint end =
+                w->List1->viewport()->mapTo(w.get(), QPoint(r.right() - 4, r.center().y()));
+            if (shot.pixelColor(end) == highlight)
+                shown << i;
+        }
+        QCOMPARE(w->List1->count(), 5);
+        QCOMPARE(shown, QList<int>{3});
         w->SSTab1->setCurrentIndex(2);
         pickAll({w->Combo2HeureDebut, w->Combo2MinuteDebut, w->Combo2HeureFin}, "13 30 17");
         QVERIFY(w->grab().save(folder + "frmemp_sections.png"));
