@@ -259,6 +259,18 @@
         <source>The message is stored, but the year file could not be written: its marker may not show the next time the grid is opened.</source>
         <translation>Le message est rangé, mais le fichier de l&apos;année n&apos;a pas pu être écrit : son repère risque de ne pas s&apos;afficher à la prochaine ouverture de la grille.</translation>
     </message>
+    <message>
+        <source>The time rows could not be saved in hours.dat. The window stays open so that they are not lost.</source>
+        <translation>Les lignes horaires n&apos;ont pas pu être enregistrées dans hours.dat. La fenêtre reste ouverte pour qu&apos;elles ne soient pas perdues.</translation>
+    </message>
+    <message>
+        <source>This holiday choice could not be saved in JFValid.ini.</source>
+        <translation>Ce choix de jour férié n&apos;a pas pu être enregistré dans JFValid.ini.</translation>
+    </message>
+    <message>
+        <source>No web browser could be opened. The address of our site:</source>
+        <translation>Aucun navigateur web n&apos;a pu être ouvert. L&apos;adresse de notre site :</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>
