@@ -28,24 +28,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  if [ -s "$work/run.log" ]; then
-    echo "--- program output:" >&2
-    cat "$work/run.log" >&2
-  fi
-  exit 1
-}
-step() { echo "[$(date +%T.%N | cut -c1-12)] $*"; }
-wait_for() {
-  local tries="$1"
-  shift
-  for _ in $(seq "$tries"); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../support/steps.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../support/steps.sh"
+run_log="$work/run.log"
 
 app_id=fr.ostrand.Tembrel
 prefix="$work/prefix"

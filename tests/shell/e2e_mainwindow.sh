@@ -35,26 +35,9 @@ export TMPDIR="$app/tmp" XDG_RUNTIME_DIR="$app/run"
 export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset QT_SCALE_FACTOR
 
-fail() {
-  echo "FAIL: $*" >&2
-  if [ -s "$app/run.log" ]; then
-    echo "--- program output:" >&2
-    cat "$app/run.log" >&2
-  fi
-  exit 1
-}
-step() { echo "[$(date +%T.%N | cut -c1-12)] $*"; }
-
-# wait_for <tenths of a second> <command...>: polls until the command succeeds.
-wait_for() {
-  local tries="$1"
-  shift
-  for _ in $(seq "$tries"); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../support/steps.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../support/steps.sh"
+run_log="$app/run.log"
 
 # press_on <window> <keys>: gives the window the focus, then types the keys.
 press_on() {
