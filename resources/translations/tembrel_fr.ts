@@ -278,6 +278,22 @@
         <source> seconds</source>
         <translation> secondes</translation>
     </message>
+    <message>
+        <source>Previous year</source>
+        <translation>Année précédente</translation>
+    </message>
+    <message>
+        <source>Next year</source>
+        <translation>Année suivante</translation>
+    </message>
+    <message>
+        <source>Year grid</source>
+        <translation>Grille de l&apos;année</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmEmp</name>
@@ -296,6 +312,22 @@
     <message>
         <source>PM</source>
         <translation>PM</translation>
+    </message>
+    <message>
+        <source>%1, hour</source>
+        <translation>%1, heure</translation>
+    </message>
+    <message>
+        <source>%1, minutes</source>
+        <translation>%1, minutes</translation>
+    </message>
+    <message>
+        <source>Text of the new time row</source>
+        <translation>Texte de la nouvelle ligne horaire</translation>
+    </message>
+    <message>
+        <source>Time rows</source>
+        <translation>Lignes horaires</translation>
     </message>
 </context>
 <context>
@@ -361,6 +393,10 @@
         <translation>Le document d&apos;aide n&apos;a pas pu être lu :
 %1</translation>
     </message>
+    <message>
+        <source>Help document</source>
+        <translation>Document d&apos;aide</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmJoursFeries</name>
@@ -374,6 +410,10 @@
     <message>
         <source>Chemin d&apos;accès au tableur</source>
         <translation>Chemin d&apos;accès au tableur</translation>
+    </message>
+    <message>
+        <source>Choose the spreadsheet program</source>
+        <translation>Choisir le tableur</translation>
     </message>
 </context>
 <context>

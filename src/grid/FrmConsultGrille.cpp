@@ -263,6 +263,10 @@ void FrmConsultGrille::Form_Load() {
     Form_Resize();
     CmdAnneePlus->setToolTip(LoadResString(119));
     CmdAnneeMoins->setToolTip(LoadResString(120));
+    CmdAnneeMoins->setAccessibleName(tr("Previous year"));
+    CmdAnneePlus->setAccessibleName(tr("Next year"));
+    GridLegendes->setAccessibleName(tr("Year grid"));
+    Slider1->setAccessibleName(tr("Position"));
 
     const QDate today = Platform::instance().clock().today();
     LbAnnee->setText(QString::number(openingYear(today)));

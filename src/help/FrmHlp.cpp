@@ -100,6 +100,7 @@ void FrmHlp::Form_Load() {
     LoadFile(appFile(helpDocumentName()));
 
     setWindowTitle(LoadResString(182));
+    TxtRTF->setAccessibleName(tr("Help document"));
     CmdPrint->setText(LoadResString(181));
 }
 

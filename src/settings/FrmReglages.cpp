@@ -102,6 +102,13 @@ void FrmReglages::buildControls() {
     TextTableur->setMinimumWidth(twipsToPixels(3600, this));
     TextTableur->installEventFilter(this);
     Command3->setToolTip(LbTableur->text());
+    // Three "Palette" buttons: each is named by the colour it changes.
+    for (auto [button, label] : {std::pair{Command1, LbCouleurWE}, std::pair{Command2, LbFond},
+                                 std::pair{Command4, Label1}}) {
+        button->setAccessibleName(label->text());
+        button->setAccessibleDescription(button->text());
+    }
+    Command3->setAccessibleName(tr("Choose the spreadsheet program"));
     CmdFocus->setDefault(true);
 
     auto *grid = new QGridLayout;
@@ -169,6 +176,13 @@ void FrmReglages::Form_Load() {
     LbPoliceImprimante->setText(LoadResString(134));
     LbTableur->setText(tr("Chemin d'accès au tableur"));
     Command3->setToolTip(LbTableur->text());
+    // Three "Palette" buttons: each is named by the colour it changes.
+    for (auto [button, label] : {std::pair{Command1, LbCouleurWE}, std::pair{Command2, LbFond},
+                                 std::pair{Command4, Label1}}) {
+        button->setAccessibleName(label->text());
+        button->setAccessibleDescription(button->text());
+    }
+    Command3->setAccessibleName(tr("Choose the spreadsheet program"));
     CmdFocus->setText(LoadResString(121));
 
     showFontName(LoadResString(124));

@@ -26,6 +26,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace tembrel {
 namespace {
 
@@ -263,6 +265,18 @@ void FrmEmp::setCaptions() {
     Option1[0]->setText(LoadResString(165));
     Option1[1]->setText(LoadResString(166));
     Option1[2]->setText(LoadResString(167));
+    // Names for the screen readers of the controls that have no caption.
+    const QString hour = tr("%1, hour"), minutes = tr("%1, minutes");
+    for (auto [h, m, id] : {std::tuple{ComboHeureDebut, ComboMinuteDebut, 162},
+                            std::tuple{ComboHeureFin, ComboMinuteFin, 163},
+                            std::tuple{Combo2HeureDebut, Combo2MinuteDebut, 162},
+                            std::tuple{Combo2HeureFin, Combo2MinuteFin, 163}}) {
+        h->setAccessibleName(hour.arg(LoadResString(id)));
+        m->setAccessibleName(minutes.arg(LoadResString(id)));
+    }
+    TxtEmp->setAccessibleName(tr("Text of the new time row"));
+    LstTranchesHoraires->setAccessibleName(LoadResString(158));
+    List1->setAccessibleName(tr("Time rows"));
 }
 
 void FrmEmp::Form_Load() {
