@@ -34,20 +34,14 @@ template <typename Stream> struct VirtualStream : Stream, Part {
 struct VirtualCapture final : VirtualStream<CaptureStream> {
     PcmFormat fmt;
     SoundBackend::DataHandler onData;
-    qint64 runUs = 0;     // time spent recording
-    qint64 delivered = 0; // frames handed over
 
     PcmFormat format() const override { return fmt; }
     void advance(qint64 from, qint64 to) override {
         if (!running)
             return;
-        runUs += to - from;
-        const qint64 due = runUs * fmt.sampleRate / 1000000 - delivered;
-        if (due <= 0)
-            return;
-        delivered += due;
-        const QByteArray block = backend->takeInput(qsizetype(due * 2));
-        onData(QByteArrayView(block));
+        const QByteArray &block = backend->heard(from, to);
+        if (!block.isEmpty())
+            onData(QByteArrayView(block));
     }
     qint64 nextEvent(qint64) const override { return -1; }
 };
@@ -121,6 +115,17 @@ QByteArray VirtualSoundBackend::takeInput(qsizetype bytes) {
     return block;
 }
 
+const QByteArray &VirtualSoundBackend::heard(qint64 from, qint64 to) {
+    if (to != m_heardUntil) { // the first recording to ask in this step
+        m_heardUntil = to;
+        m_listenUs += to - from;
+        const qint64 due = m_listenUs * m_inputRate / 1000000 - m_heardFrames;
+        m_heardFrames += due;
+        m_heard = takeInput(qsizetype(due * 2));
+    }
+    return m_heard;
+}
+
 void VirtualSoundBackend::advance(std::chrono::milliseconds span) {
     const qint64 target = m_nowUs + qint64(span.count()) * 1000;
     while (m_nowUs < target) {
@@ -153,6 +158,13 @@ int VirtualSoundBackend::runningPlaybacks() const {
     }));
 }
 
+int VirtualSoundBackend::openCaptures() const {
+    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
+        const auto *capture = dynamic_cast<const VirtualCapture *>(p);
+        return capture && capture->started && !capture->ended;
+    }));
+}
+
 int VirtualSoundBackend::runningTickers() const {
     return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
         return p->running && dynamic_cast<const VirtualTicker *>(p);
@@ -160,9 +172,10 @@ int VirtualSoundBackend::runningTickers() const {
 }
 
 std::unique_ptr<CaptureStream> VirtualSoundBackend::createCapture(PcmFormat, DataHandler onData) {
-    if (!m_inputPresent)
+    if (!m_inputPresent || openCaptures() >= m_captureLimit)
         return nullptr;
     auto capture = std::make_unique<VirtualCapture>();
+    ++m_capturesMade;
     capture->backend = this;
     capture->fmt = PcmFormat{m_inputRate, 1};
     capture->onData = std::move(onData);

@@ -2,9 +2,11 @@
 #pragma once
 
 // A sound device for tests. Nothing happens by itself: the test moves the
-// clock with advance(), and in that time every running recording receives the
-// samples the test fed in (silence once they run out), every running playback
-// plays, and every ticker fires once per interval that has passed.
+// clock with advance(), and in that time the microphone hears the samples the
+// test fed in (silence once they run out) and every running recording
+// receives what it hears, the same samples for all of them, as several
+// streams on one real microphone do; every running playback plays, and every
+// ticker fires once per interval that has passed.
 
 #include "sound/SoundBackend.h"
 
@@ -21,9 +23,16 @@ public:
     // Which devices exist; both do at first.
     void setInputPresent(bool present) { m_inputPresent = present; }
     void setOutputPresent(bool present) { m_outputPresent = present; }
+    // The most recordings the input runs at once; a device that cannot share
+    // refuses the next one (no limit at first).
+    void setCaptureLimit(int limit) { m_captureLimit = limit; }
     // The rate the input delivers, whatever was asked (the nearest it supports).
-    void setInputRate(int rate) { m_inputRate = rate; }
-    // Mono samples the microphone will hear next, in the order fed.
+    void setInputRate(int rate) {
+        m_inputRate = rate;
+        m_listenUs = m_heardFrames = 0;
+    }
+    // Mono samples the microphone will hear next, in the order fed. It hears
+    // only while some recording runs.
     void feed(const QByteArray &samples) { m_input.append(samples); }
     qsizetype pendingInput() const { return m_input.size() - m_inputRead; }
 
@@ -34,6 +43,10 @@ public:
     int runningCaptures() const;
     int runningPlaybacks() const;
     int runningTickers() const;
+    // Recordings ever made, and those started and not yet stopped (running or
+    // suspended).
+    int capturesMade() const { return m_capturesMade; }
+    int openCaptures() const;
 
     bool hasInput() override { return m_inputPresent; }
     bool hasOutput() override { return m_outputPresent; }
@@ -63,6 +76,8 @@ private:
     void detach(Part *part);
     bool attached(const Part *part) const;
     QByteArray takeInput(qsizetype bytes);
+    // What the microphone hears in the step that ends at `to`.
+    const QByteArray &heard(qint64 from, qint64 to);
 
     bool m_inputPresent = true;
     bool m_outputPresent = true;
@@ -70,6 +85,12 @@ private:
     QByteArray m_input;
     qsizetype m_inputRead = 0;
     qint64 m_nowUs = 0;
+    qint64 m_listenUs = 0;    // time some recording was running
+    qint64 m_heardFrames = 0; // frames the microphone heard in that time
+    qint64 m_heardUntil = -1;
+    QByteArray m_heard;
+    int m_capturesMade = 0;
+    int m_captureLimit = 1 << 30;
     std::vector<Part *> m_parts;
 };
 
