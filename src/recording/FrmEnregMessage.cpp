@@ -5,6 +5,7 @@
 #include "grid/FrmConsultGrille.h"
 #include "grid/Markers.h"
 #include "grid/SlotArchives.h"
+#include "recording/ScopeView.h"
 #include "shell/FlexGrid.h"
 #include "shell/Platform.h"
 #include "shell/Shared.h"
@@ -29,6 +30,8 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <cstring>
 
 namespace tembrel {
 namespace {
@@ -107,10 +110,8 @@ void FrmEnregMessage::buildControls() {
     CheckDiagramme = new QCheckBox(FrameEnreg);
     CheckDiagramme->setObjectName(QStringLiteral("CheckDiagramme"));
     frame->addWidget(CheckDiagramme, 3, 0, 1, 4);
-    scopeBox = new QFrame(FrameEnreg);
+    scopeBox = new ScopeView(FrameEnreg);
     scopeBox->setObjectName(QStringLiteral("scopeBox"));
-    scopeBox->setMinimumHeight(fontMetrics().height() * 5);
-    scopeBox->setAutoFillBackground(true);
     frame->addWidget(scopeBox, 4, 0, 1, 4);
     outer->addWidget(FrameEnreg, 1);
 
@@ -168,6 +169,11 @@ void FrmEnregMessage::buildControls() {
     TimerTempo = new QTimer(this);
     TimerTempo->setInterval(1000);
     connect(TimerTempo, &QTimer::timeout, this, &FrmEnregMessage::TimerTempo_Timer);
+    // The scope listens on the recording's device, through a stream of its own.
+    m_meter = std::make_unique<SoundMeter>(MMControl1->backend());
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(300);
+    connect(Timer1, &QTimer::timeout, this, &FrmEnregMessage::Timer1_Timer);
 }
 
 void FrmEnregMessage::setCaptions() {
@@ -195,9 +201,7 @@ void FrmEnregMessage::setCaptions() {
 
 void FrmEnregMessage::Form_Load() {
     setCaptions();
-    QPalette black = scopeBox->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    scopeBox->setPalette(black);
+    scopeBox->Cls();
 
     // Centred on the screen, at the size its layout asks for.
     adjustSize();
@@ -257,9 +261,6 @@ void FrmEnregMessage::CmdRecord_Click() {
     UpdatesSuspended = false;
     MMControl1->setCommand(QStringLiteral("Close"));
     deleteScratchFiles();
-    const bool scope = CheckDiagramme->isChecked();
-    if (scope)
-        CmdStartVolume_Click();
     const bool opened = openDevice();
     const int limit = int(lbSliderLen->text().toDouble() * 60000);
     // The range first: a value of 1 under an old, shorter range would look
@@ -269,10 +270,9 @@ void FrmEnregMessage::CmdRecord_Click() {
     setCaptionSeconds(0, limit);
     if (!opened || MMControl1->setCommand(QStringLiteral("Record")) != MciError::None) {
         // No input, or one that refuses to start: say so once rather than
-        // pretend to record a minute of nothing.
+        // pretend to record a minute of nothing. The scope is not tried: it
+        // would only say the same again.
         MMControl1->setCommand(QStringLiteral("Close"));
-        if (scope)
-            CmdStopVolume_Click();
         applyState(RecordingState::Empty);
         setWindowTitle(CaptionBase);
         MsgBox(LoadResString(185), vbExclamation);
@@ -280,6 +280,10 @@ void FrmEnregMessage::CmdRecord_Click() {
     }
     m_recordedSinceFinish = true;
     applyState(RecordingState::Recording);
+    // The scope's stream comes second, so that an input that takes one
+    // stream only gives it to the recording.
+    if (CheckDiagramme->isChecked())
+        CmdStartVolume_Click();
 }
 
 void FrmEnregMessage::CmdPauseRec_Click() {
@@ -409,6 +413,8 @@ void FrmEnregMessage::Form_QueryUnload() {
         return;
     m_unloaded = true;
     TimerTempo->stop();
+    // A window closed while the scope runs leaves no input open behind it.
+    CmdStopVolume_Click();
     MMControl1->setCommand(QStringLiteral("Close"));
     if (m_grid)
         m_grid->setEnabled(true);
@@ -510,8 +516,32 @@ void FrmEnregMessage::CmdEnregGrid_Click() {
 
 // --- the input scope -----------------------------------------------------
 
-void FrmEnregMessage::CmdStartVolume_Click() {}
+void FrmEnregMessage::CmdStartVolume_Click() {
+    if (!m_meter->StartInput())
+        return; // no tick: nothing would ever come to draw
+    // Until the first block is full, the scope shows silence, not the last run.
+    m_scopeSamples.fill(ScopeSilence);
+    Timer1->start();
+}
 
-void FrmEnregMessage::CmdStopVolume_Click() {}
+void FrmEnregMessage::CmdStopVolume_Click() {
+    Timer1->stop();
+    m_meter->StopInput();
+    scopeBox->Cls();
+}
+
+// Never waits: a block takes 0.4 s to fill, longer than the 300 ms between
+// ticks, so a tick without a new block draws what it drew last.
+void FrmEnregMessage::Timer1_Timer() {
+    const quint8 *block = nullptr;
+    m_meter->TakeSamples(block);
+    DrawScope(block);
+}
+
+void FrmEnregMessage::DrawScope(const quint8 *samples) {
+    if (samples)
+        std::memcpy(m_scopeSamples.data(), samples, m_scopeSamples.size());
+    scopeBox->drawSamples(m_scopeSamples);
+}
 
 } // namespace tembrel

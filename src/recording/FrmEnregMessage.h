@@ -7,13 +7,17 @@
 // one tick of TimerTempo later the recording is saved and packed into
 // temp.tbr. Saving with a colour copies temp.tbr into the slot's archive,
 // writes the colour's marker into the slot and rewrites the year file.
+// With "Scope" ticked, a second input stream (SoundMeter) feeds the scope
+// view while the recording runs; Timer1 draws its newest block.
 
 #include "recording/RecordingStates.h"
+#include "recording/SoundMeter.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -29,6 +33,7 @@ namespace tembrel {
 
 class FrmConsultGrille;
 class MMControl;
+class ScopeView;
 
 class FrmEnregMessage final : public QWidget {
     Q_OBJECT
@@ -54,9 +59,10 @@ public:
     QCheckBox *CheckDiagramme = nullptr;
     QSlider *Slider1 = nullptr;
     QLabel *lbSliderLen = nullptr;
-    QFrame *scopeBox = nullptr;
+    ScopeView *scopeBox = nullptr;
     MMControl *MMControl1 = nullptr;
     QTimer *TimerTempo = nullptr;
+    QTimer *Timer1 = nullptr; // the scope's, every 300 ms while it runs
     // The colour choice, stacked blue, red, green, yellow, black.
     QLabel *ImgBleu = nullptr;
     QLabel *ImgRouge = nullptr;
@@ -72,6 +78,12 @@ public:
     qint16 FinishTicks = 0;
 
     RecordingState state() const { return m_state; }
+    // The scope's input, and the samples it draws.
+    const SoundMeter &meter() const { return *m_meter; }
+    const std::array<quint8, ScopeBufferSize> &scopeSamples() const { return m_scopeSamples; }
+    // Copies the block at `samples` (when there is one) into the scope's
+    // array, then draws the array.
+    void DrawScope(const quint8 *samples);
 
 public Q_SLOTS:
     void Form_Load();
@@ -91,6 +103,7 @@ public Q_SLOTS:
     void CmdEnregGrid_Click();
     void CmdStartVolume_Click();
     void CmdStopVolume_Click();
+    void Timer1_Timer();
     void ImgBleu_Click();
     void ImgRouge_Click();
     void ImgVert_Click();
@@ -121,6 +134,8 @@ private:
     bool m_unloaded = false;
     int m_selStart = 0;
     int m_selLength = 0;
+    std::unique_ptr<SoundMeter> m_meter;
+    std::array<quint8, ScopeBufferSize> m_scopeSamples{};
 };
 
 } // namespace tembrel

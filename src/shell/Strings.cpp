@@ -95,6 +95,11 @@ constexpr Entry Table[] = {
                                        "The window stays open so that they are not lost.")},
     {191, QT_TRANSLATE_NOOP("Strings", "This holiday choice could not be saved in JFValid.ini.")},
     {192, QT_TRANSLATE_NOOP("Strings", "No web browser could be opened. The address of our site:")},
+    // What the recording window's scope says when its input will not start.
+    {205, QT_TRANSLATE_NOOP("Strings", "The scope found no sound input. Connect a microphone.")},
+    {206, QT_TRANSLATE_NOOP("Strings",
+                            "The sound input would not start for the scope; the recording goes on "
+                            "without it.")},
 };
 
 const Entry *find(int id) {

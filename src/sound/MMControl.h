@@ -79,6 +79,10 @@ public:
     qint32 Position() const;
     qint32 Length() const;
 
+    // The device this control works on, for a second stream beside its own
+    // (the recording window's input scope).
+    std::shared_ptr<SoundBackend> backend() const { return m_backend; }
+
 Q_SIGNALS:
     void StatusUpdate();
     // With Notify on: the end of each command, and of a playback that ran to its end.

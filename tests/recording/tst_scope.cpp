@@ -1,0 +1,367 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recording window's input scope on the virtual sound device: the
+// picture drawn from given samples, the input turned into 8 kHz 8-bit
+// unsigned blocks whatever the device's rate, the scope going on and off with
+// Record, Pause, Resume and Stop beside an undisturbed recording, and ticks
+// that never wait and allocate nothing.
+#include "RecordingBench.h"
+
+#include "recording/ScopeView.h"
+#include "recording/SoundMeter.h"
+#include "shell/Strings.h"
+#include "sound/MMControl.h"
+#include "sound/WaveFile.h"
+
+#include <QCheckBox>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdlib>
+
+using namespace tembrel;
+using namespace tembrel::test;
+
+// Every allocation of the test's thread while counting is on goes through
+// here (operator new and Qt's containers both end in malloc).
+extern "C" {
+void *__libc_malloc(size_t);
+void *__libc_calloc(size_t, size_t);
+void *__libc_realloc(void *, size_t);
+void __libc_free(void *);
+}
+namespace {
+thread_local bool t_counting = false;
+std::atomic<int> g_allocations{0};
+void counted() {
+    if (t_counting)
+        ++g_allocations;
+}
+} // namespace
+extern "C" {
+void *malloc(size_t n) {
+    counted();
+    return __libc_malloc(n);
+}
+void *calloc(size_t n, size_t size) {
+    counted();
+    return __libc_calloc(n, size);
+}
+void *realloc(void *p, size_t n) {
+    counted();
+    return __libc_realloc(p, n);
+}
+void free(void *p) {
+    __libc_free(p);
+}
+}
+
+namespace {
+
+constexpr int Row = 4;
+constexpr int Col = 52;
+const QRgb Black = qRgb(0, 0, 0);
+const QRgb Dot = qRgb(0xC0, 0xFF, 0xC0);
+
+int allocationsDuring(const std::function<void()> &work) {
+    g_allocations = 0;
+    t_counting = true;
+    work();
+    t_counting = false;
+    return g_allocations;
+}
+
+// Lit dots per row of the picture; nothing when a pixel is neither black nor
+// the dot colour.
+std::optional<QMap<int, int>> litRows(const QImage &picture) {
+    QMap<int, int> rows;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y) | 0xFF000000;
+            if (p == Dot)
+                ++rows[y];
+            else if (p != Black)
+                return std::nullopt;
+        }
+    return rows;
+}
+
+bool allBlack(const QImage &picture) {
+    const auto rows = litRows(picture);
+    return rows && rows->isEmpty();
+}
+
+// `ms` of level + amplitude * sin(440 Hz) at `rate`, as the microphone hears it.
+QByteArray tone(int rate, int ms, int level, int amplitude) {
+    const int n = rate * ms / 1000;
+    QByteArray out(n * 2, Qt::Uninitialized);
+    auto *v = reinterpret_cast<qint16 *>(out.data());
+    for (int i = 0; i < n; ++i)
+        v[i] = qint16(std::clamp(level + int(amplitude * std::sin(2 * M_PI * 440 * i / rate)),
+                                 -32768, 32767));
+    return out;
+}
+
+} // namespace
+
+class TestScope : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // One dot per sample across the whole width in C0FFC0 on black: silence
+    // is one flat line at half height, 0 and 255 in turn the bottom and top
+    // edges. Height 0: the scope of the recording window as laid out, drawn
+    // through DrawScope.
+    void drawing_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("silence") << "silence" << QSize(400, 81);
+        QTest::newRow("extremes in turn") << "extremes" << QSize(400, 80);
+        QTest::newRow("extremes, one column per sample") << "extremes" << QSize(3195, 40);
+        QTest::newRow("silence in the window") << "silence" << QSize();
+        QTest::newRow("extremes in the window") << "extremes" << QSize();
+    }
+    void drawing() {
+        QFETCH(QString, pattern);
+        QFETCH(QSize, size);
+        std::array<quint8, ScopeBufferSize> samples;
+        for (int i = 0; i < ScopeBufferSize; ++i)
+            samples[i] = pattern == u"silence" ? 128 : i % 2 ? 255 : 0;
+
+        RecordingBench bench;
+        ScopeView alone;
+        ScopeView *view = &alone;
+        if (size.isValid()) {
+            alone.resize(size);
+            alone.drawSamples(samples);
+        } else {
+            bench.click(Row, Col);
+            bench.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(bench.window));
+            bench.window->DrawScope(samples.data());
+            QCOMPARE(bench.window->scopeSamples(), samples);
+            view = bench.window->scopeBox;
+            QCOMPARE(view->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                     view->picture()); // what is drawn is what shows
+        }
+        const QImage &picture = view->picture();
+        const int w = picture.width(), h = picture.height();
+        QVERIFY2(w > 100 && h > 20, qPrintable(QStringLiteral("%1x%2").arg(w).arg(h)));
+        const auto rows = litRows(picture);
+        QVERIFY(rows);
+        if (pattern == u"silence") {
+            QCOMPARE(rows->size(), 1);
+            QVERIFY2(std::abs(2 * rows->firstKey() - (h - 1)) <= 1,
+                     qPrintable(QString::number(rows->firstKey())));
+            QCOMPARE(rows->first(), w);
+        } else if (w == ScopeBufferSize) {
+            QCOMPARE(rows->keys(), QList<int>({0, h - 1}));
+            for (int x = 0; x < w; ++x) {
+                QCOMPARE(picture.pixel(x, 0) | 0xFF000000, samples[x] == 255 ? Dot : Black);
+                QCOMPARE(picture.pixel(x, h - 1) | 0xFF000000, samples[x] == 0 ? Dot : Black);
+            }
+        } else { // the last column holds the last sample alone: a 0
+            QCOMPARE(*rows, (QMap<int, int>{{0, w - 1}, {h - 1, w}}));
+        }
+        view->Cls();
+        QVERIFY(allBlack(view->picture()));
+    }
+
+    // Whatever rate the device delivers, 8000 one-byte samples come out a
+    // second: the second block is full after 799 ms and not after 798. Each is
+    // the 16-bit sample's high byte plus 128.
+    void conversion_data() {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("amplitude");
+        QTest::addColumn<int>("tolerance");
+        QTest::newRow("8 kHz as asked, silence") << 8000 << 0 << 0 << 0;
+        QTest::newRow("16 kHz, the lowest sample") << 16000 << -32768 << 0 << 0;
+        QTest::newRow("44.1 kHz, the highest sample") << 44100 << 32767 << 0 << 0;
+        QTest::newRow("6 kHz, one step below silence") << 6000 << -256 << 0 << 0;
+        QTest::newRow("16 kHz, a tone") << 16000 << 0 << 8000 << 2;
+        QTest::newRow("44.1 kHz, a tone above silence") << 44100 << 4000 << 8000 << 2;
+    }
+    void conversion() {
+        QFETCH(int, rate);
+        QFETCH(int, level);
+        QFETCH(int, amplitude);
+        QFETCH(int, tolerance);
+        AppFixture app;
+        app.sound->setInputRate(rate);
+        app.sound->feed(tone(rate, 1000, level, amplitude));
+        SoundMeter meter(app.sound);
+        QVERIFY(!meter.InputRunning());
+        QVERIFY(meter.StartInput());
+        QVERIFY(meter.InputRunning());
+        const quint8 *block = nullptr;
+        app.sound->advance(std::chrono::milliseconds(798));
+        QVERIFY(meter.TakeSamples(block));
+        QVERIFY(!meter.TakeSamples(block)); // the first block, once
+        app.sound->advance(std::chrono::milliseconds(1));
+        block = nullptr;
+        QVERIFY(meter.TakeSamples(block));
+        QVERIFY(block);
+        for (int j = 0; j < ScopeBufferSize; ++j) {
+            // The middle of the device's samples that fell in this one's period.
+            const double t = (ScopeBufferSize + j + 0.5) / ScopeRate - 0.5 / rate;
+            const double v = level + amplitude * std::sin(2 * M_PI * 440 * t);
+            const int expected = int(std::floor(std::clamp(v, -32768.0, 32767.0) / 256)) + 128;
+            QVERIFY2(
+                std::abs(block[j] - expected) <= tolerance,
+                qPrintable(
+                    QStringLiteral("sample %1: %2, not %3").arg(j).arg(block[j]).arg(expected)));
+        }
+        meter.StopInput();
+        QVERIFY(!meter.InputRunning() && !meter.TakeSamples(block));
+        QCOMPARE(app.sound->openCaptures(), 0);
+        QVERIFY(app.messageBox->shown.isEmpty());
+    }
+
+    // The scope runs from Record and Resume recording to Pause recording and
+    // the finishing step, each time only with "Scope" ticked, and never
+    // disturbs the recording: the wave holds exactly what the microphone
+    // heard. Steps: record, pauserec, resumerec, stop, tick (TimerTempo),
+    // close, check (tick "Scope"), unplug (the input goes), wait:<ms>; the
+    // trace has R (scope running) or - after each handler.
+    void startAndStop_data() {
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<int>("streams"); // the most the input runs at once
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("trace");
+        QTest::addColumn<int>("captures");   // the recording's and the scope's
+        QTest::addColumn<int>("recordedMs"); // -1: nothing saved
+        QTest::addColumn<QList<int>>("messages");
+        QTest::newRow("Record, Pause, Resume, Stop")
+            << true << 9
+            << "record wait:1000 pauserec wait:500 resumerec wait:1000 stop wait:1000 tick"
+            << "R-RR-" << 3 << 3000 << QList<int>{};
+        QTest::newRow("Record, Pause, Stop")
+            << true << 9 << "record wait:1000 pauserec wait:500 stop wait:1000 tick"
+            << "R---" << 2 << 1000 << QList<int>{};
+        QTest::newRow("Record, Stop") << true << 9 << "record wait:2000 stop wait:1000 tick"
+                                      << "RR-" << 2 << 3000 << QList<int>{};
+        QTest::newRow("not ticked")
+            << false << 9 << "record wait:1000 pauserec resumerec wait:1000 stop wait:1000 tick"
+            << "-----" << 1 << 3000 << QList<int>{};
+        QTest::newRow("ticked while paused")
+            << false << 9
+            << "record wait:1000 pauserec check resumerec wait:1000 stop wait:1000 tick"
+            << "--RR-" << 2 << 3000 << QList<int>{};
+        QTest::newRow("closed while the scope runs") << true << 9 << "record wait:500 close"
+                                                     << "R-" << 2 << -1 << QList<int>{};
+        QTest::newRow("no input: the recording's message alone")
+            << true << 9 << "unplug record wait:2000"
+            << "-" << 0 << -1 << QList<int>{185};
+        QTest::newRow("the input gone during a pause")
+            << true << 9 << "record wait:500 pauserec unplug resumerec wait:500 stop wait:1000 tick"
+            << "R----" << 2 << 2000 << QList<int>{205};
+        QTest::newRow("an input that takes one stream: the recording has it")
+            << true << 1 << "record wait:1000 stop wait:1000 tick"
+            << "---" << 1 << 2000 << QList<int>{206};
+    }
+    void startAndStop() {
+        QFETCH(bool, ticked);
+        QFETCH(int, streams);
+        QFETCH(QString, steps);
+        QFETCH(QString, trace);
+        QFETCH(int, captures);
+        QFETCH(int, recordedMs);
+        QFETCH(QList<int>, messages);
+        RecordingBench bench;
+        bench.app.sound->setCaptureLimit(streams);
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        QVERIFY(w);
+        QCOMPARE(w->Timer1->interval(), 300);
+        const QByteArray heard = tone(16000, 5000, 0, 8000);
+        bench.app.sound->feed(heard);
+        w->CheckDiagramme->setChecked(ticked);
+        QString seen;
+        for (const QString &step : steps.split(u' ')) {
+            if (step.startsWith(u"wait:")) {
+                bench.advance(step.mid(5).toInt());
+                continue;
+            }
+            if (step == u"check") {
+                w->CheckDiagramme->setChecked(true);
+                continue;
+            }
+            if (step == u"unplug") {
+                bench.app.sound->setInputPresent(false);
+                continue;
+            }
+            if (step == u"record")
+                w->CmdRecord_Click();
+            else if (step == u"pauserec")
+                w->CmdPauseRec_Click();
+            else if (step == u"resumerec")
+                w->cmdResumeRec_Click();
+            else if (step == u"stop")
+                w->cmdStopRecord_Click();
+            else if (step == u"tick")
+                w->TimerTempo_Timer();
+            else if (step == u"close")
+                w->close();
+            else
+                QFAIL(qPrintable(step));
+            const bool running = w->meter().InputRunning();
+            seen += running ? u'R' : u'-';
+            QCOMPARE(w->Timer1->isActive(), running);
+            if (!running)
+                QVERIFY(allBlack(w->scopeBox->picture()));
+        }
+        QCOMPARE(seen, trace);
+        QCOMPARE(bench.app.sound->capturesMade(), captures);
+        QCOMPARE(bench.app.sound->openCaptures(), 0);
+        QStringList shown, expected;
+        for (const auto &m : std::as_const(bench.app.messageBox->shown))
+            shown << m.text;
+        for (int id : messages)
+            expected << LoadResString(id);
+        QCOMPARE(shown, expected);
+        if (recordedMs >= 0) {
+            const WaveRead wave = readWaveFile(bench.app.path("temp.wav"));
+            QVERIFY(wave.sound);
+            QCOMPARE(wave.sound->samples, heard.left(recordedMs * 16 * 2));
+        }
+    }
+
+    // A tick takes the newest full block, or draws the old samples again when
+    // none has come; either way it returns at once and allocates nothing.
+    void ticks() {
+        RecordingBench bench;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->CheckDiagramme->setChecked(true);
+        bench.speak(3000);
+        w->CmdRecord_Click();
+        w->Timer1_Timer(); // nothing heard yet: silence, not the last run
+        QVERIFY(std::all_of(w->scopeSamples().begin(), w->scopeSamples().end(),
+                            [](quint8 s) { return s == ScopeSilence; }));
+        bench.advance(1000); // two blocks
+        w->Timer1_Timer();
+        const auto first = w->scopeSamples();
+        const auto [low, high] = std::minmax_element(first.begin(), first.end());
+        QVERIFY2(*high - *low > 50, qPrintable(QStringLiteral("%1..%2").arg(*low).arg(*high)));
+        const QImage drawn = w->scopeBox->picture().copy();
+        const auto rows = litRows(drawn);
+        QVERIFY(rows); // a tone passes every level between its extremes: a dot in each row
+        QVERIFY(rows->size() >= (*high - *low) * (drawn.height() - 1) / 255 - 1);
+
+        QCOMPARE(allocationsDuring([w] { w->Timer1_Timer(); }), 0); // no new block
+        QCOMPARE(w->scopeSamples(), first);
+        QCOMPARE(w->scopeBox->picture(), drawn);
+
+        bench.advance(300); // the third block
+        QCOMPARE(allocationsDuring([w] { w->Timer1_Timer(); }), 0);
+        QVERIFY(w->scopeSamples() != first);
+        QVERIFY(w->scopeBox->picture() != drawn);
+        QVERIFY(allocationsDuring([] { QByteArray(3195, '\0'); }) > 0); // the count counts
+    }
+};
+
+QTEST_MAIN(TestScope)
+#include "tst_scope.moc"
