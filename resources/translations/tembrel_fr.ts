@@ -271,6 +271,14 @@
         <source>No web browser could be opened. The address of our site:</source>
         <translation>Aucun navigateur web n&apos;a pu être ouvert. L&apos;adresse de notre site :</translation>
     </message>
+    <message>
+        <source>The scope found no sound input. Connect a microphone.</source>
+        <translation>L&apos;oscilloscope ne trouve aucune entrée son. Branchez un micro.</translation>
+    </message>
+    <message>
+        <source>The sound input would not start for the scope; the recording goes on without it.</source>
+        <translation>L&apos;entrée son n&apos;a pas pu démarrer pour l&apos;oscilloscope ; l&apos;enregistrement continue sans lui.</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>
