@@ -7,6 +7,9 @@
 #   PULSE_SERVER          the server's socket
 #   TEMBREL_MIC_FIFO      the FIFO the microphone hears (raw s16le samples)
 #   TEMBREL_MIC_RATE      its sample rate; TEMBREL_MIC_CHANNELS its channels
+#   TEMBREL_PULSE_PID     the server's process id
+#   TEMBREL_AUDIO_CONTROL a command that unloads and reloads the microphone,
+#                         stops, continues or kills the server (audio-control.sh)
 # If the server cannot start, this fails loudly and the command does not run.
 #   usage: scripts/with-audio.sh ctest --output-on-failure -L audio
 set -euo pipefail
@@ -20,6 +23,7 @@ if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
   exit 1
 fi
 
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 work="$(mktemp -d "${TMPDIR:-/tmp}/tembrel-audio.XXXXXX")"
 runtime="$work/run"
 mkdir -m 700 "$runtime" "$work/home"
@@ -42,13 +46,13 @@ set-default-source tembrel_mic
 SERVER
 
 pid=""
-listener=""
 cleanup() {
-  if [ -n "$listener" ]; then
-    kill "$listener" 2>/dev/null || true
-    wait "$listener" 2>/dev/null || true
+  if [ -f "$work/listener.pid" ]; then
+    kill "$(cat "$work/listener.pid")" 2>/dev/null || true
   fi
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    # A server a test left stopped takes SIGTERM only once it runs again.
+    kill -CONT "$pid" 2>/dev/null || true
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   fi
@@ -88,22 +92,11 @@ grep -q '^Default Sink: tembrel_speaker$' <<<"$info" || fail "the speaker is not
 grep -q '^Default Source: tembrel_mic$' <<<"$info" || fail "the microphone is not the default source"
 [ -p "$fifo" ] || fail "the microphone FIFO $fifo is missing"
 
-# A listener that never stops keeps the pipe source reading the FIFO the way a
-# real microphone keeps hearing: without one the source stops reading while
-# nobody records, and the FIFO would hand old sound to the next recording.
-parec --device=tembrel_mic --format=s16le --rate="$rate" --channels="$channels" >/dev/null &
-listener=$!
-listening=""
-for _ in $(seq 1 50); do
-  if pactl list short source-outputs | grep -q .; then
-    listening=1
-    break
-  fi
-  sleep 0.1
-done
-[ -n "$listening" ] || fail "the microphone listener did not connect"
-
 export TEMBREL_MIC_FIFO="$fifo" TEMBREL_MIC_RATE="$rate" TEMBREL_MIC_CHANNELS="$channels"
+export TEMBREL_PULSE_PID="$pid" TEMBREL_AUDIO_WORK="$work"
+export TEMBREL_AUDIO_CONTROL="$here/audio-control.sh"
+# The listener that keeps the microphone hearing, as a real one does.
+"$TEMBREL_AUDIO_CONTROL" listen || fail "the microphone listener did not connect"
 status=0
 "$@" || status=$?
 exit "$status"
