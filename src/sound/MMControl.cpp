@@ -171,6 +171,7 @@ MciError MMControl::record() {
         return MciError::DeviceRefused; // the device cannot go on in the held format
     }
     m_sound.samples.truncate(qsizetype(m_position * m_sound.bytesPerFrame()));
+    capture->setLostHandler([this] { onDeviceLost(); });
     m_capture = std::move(capture);
     if (!m_capture->start()) {
         retire(m_capture);
@@ -208,6 +209,7 @@ MciError MMControl::play() {
                                               [this] { onPlaybackFinished(); });
     if (!playback)
         return m_backend->hasOutput() ? MciError::DeviceRefused : MciError::NoDevice;
+    playback->setLostHandler([this] { onDeviceLost(); });
     m_playback = std::move(playback);
     m_playFrom = m_position;
     if (!m_playback->start()) {
@@ -228,6 +230,17 @@ void MMControl::onPlaybackFinished() {
     Q_EMIT StatusUpdate();
     if (m_notify)
         Q_EMIT Done(true);
+}
+
+void MMControl::onDeviceLost() {
+    if (!m_capture && !m_playback)
+        return;
+    // As on "Stop": the recording keeps what came, the playback stops where it was.
+    finishRecording();
+    finishPlayback();
+    Q_EMIT DeviceLost();
+    if (m_notify)
+        Q_EMIT Done(false);
 }
 
 MciError MMControl::pause() {

@@ -11,7 +11,10 @@
 // and "Play" return at once while the device goes on, "Save" writes the sound
 // to FileName as a 16-bit PCM wave. Every failure comes back as an MciError
 // that the caller may ignore; nothing throws and a failed command leaves the
-// control usable. The device itself is a SoundBackend, chosen in one place
+// control usable. A device that goes away, stops answering or does not start
+// within a second and a half ends the recording or playback by itself: the
+// control stops as on "Stop", keeps what was recorded, and says so with
+// DeviceLost. The device itself is a SoundBackend, chosen in one place
 // (setBackendFactory) so that tests can run every window on a virtual one.
 
 #include "sound/SoundBackend.h"
@@ -85,8 +88,13 @@ public:
 
 Q_SIGNALS:
     void StatusUpdate();
-    // With Notify on: the end of each command, and of a playback that ran to its end.
+    // With Notify on: the end of each command, and of a playback that ran to
+    // its end (true) or that the device ended (false).
     void Done(bool succeeded);
+    // The device ended the recording or playback by itself. Mode() is then
+    // Stopped, Length() holds what was recorded and Position() where the
+    // device stopped; a recording that never started has a Length() of 0.
+    void DeviceLost();
 
 private:
     MciError open();
@@ -100,6 +108,7 @@ private:
     qint64 positionFrames() const;
     void onCaptured(QByteArrayView bytes);
     void onPlaybackFinished();
+    void onDeviceLost();
     void onTick();
     void finishRecording();
     void finishPlayback();

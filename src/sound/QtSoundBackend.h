@@ -2,8 +2,12 @@
 #pragma once
 
 // The sound device on Qt Multimedia: QAudioSource in push mode for recording,
-// QAudioSink in pull mode over the sound in memory for playing, and positions
-// from what the sink reports as really played.
+// QAudioSink in push mode from the sound in memory for playing, and positions
+// from what the sink reports as really played. The streams live on a thread
+// of their own (QtSoundThreads.h): no call waits for the sound server on the
+// user interface thread for more than a tenth of a second, a start the
+// server does not confirm within a second and a half fails, and a device
+// that goes away ends its streams through their lost handler.
 
 #include "sound/SoundBackend.h"
 
@@ -11,7 +15,7 @@ namespace tembrel {
 
 class QtSoundBackend final : public SoundBackend {
 public:
-    QtSoundBackend() = default;
+    QtSoundBackend();
     Q_DISABLE_COPY_MOVE(QtSoundBackend)
 
     bool hasInput() override;

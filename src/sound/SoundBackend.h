@@ -8,7 +8,10 @@
 //
 // Samples are always signed 16-bit, interleaved. Callbacks run on the thread
 // that owns the backend (the user interface thread) and may destroy nothing
-// but what MMControl retires through a queued deletion.
+// but what MMControl retires through a queued deletion. No call waits for the
+// sound server for long: a device may answer late or never, so a start may
+// succeed before the device has really started, and a device that fails
+// later says so through the stream's lost handler.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -18,6 +21,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace tembrel {
 
@@ -27,11 +31,33 @@ struct PcmFormat {
     friend bool operator==(const PcmFormat &, const PcmFormat &) = default;
 };
 
-class CaptureStream {
+// What recording and playing streams share: the device may end them by itself.
+class DeviceStream {
 public:
-    virtual ~CaptureStream() = default;
+    using LostHandler = std::function<void()>;
+
+    virtual ~DeviceStream() = default;
+    // Runs once when the device ends the stream by itself: it went away,
+    // stopped answering, or did not start within the time the backend allows.
+    // Nothing comes from the stream afterwards; stop() is still harmless.
+    void setLostHandler(LostHandler onLost) { m_onLost = std::move(onLost); }
+
+protected:
+    void reportLost() {
+        // The handler may retire the stream: it runs from a copy.
+        if (LostHandler onLost = std::exchange(m_onLost, {}))
+            onLost();
+    }
+
+private:
+    LostHandler m_onLost;
+};
+
+class CaptureStream : public DeviceStream {
+public:
     // The format the device really delivers (the nearest it supports).
     virtual PcmFormat format() const = 0;
+    // False when the device refuses at once.
     virtual bool start() = 0;
     virtual void suspend() = 0;
     virtual void resume() = 0;
@@ -39,9 +65,9 @@ public:
     virtual void stop() = 0;
 };
 
-class PlaybackStream {
+class PlaybackStream : public DeviceStream {
 public:
-    virtual ~PlaybackStream() = default;
+    // False when the device refuses at once.
     virtual bool start() = 0;
     virtual void suspend() = 0;
     virtual void resume() = 0;

@@ -225,6 +225,63 @@ private Q_SLOTS:
         QCOMPARE(QList<QList<QVariant>>(done), QList<QList<QVariant>>(pauseFor ? 4 : 3, {true}));
     }
 
+    // A device that goes away ends the recording or playback by itself, once:
+    // a recording keeps what was heard and can go on later, a playback stops
+    // where it was and can play on from there.
+    void deviceLost_data() {
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<int>("lostAt");  // ms after the start
+        QTest::addColumn<bool>("paused"); // at 300 ms, until the loss
+        QTest::newRow("recording") << true << 700 << false;
+        QTest::newRow("recording paused") << true << 700 << true;
+        QTest::newRow("recording that never heard anything") << true << 0 << false;
+        QTest::newRow("playback") << false << 700 << false;
+        QTest::newRow("playback paused") << false << 700 << true;
+    }
+    void deviceLost() {
+        QFETCH(bool, recording);
+        QFETCH(int, lostAt);
+        QFETCH(bool, paused);
+        const int heard = paused ? std::min(lostAt, 300) : lostAt;
+        if (recording)
+            device->feed(ramp(16000 * 2));
+        else
+            QVERIFY(folder->write("temp.wav", *encodeWave(PcmSound{16000, 1, ramp(16000 * 2)})));
+        QSignalSpy lost(mm.get(), &MMControl::DeviceLost);
+        QSignalSpy done(mm.get(), &MMControl::Done);
+        QCOMPARE(open(), E::None);
+        mm->setNotify(true);
+        QCOMPARE(mm->setCommand(recording ? "Record" : "Play"), E::None);
+        if (paused) {
+            at(300);
+            QCOMPARE(mm->setCommand("Pause"), E::None);
+        }
+        at(lostAt - (paused ? 300 : 0));
+        recording ? device->loseInput() : device->loseOutput();
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(done.size(), paused ? 2 : 1);
+        QCOMPARE(done.last(), QList<QVariant>{false});
+        QCOMPARE(mm->Mode(), Mode::Stopped);
+        QCOMPARE(mm->Position(), heard);
+        QCOMPARE(mm->Length(), recording ? heard : 2000);
+        QCOMPARE(device->runningCaptures() + device->runningPlaybacks(), 0);
+        at(1000);
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(mm->Position(), heard);
+
+        if (recording && heard > 0) { // what was heard is there to save
+            QCOMPARE(mm->setCommand("Save"), E::None);
+            const WaveRead read = readWaveFile(wav());
+            QVERIFY(read.sound);
+            QCOMPARE(read.sound->samples, ramp(16000 * 2).left(heard * 16 * 2));
+        }
+        // The device back, the control goes on from there.
+        QCOMPARE(mm->setCommand(recording ? "Record" : "Play"), E::None);
+        at(500);
+        QCOMPARE(mm->Position(), std::min(heard + 500, recording ? 100000 : 2000));
+        QCOMPARE(lost.size(), 1);
+    }
+
     // What a window may send when nothing is open, nothing was recorded or
     // Open refused the file (every command after it finds the device closed):
     // harmless, and the file is left as it was. On Qt Multimedia with no audio

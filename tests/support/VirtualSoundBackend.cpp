@@ -8,10 +8,11 @@ namespace tembrel {
 using Part = VirtualSoundBackend::Part;
 
 // What a recording and a playback stream share: started once, suspended and
-// resumed any number of times, ended for good by stop().
+// resumed any number of times, ended for good by stop() or by the device.
 template <typename Stream> struct VirtualStream : Stream, Part {
     bool started = false;
     bool ended = false;
+    bool lost = false;
 
     ~VirtualStream() override {
         if (backend)
@@ -24,10 +25,16 @@ template <typename Stream> struct VirtualStream : Stream, Part {
         return true;
     }
     void suspend() override { running = false; }
-    void resume() override { running = started && !ended; }
+    void resume() override { running = started && !ended && !lost; }
     void stop() override {
         ended = true;
         running = false;
+    }
+    bool open() const { return started && !ended && !lost; }
+    void lose() {
+        lost = true;
+        running = false;
+        this->reportLost();
     }
 };
 
@@ -144,6 +151,22 @@ void VirtualSoundBackend::advance(std::chrono::milliseconds span) {
                 if (part->reporter == reporters && attached(part))
                     part->advance(from, step);
     }
+}
+
+template <typename Stream> void VirtualSoundBackend::lose() {
+    // A lost handler may retire streams: walk a copy, skip the departed.
+    const std::vector<Part *> parts = m_parts;
+    for (Part *part : parts)
+        if (auto *stream = dynamic_cast<Stream *>(part); stream && attached(part) && stream->open())
+            stream->lose();
+}
+
+void VirtualSoundBackend::loseInput() {
+    lose<VirtualCapture>();
+}
+
+void VirtualSoundBackend::loseOutput() {
+    lose<VirtualPlayback>();
 }
 
 int VirtualSoundBackend::runningCaptures() const {

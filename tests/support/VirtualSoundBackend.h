@@ -36,6 +36,12 @@ public:
     void feed(const QByteArray &samples) { m_input.append(samples); }
     qsizetype pendingInput() const { return m_input.size() - m_inputRead; }
 
+    // The input (output) goes away or stops answering: every recording
+    // (playback) stream started and not stopped ends by itself, through its
+    // lost handler. The device stays listed unless set absent too.
+    void loseInput();
+    void loseOutput();
+
     // Moves the clock on; everything due in that time happens in order.
     void advance(std::chrono::milliseconds span);
     std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_nowUs / 1000); }
@@ -72,6 +78,7 @@ private:
     friend struct VirtualCapture;
     friend struct VirtualPlayback;
     friend struct VirtualTicker;
+    template <typename Stream> void lose();
     void attach(Part *part) { m_parts.push_back(part); }
     void detach(Part *part);
     bool attached(const Part *part) const;
