@@ -171,6 +171,7 @@ void FrmConsultGrille::setUpControls() {
     });
     MMControl1 = new MMControl(this);
     connect(MMControl1, &MMControl::StatusUpdate, this, &FrmConsultGrille::MMControl1_StatusUpdate);
+    connect(MMControl1, &MMControl::DeviceLost, this, &FrmConsultGrille::MMControl1_DeviceLost);
 
     CmdValidDate = new QPushButton(this);
     CmdValidDate->setObjectName(QStringLiteral("CmdValidDate"));
@@ -596,6 +597,14 @@ void FrmConsultGrille::MMControl1_StatusUpdate() {
                    QStringLiteral(" - ") + QString::number(Slider1->value() / 1000) +
                    QLatin1Char('/') + QString::number(Slider1->maximum() / 1000) + tr(" seconds"));
     if (Slider1->value() == Slider1->maximum())
+        endPlayback();
+}
+
+void FrmConsultGrille::MMControl1_DeviceLost() {
+    // The output went away or stopped answering: the window returns to idle
+    // as at the end of the message, without a message box, as on any failure
+    // of a playback.
+    if (playing())
         endPlayback();
 }
 

@@ -92,6 +92,7 @@ public Q_SLOTS:
     void CmdChargerLoad_Click();
     void GridLegendes_Click();
     void MMControl1_StatusUpdate();
+    void MMControl1_DeviceLost();
     void CmdStopLecture_Click();
     void cmdDelWave_Click();
     // Writes every cell into the year message file; progress goes to the

@@ -166,6 +166,7 @@ void FrmEnregMessage::buildControls() {
 
     MMControl1 = new MMControl(this);
     connect(MMControl1, &MMControl::StatusUpdate, this, &FrmEnregMessage::MMControl1_StatusUpdate);
+    connect(MMControl1, &MMControl::DeviceLost, this, &FrmEnregMessage::MMControl1_DeviceLost);
     TimerTempo = new QTimer(this);
     TimerTempo->setInterval(1000);
     connect(TimerTempo, &QTimer::timeout, this, &FrmEnregMessage::TimerTempo_Timer);
@@ -272,10 +273,7 @@ void FrmEnregMessage::CmdRecord_Click() {
         // No input, or one that refuses to start: say so once rather than
         // pretend to record a minute of nothing. The scope is not tried: it
         // would only say the same again.
-        MMControl1->setCommand(QStringLiteral("Close"));
-        applyState(RecordingState::Empty);
-        setWindowTitle(CaptionBase);
-        MsgBox(LoadResString(185), vbExclamation);
+        refuseRecording(185);
         return;
     }
     m_recordedSinceFinish = true;
@@ -284,6 +282,16 @@ void FrmEnregMessage::CmdRecord_Click() {
     // stream only gives it to the recording.
     if (CheckDiagramme->isChecked())
         CmdStartVolume_Click();
+}
+
+void FrmEnregMessage::refuseRecording(int textId) {
+    MMControl1->setCommand(QStringLiteral("Close"));
+    if (CheckDiagramme->isChecked())
+        CmdStopVolume_Click();
+    m_recordedSinceFinish = false;
+    applyState(RecordingState::Empty);
+    setWindowTitle(CaptionBase);
+    MsgBox(LoadResString(textId), vbExclamation);
 }
 
 void FrmEnregMessage::CmdPauseRec_Click() {
@@ -348,9 +356,38 @@ void FrmEnregMessage::Slider1_Change() {
     if (Slider1->value() < Slider1->maximum() - 3)
         return;
     // The limit of a recording, or the end of a playback.
+    stopAutomatically();
+}
+
+void FrmEnregMessage::stopAutomatically() {
     cmdStopRecord_Click();
     applyState(RecordingState::AutoFinishing);
     setWindowTitle(CaptionBase);
+}
+
+// The device ended what it was doing by itself: it went away or stopped
+// answering. A recording ends as on Stop, and the finishing step saves and
+// packs what was heard; one that never started is refused as when there is
+// no input; a playback ends as at the end of the message. One message says so.
+void FrmEnregMessage::MMControl1_DeviceLost() {
+    switch (m_state) {
+    case RecordingState::Recording:
+    case RecordingState::RecordingPaused:
+        if (MMControl1->Length() == 0) {
+            refuseRecording(211);
+            return;
+        }
+        cmdStopRecord_Click();
+        MsgBox(LoadResString(210), vbExclamation);
+        return;
+    case RecordingState::Playing:
+    case RecordingState::PlaybackPaused:
+        stopAutomatically();
+        MsgBox(LoadResString(212), vbExclamation);
+        return;
+    default: // Stop was pressed already: the finishing step comes anyway
+        return;
+    }
 }
 
 // --- listening -----------------------------------------------------------
@@ -359,11 +396,16 @@ void FrmEnregMessage::CmdPlay_Click() {
     if (!QFileInfo::exists(scratchArchivePath()))
         return; // no finished recording
     MMControl1->setCommand(QStringLiteral("Close"));
-    openDevice();
+    const bool opened = openDevice();
     Slider1->setValue(1);
     Slider1->setMaximum(MMControl1->Length());
     applyState(RecordingState::Playing);
-    MMControl1->setCommand(QStringLiteral("Play"));
+    // No output, or one that refuses to start: rather than wait in the
+    // playing state for an end that never comes, the playback ends at once.
+    if (!opened || MMControl1->setCommand(QStringLiteral("Play")) != MciError::None) {
+        stopAutomatically();
+        MsgBox(LoadResString(212), vbExclamation);
+    }
 }
 
 void FrmEnregMessage::cmdPause_Click() {

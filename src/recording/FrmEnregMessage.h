@@ -98,6 +98,7 @@ public Q_SLOTS:
     void cmdDelWave_Click();
     void CmdCancel_Click();
     void MMControl1_StatusUpdate();
+    void MMControl1_DeviceLost();
     void Slider1_Change();
     void CmdEnreg_Click();
     void CmdEnregGrid_Click();
@@ -122,6 +123,10 @@ private:
     // Notify off, Wait on, not shared, "WaveAudio" on temp.wav, "Open".
     bool openDevice();
     void setCaptionSeconds(int valueMs, int maxMs);
+    // Back to empty with the device closed, and one message (a string id).
+    void refuseRecording(int textId);
+    // The automatic stop: the limit of a recording, the end of a playback.
+    void stopAutomatically();
     void clearSlotCell();
     void deleteScratchFiles();
 

@@ -100,6 +100,17 @@ constexpr Entry Table[] = {
     {206, QT_TRANSLATE_NOOP("Strings",
                             "The sound input would not start for the scope; the recording goes on "
                             "without it.")},
+    // What the recording window says when the sound device goes away or stops answering.
+    {210, QT_TRANSLATE_NOOP("Strings",
+                            "The sound input stopped, so the recording ends here. What was "
+                            "recorded until then is kept: listen to it, then save it or record "
+                            "again.")},
+    {211, QT_TRANSLATE_NOOP("Strings",
+                            "The sound input does not answer. Wait a moment, then press Record "
+                            "again.")},
+    {212, QT_TRANSLATE_NOOP("Strings",
+                            "The sound output stopped answering, so the message was not played "
+                            "to its end. It is kept: play it again in a moment.")},
 };
 
 const Entry *find(int id) {

@@ -127,13 +127,15 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(b.app.path("temp.wav")).size(), 44 + qint64(length) * 32);
     }
 
-    // Stop (its button or Escape) ends the playback the same way; closing the
-    // window leaves nothing playing.
+    // Stop (its button or Escape) ends the playback the same way, and so does
+    // an output that goes away, without a word; closing the window leaves
+    // nothing playing.
     void stopping_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("Stop") << "stop";
         QTest::newRow("Escape") << "escape";
         QTest::newRow("closing the window") << "close";
+        QTest::newRow("the output going away") << "lost";
     }
     void stopping() {
         QFETCH(QString, how);
@@ -146,10 +148,14 @@ private Q_SLOTS:
             b.grid->CmdStopLecture->click();
         else if (how == u"escape")
             QTest::keyClick(b.grid.get(), Qt::Key_Escape);
+        else if (how == u"lost")
+            b.app.sound->loseOutput();
         else
             b.grid->close();
         QVERIFY(b.controlsHidden());
         QVERIFY(b.deviceIdle());
+        QCOMPARE(b.grid->windowTitle(), QString());
+        QVERIFY(b.app.messageBox->shown.isEmpty());
         b.advance(12000);
         QCOMPARE(b.app.sound->runningPlaybacks(), 0);
     }

@@ -51,15 +51,60 @@ QByteArray unpackedWave(const QString &archive, const QString &folder) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Runs the window's handlers and the device as named: record, pauserec,
+// resumerec, stop, tick, play, pause, resume, remove (answered Yes),
+// wait:<ms>, limit (the slider at 59 997 ms), and the device's failures:
+// no-input, no-output (absent from then on), input-lost, output-lost.
+void runSteps(RecordingBench &bench, const QString &steps) {
+    FrmEnregMessage *w = bench.window;
+    const auto answers = bench.app.messageBox->defaultAnswer;
+    bench.app.messageBox->defaultAnswer = vbYes;
+    for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        if (step == u"record")
+            w->CmdRecord_Click();
+        else if (step == u"pauserec")
+            w->CmdPauseRec_Click();
+        else if (step == u"resumerec")
+            w->cmdResumeRec_Click();
+        else if (step == u"stop")
+            w->cmdStopRecord_Click();
+        else if (step == u"tick")
+            w->TimerTempo_Timer();
+        else if (step == u"play")
+            w->CmdPlay_Click();
+        else if (step == u"pause")
+            w->cmdPause_Click();
+        else if (step == u"resume")
+            w->cmdResumePlay_Click();
+        else if (step == u"remove")
+            w->cmdDelWave_Click();
+        else if (step.startsWith(u"wait:"))
+            bench.advance(step.mid(5).toInt());
+        else if (step == u"no-input")
+            bench.app.sound->setInputPresent(false);
+        else if (step == u"no-output")
+            bench.app.sound->setOutputPresent(false);
+        else if (step == u"input-lost")
+            bench.app.sound->loseInput();
+        else if (step == u"output-lost")
+            bench.app.sound->loseOutput();
+        else if (step == u"limit") {
+            w->Slider1->setValue(59996);
+            QCOMPARE(w->state(), RecordingState::Recording); // not yet
+            w->Slider1->setValue(59997);
+        } else
+            QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+    bench.app.messageBox->defaultAnswer = answers;
+}
+
 } // namespace
 
 class TestRecordingWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each state of the window, entered by the handlers that lead to it.
-    // Steps: record, pauserec, resumerec, stop, tick, play, pause, resume,
-    // remove (answered Yes), wait:<ms>, limit (the slider at 59 997 ms).
+    // Each state of the window, entered by the handlers that lead to it (runSteps).
     void stateTable_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("buttons"); // Record PauseRec ResumeRec Stop Play Pause
@@ -105,35 +150,7 @@ private Q_SLOTS:
         QVERIFY(bench.window);
         FrmEnregMessage *w = bench.window;
         bench.speak(5000);
-        bench.app.messageBox->defaultAnswer = vbYes;
-        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
-            if (step == u"record")
-                w->CmdRecord_Click();
-            else if (step == u"pauserec")
-                w->CmdPauseRec_Click();
-            else if (step == u"resumerec")
-                w->cmdResumeRec_Click();
-            else if (step == u"stop")
-                w->cmdStopRecord_Click();
-            else if (step == u"tick")
-                w->TimerTempo_Timer();
-            else if (step == u"play")
-                w->CmdPlay_Click();
-            else if (step == u"pause")
-                w->cmdPause_Click();
-            else if (step == u"resume")
-                w->cmdResumePlay_Click();
-            else if (step == u"remove")
-                w->cmdDelWave_Click();
-            else if (step.startsWith(u"wait:"))
-                bench.advance(step.mid(5).toInt());
-            else if (step == u"limit") {
-                w->Slider1->setValue(59996);
-                QCOMPARE(w->state(), RecordingState::Recording); // not yet
-                w->Slider1->setValue(59997);
-            } else
-                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
-        }
+        runSteps(bench, steps);
         QCOMPARE(buttonStates(w), buttons);
         QVERIFY(w->CmdCancel->isEnabled());
     }
@@ -286,20 +303,60 @@ private Q_SLOTS:
         QCOMPARE(g->TextMatrix(Row, Col), QString());
     }
 
-    // No input: one message, the state empty, no pretended minute.
-    void noInputDevice() {
+    // A device that is missing, goes away or does not answer: one message
+    // (none after Stop), never a window waiting for what cannot come. A
+    // recording cut short keeps what was heard, and the finishing step saves
+    // and packs it; one that heard nothing is refused as without an input; a
+    // playback ends as at its end. The device starts at 0 s.
+    void deviceFailures_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("buttons"); // as in stateTable
+        QTest::addColumn<int>("message");     // string id; 0: none
+        QTest::addColumn<int>("wavMs");       // length of temp.wav; -1: none
+        QTest::newRow("no input") << "no-input record"
+                                  << "E--------E" << 185 << -1;
+        QTest::newRow("an input that never starts") << "record input-lost"
+                                                    << "E--------E" << 211 << -1;
+        QTest::newRow("input lost while recording") << "record wait:1500 input-lost wait:1000 tick"
+                                                    << "----E--EE-" << 210 << 1500;
+        QTest::newRow("input lost while paused")
+            << "record wait:1500 pauserec wait:500 input-lost tick"
+            << "----E--EEE" << 210 << 1500;
+        QTest::newRow("input lost after Stop") << "record wait:1500 stop input-lost wait:1000 tick"
+                                               << "----E--EE-" << 0 << 1500;
+        QTest::newRow("output lost while playing")
+            << "record wait:2000 stop tick play wait:500 output-lost tick"
+            << "----E--EE-" << 212 << 2000;
+        QTest::newRow("output lost while paused")
+            << "record wait:2000 stop tick play wait:500 pause output-lost tick"
+            << "----E--EE-" << 212 << 2000;
+        QTest::newRow("no output") << "record wait:2000 stop tick no-output play tick"
+                                   << "----E--EE-" << 212 << 2000;
+    }
+    void deviceFailures() {
+        QFETCH(QString, steps);
+        QFETCH(QString, buttons);
+        QFETCH(int, message);
+        QFETCH(int, wavMs);
         RecordingBench bench;
-        bench.app.sound->setInputPresent(false);
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
-        w->CmdRecord_Click();
-        QCOMPARE(bench.app.messageBox->shown.size(), 1);
-        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(185));
-        QCOMPARE(buttonStates(w), QStringLiteral("E--------E"));
+        bench.speak(5000);
+        runSteps(bench, steps);
+        bench.advance(3000);
+        QCOMPARE(buttonStates(w), buttons);
         QCOMPARE(w->windowTitle(), Base);
-        QCOMPARE(bench.app.sound->runningCaptures(), 0);
-        bench.advance(2000);
-        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
+        QCOMPARE(bench.app.sound->runningCaptures() + bench.app.sound->runningPlaybacks(), 0);
+        QCOMPARE(bench.app.messageBox->shown.size(), message ? 1 : 0);
+        if (message)
+            QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(message));
+        // What was heard, packed and ready to store.
+        QCOMPARE(bench.app.read("temp.wav").size(), wavMs < 0 ? 0 : 44 + wavMs * 32);
+        QCOMPARE(bench.app.exists("temp.tbr"), wavMs > 0);
+        if (wavMs > 0)
+            QCOMPARE(unpackedWave(bench.app.path("temp.tbr"), bench.app.path("unpacked")),
+                     bench.app.read("temp.wav"));
     }
 
     // Storing: the colour's code and picture in the slot, the archive in
