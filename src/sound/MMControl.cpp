@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -25,16 +24,30 @@ std::shared_ptr<SoundBackend> makeBackend() {
     return std::make_shared<QtSoundBackend>();
 }
 
+// Holds a retired stream until the event loop deletes it.
+template <class Stream> class Retired final : public QObject {
+public:
+    explicit Retired(std::unique_ptr<Stream> stream)
+        : m_stream(std::move(stream)) {}
+
+private:
+    std::unique_ptr<Stream> m_stream;
+};
+
 // A stream may be retired from inside one of its own callbacks (a handler of
 // StatusUpdate sends "Close"), so it is stopped at once and deleted once
-// control is back in the event loop.
+// control is back in the event loop. A deferred deletion the loop never
+// comes back for leaves the stream to the end of the process: the
+// application's clean-up must not run a stream's destructor, which removes
+// the events queued to it under the lock that clean-up holds.
 template <class Stream> void retire(std::unique_ptr<Stream> &stream) {
     if (!stream)
         return;
     stream->stop();
-    std::shared_ptr<Stream> doomed(std::move(stream));
-    if (QCoreApplication *app = QCoreApplication::instance())
-        QTimer::singleShot(0, app, [doomed] {});
+    if (QCoreApplication::instance())
+        (new Retired<Stream>(std::move(stream)))->deleteLater();
+    else
+        stream.reset();
 }
 
 } // namespace
