@@ -17,18 +17,29 @@ function(tembrel_library folder)
   target_compile_options(tembrel_${folder} PRIVATE -Wall -Wextra)
 endfunction()
 
-# tembrel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [TIMEOUT s])
+# tembrel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [TIMEOUT s] [ARGS ...])
 # A Qt Test executable under CTest, with a fixed locale and time zone and the
-# offscreen platform, so that results do not depend on the machine.
+# offscreen platform, so that results do not depend on the machine. ARGS go
+# to the executable (Qt Test function names run only those functions).
 function(tembrel_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
   target_compile_definitions(${name} PRIVATE
     TEMBREL_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     TEMBREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     TEMBREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  add_test(NAME ${name} COMMAND ${name})
+  tembrel_add_test_run(${name} TARGET ${name} LABELS ${T_LABELS} ENV ${T_ENV}
+    TIMEOUT ${T_TIMEOUT} ARGS ${T_ARGS})
+endfunction()
+
+# tembrel_add_test_run(<name> TARGET <test executable> [WRAP command...] [ARGS ...]
+#                      [LABELS ...] [ENV ...] [TIMEOUT s])
+# One more CTest entry for a test executable, run through WRAP when given
+# (for example scripts/with-audio.sh, for a private sound server of its own).
+function(tembrel_add_test_run name)
+  cmake_parse_arguments(T "" "TIMEOUT;TARGET" "WRAP;ARGS;LABELS;ENV" ${ARGN})
+  add_test(NAME ${name} COMMAND ${T_WRAP} $<TARGET_FILE:${T_TARGET}> ${T_ARGS})
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()

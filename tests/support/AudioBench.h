@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -67,10 +68,13 @@ inline double rms(const QList<qint16> &s, qsizetype from, qsizetype count) {
 // Writes raw samples into the microphone FIFO at the pace of a real
 // microphone, silence after the script. Its own thread goes on hearing while
 // the test's thread waits inside a device call, as a real microphone would.
+// Unplugged (its module unloaded), its writes fail instead of ending the test
+// with SIGPIPE.
 class Microphone final {
 public:
     Microphone(const QString &fifo, int rate, const QByteArray &script)
-        : m_fd(::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK))
+        : m_fd((::signal(SIGPIPE, SIG_IGN),
+                ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK)))
         , m_rate(rate)
         , m_thread([this, script](std::stop_token stop) {
             QElapsedTimer clock;
