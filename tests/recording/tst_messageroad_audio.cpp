@@ -46,6 +46,7 @@ private Q_SLOTS:
             QFAIL("no audio server: run these tests through scripts/with-audio.sh");
         m_rate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
         QVERIFY(m_rate > 0);
+        QVERIFY(soundDevicesRead());
     }
 
     void recordPlayAndDelete() {

@@ -65,6 +65,7 @@ private Q_SLOTS:
             QFAIL("no audio server: run these tests through scripts/with-audio.sh");
         m_micRate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
         QVERIFY(m_micRate > 0);
+        QVERIFY(soundDevicesRead());
     }
     void init() { folder = std::make_unique<test::AppFixture>(); }
     void cleanup() { folder.reset(); }

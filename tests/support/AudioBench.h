@@ -5,12 +5,15 @@
 // tools (espeak-ng, sox, soxi) and a microphone that feeds the server's FIFO
 // at the pace of a real one.
 
+#include "sound/QtSoundBackend.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -108,6 +111,13 @@ private:
     std::atomic<qint64> m_written = 0;
     std::jthread m_thread;
 };
+
+// Waits until the real sound device has read the server's device lists and
+// lists an input, as it has long before a user's first Record (the grid
+// window starts the reading when it opens).
+inline bool soundDevicesRead() {
+    return QTest::qWaitFor([] { return QtSoundBackend().hasInput(); }, 5000);
+}
 
 // A sentence spoken by espeak-ng as raw 16-bit little-endian mono samples at
 // `rate`; empty when the tools fail.
