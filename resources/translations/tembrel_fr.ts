@@ -279,6 +279,18 @@
         <source>The sound input would not start for the scope; the recording goes on without it.</source>
         <translation>L&apos;entrée son n&apos;a pas pu démarrer pour l&apos;oscilloscope ; l&apos;enregistrement continue sans lui.</translation>
     </message>
+    <message>
+        <source>The sound input stopped, so the recording ends here. What was recorded until then is kept: listen to it, then save it or record again.</source>
+        <translation>L&apos;entrée son s&apos;est arrêtée : l&apos;enregistrement s&apos;arrête là. Ce qui a été enregistré jusque-là est conservé : écoutez-le, puis sauvegardez-le ou enregistrez à nouveau.</translation>
+    </message>
+    <message>
+        <source>The sound input does not answer. Wait a moment, then press Record again.</source>
+        <translation>L&apos;entrée son ne répond pas. Attendez un instant, puis appuyez à nouveau sur Enregistrer.</translation>
+    </message>
+    <message>
+        <source>The sound output stopped answering, so the message was not played to its end. It is kept: play it again in a moment.</source>
+        <translation>La sortie son a cessé de répondre : le message n&apos;a pas été lu jusqu&apos;au bout. Il est conservé : écoutez-le à nouveau dans un instant.</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>

@@ -53,7 +53,7 @@ QByteArray unpackedWave(const QString &archive, const QString &folder) {
 
 // Runs the window's handlers and the device as named: record, pauserec,
 // resumerec, stop, tick, play, pause, resume, remove (answered Yes),
-// wait:<ms>, limit (the slider at 59 997 ms), and the device's failures:
+// wait:<ms>, limit (the slider at 59 997 ms), scope (ticks it), and the device's failures:
 // no-input, no-output (absent from then on), input-lost, output-lost.
 void runSteps(RecordingBench &bench, const QString &steps) {
     FrmEnregMessage *w = bench.window;
@@ -80,6 +80,8 @@ void runSteps(RecordingBench &bench, const QString &steps) {
             w->cmdDelWave_Click();
         else if (step.startsWith(u"wait:"))
             bench.advance(step.mid(5).toInt());
+        else if (step == u"scope")
+            w->CheckDiagramme->setChecked(true);
         else if (step == u"no-input")
             bench.app.sound->setInputPresent(false);
         else if (step == u"no-output")
@@ -319,6 +321,11 @@ private Q_SLOTS:
                                                     << "E--------E" << 211 << -1;
         QTest::newRow("input lost while recording") << "record wait:1500 input-lost wait:1000 tick"
                                                     << "----E--EE-" << 210 << 1500;
+        QTest::newRow("input lost while recording with the scope")
+            << "scope record wait:1500 input-lost wait:1000 tick"
+            << "----E--EE-" << 210 << 1500;
+        QTest::newRow("an input that never starts, with the scope") << "scope record input-lost"
+                                                                    << "E--------E" << 211 << -1;
         QTest::newRow("input lost while paused")
             << "record wait:1500 pauserec wait:500 input-lost tick"
             << "----E--EEE" << 210 << 1500;
@@ -348,6 +355,7 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), Base);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
         QCOMPARE(bench.app.sound->runningCaptures() + bench.app.sound->runningPlaybacks(), 0);
+        QVERIFY(!w->meter().InputRunning() && !w->Timer1->isActive());
         QCOMPARE(bench.app.messageBox->shown.size(), message ? 1 : 0);
         if (message)
             QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(message));

@@ -156,9 +156,12 @@ void VirtualSoundBackend::advance(std::chrono::milliseconds span) {
 template <typename Stream> void VirtualSoundBackend::lose() {
     // A lost handler may retire streams: walk a copy, skip the departed.
     const std::vector<Part *> parts = m_parts;
-    for (Part *part : parts)
-        if (auto *stream = dynamic_cast<Stream *>(part); stream && attached(part) && stream->open())
+    for (Part *part : parts) {
+        if (!attached(part))
+            continue;
+        if (auto *stream = dynamic_cast<Stream *>(part); stream && stream->open())
             stream->lose();
+    }
 }
 
 void VirtualSoundBackend::loseInput() {
