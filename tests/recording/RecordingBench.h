@@ -6,12 +6,20 @@
 
 #include "AppFixture.h"
 
+#include "archive/ZipClass.h"
+#include "archive/ZipExtractionClass.h"
 #include "grid/FrmConsultGrille.h"
+#include "grid/SlotArchives.h"
 #include "recording/FrmEnregMessage.h"
 #include "shell/FlexGrid.h"
+#include "sound/WaveFile.h"
 
+#include <QCheckBox>
 #include <QPointer>
+#include <QTest>
 #include <QtMath>
+
+#include <functional>
 
 #include <memory>
 
@@ -42,6 +50,11 @@ public:
         grid->GridLegendes->setCol(col);
         grid->GridLegendes_Click();
     }
+    // A fresh grid window, which reads the year and the sound device again.
+    void reopenGrid() {
+        grid.reset();
+        grid = std::make_unique<FrmConsultGrille>();
+    }
     // The virtual clock moves on: the device records, plays and reports.
     void advance(int ms) { app.sound->advance(std::chrono::milliseconds(ms)); }
     // A tone the microphone hears next: `ms` of a 440 Hz sine at 16 kHz.
@@ -63,9 +76,88 @@ public:
         window->TimerTempo_Timer();
     }
 
+    // Runs the window's handlers and the device as named: record, pauserec,
+    // resumerec, stop, tick (TimerTempo), play, pause, resume, remove
+    // (answered Yes), close, wait:<ms>, limit (the slider at 59 997 ms),
+    // scope (ticks it), and the device's failures: no-input, no-output (absent
+    // from then on), input-lost, output-lost. `after` runs after each handler.
+    void runSteps(const QString &steps, const std::function<void()> &after = {}) {
+        FrmEnregMessage *w = window;
+        const std::map<QString, std::function<void()>> handlers{
+            {"record", [w] { w->CmdRecord_Click(); }},
+            {"pauserec", [w] { w->CmdPauseRec_Click(); }},
+            {"resumerec", [w] { w->cmdResumeRec_Click(); }},
+            {"stop", [w] { w->cmdStopRecord_Click(); }},
+            {"tick", [w] { w->TimerTempo_Timer(); }},
+            {"play", [w] { w->CmdPlay_Click(); }},
+            {"pause", [w] { w->cmdPause_Click(); }},
+            {"resume", [w] { w->cmdResumePlay_Click(); }},
+            {"remove", [w] { w->cmdDelWave_Click(); }},
+            {"close", [w] { w->close(); }},
+            {"limit", [w] {
+                 w->Slider1->setValue(59996);
+                 QCOMPARE(w->state(), RecordingState::Recording); // not yet
+                 w->Slider1->setValue(59997);
+             }}};
+        const std::map<QString, std::function<void()>> device{
+            {"scope", [w] { w->CheckDiagramme->setChecked(true); }},
+            {"no-input", [this] { app.sound->setInputPresent(false); }},
+            {"no-output", [this] { app.sound->setOutputPresent(false); }},
+            {"input-lost", [this] { app.sound->loseInput(); }},
+            {"output-lost", [this] { app.sound->loseOutput(); }}};
+        const auto answers = app.messageBox->defaultAnswer;
+        app.messageBox->defaultAnswer = vbYes;
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            if (step.startsWith(u"wait:"))
+                advance(step.mid(5).toInt());
+            else if (device.count(step))
+                device.at(step)();
+            else if (handlers.count(step)) {
+                handlers.at(step)();
+                if (after)
+                    after();
+            } else
+                QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+        }
+        app.messageBox->defaultAnswer = answers;
+    }
+
     AppFixture app;
     std::unique_ptr<FrmConsultGrille> grid;
     QPointer<FrmEnregMessage> window;
 };
+
+// The temp.wav inside an archive, unpacked into `folder`.
+inline QByteArray unpackedWave(const QString &archive, const QString &folder) {
+    ZipExtractionClass zip;
+    if (!zip.OpenZip(QFile::encodeName(archive).toStdString()))
+        return {};
+    zip.Extract(QFile::encodeName(folder).toStdString(), true, true);
+    zip.CloseZip();
+    QFile f(QDir(folder).filePath(QStringLiteral("temp.wav")));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Stores `sound` as the message of a slot of 2005 and marks it green in the
+// year file, as recording does.
+inline bool storeMarkedMessage(int row, int col, const PcmSound &sound) {
+    ZipClass zip;
+    if (!writeWaveFile(scratchWavePath(), sound) ||
+        !zip.AddFile(QFile::encodeName(scratchWavePath()).toStdString()) ||
+        !zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true) ||
+        !storeSlotArchive(scratchArchivePath(), 2005, row, col).ok)
+        return false;
+    FrmConsultGrille marking;
+    marking.GridLegendes->setTextMatrix(row, col, QStringLiteral(".."));
+    return marking.EnregistrerGrille();
+}
+
+#ifdef TEMBREL_BINARY_DIR
+// Saves a window's picture under the build folder's screenshots.
+inline bool saveScreenshot(const QImage &shot, const QString &name) {
+    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
+    return QDir().mkpath(dir) && shot.save(QDir(dir).filePath(name));
+}
+#endif
 
 } // namespace tembrel::test

@@ -24,52 +24,36 @@ namespace {
 constexpr int Row = 4;
 constexpr int Col = 10;
 
-// The samples of a raw 16-bit mono recording between two times.
-double rmsBetween(const QList<qint16> &s, int rate, int fromMs, int toMs) {
-    const qsizetype from = std::clamp<qsizetype>(qsizetype(fromMs) * rate / 1000, 0, s.size());
-    const qsizetype to = std::clamp<qsizetype>(qsizetype(toMs) * rate / 1000, from, s.size());
-    return rms(s, from, to - from);
-}
-
 } // namespace
 
 class TestMessageRoadAudio : public QObject {
     Q_OBJECT
 
-    QString m_fifo;
-    int m_rate = 16000;
-
 private Q_SLOTS:
-    void initTestCase() {
-        m_fifo = qEnvironmentVariable("TEMBREL_MIC_FIFO");
-        if (m_fifo.isEmpty() || qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-            QFAIL("no audio server: run these tests through scripts/with-audio.sh");
-        m_rate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
-        QVERIFY(m_rate > 0);
-        QVERIFY(soundDevicesRead());
-    }
-
     void recordPlayAndDelete() {
+        const MicrophoneSetting mic;
+        if (!mic.present())
+            QFAIL("no audio server: run these tests through scripts/with-audio.sh");
+        QVERIFY(soundDevicesRead());
         RecordingBench bench(QDate(2005, 1, 10));
         MMControl::setBackendFactory({}); // the real sound device from here on
         const QByteArray speech =
-            spokenSentence("Call the garage about the car", m_rate, bench.app.path("spoken.wav"));
+            spokenSentence("Call the garage about the car", mic.rate, bench.app.path("spoken.wav"));
         QVERIFY(!speech.isEmpty());
-        const int speechMs = int(speech.size() / 2 * 1000 / m_rate);
-        const QByteArray lead(m_rate / 1000 * 2 * 300, 0); // 0.3 s of silence first
+        const int speechMs = int(speech.size() / 2 * 1000 / mic.rate);
+        const QByteArray lead(mic.rate / 1000 * 2 * 300, 0); // 0.3 s of silence first
 
         // --- recording ------------------------------------------------------
-        bench.grid.reset();
-        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.reopenGrid();
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
         QVERIFY(w);
-        Microphone mic(m_fifo, m_rate, lead + speech);
-        QVERIFY(mic.isOpen());
+        Microphone microphone(mic.fifo, mic.rate, lead + speech);
+        QVERIFY(microphone.isOpen());
         w->CmdRecord_Click();
         QCOMPARE(w->state(), RecordingState::Recording);
-        const qint64 startedAt = mic.writtenMs();
-        QVERIFY(QTest::qWaitFor([&] { return mic.writtenMs() >= startedAt + 3000; }, 10000));
+        const qint64 startedAt = microphone.writtenMs();
+        QVERIFY(QTest::qWaitFor([&] { return microphone.writtenMs() >= startedAt + 3000; }, 10000));
         w->cmdStopRecord_Click();
         // The window's own timer runs the finishing step one second later.
         QVERIFY(QTest::qWaitFor([&] { return w->state() == RecordingState::Recorded; }, 5000));
@@ -88,11 +72,10 @@ private Q_SLOTS:
         const double seconds = soxi("-D", wav).toDouble();
         qInfo("recorded %.3f s (3 s and the finishing second)", seconds);
         QVERIFY2(seconds > 3.6 && seconds < 4.6, qPrintable(QString::number(seconds)));
-        const int rate = soxi("-r", wav).toInt();
         const QList<qint16> recorded = samplesOf(wav);
         // The sentence starts about 0.3 s in (where the start fell in the
         // microphone's stream varies by a block).
-        const double during = rmsBetween(recorded, rate, 600, std::min(2900, 300 + speechMs));
+        const double during = rmsBetween(recorded, soxi("-r", wav).toInt(), 600, std::min(2900, 300 + speechMs));
         qInfo("recording RMS while speaking %.4f", during);
         QVERIFY(during > 0.02);
         const auto file = YearFile::load(bench.app.path("_2005.dte"));
@@ -101,8 +84,7 @@ private Q_SLOTS:
                  QStringLiteral(".."));
 
         // --- playback from a fresh grid window -------------------------------
-        bench.grid.reset();
-        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.reopenGrid();
         FrmConsultGrille *g = bench.grid.get();
         QCOMPARE(g->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
         g->GridLegendes->setRow(Row);
@@ -155,8 +137,7 @@ private Q_SLOTS:
         g->cmdDelWave_Click();
         QVERIFY(g->Slider1->isHidden());
         QVERIFY(!QFile::exists(archive));
-        bench.grid.reset();
-        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.reopenGrid();
         bench.grid->GridLegendes->setRow(Row);
         bench.grid->GridLegendes->setCol(Col);
         QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QString());

@@ -44,9 +44,10 @@ class TestScopeAudio : public QObject {
 
 private Q_SLOTS:
     void scopeFollowsSpeech() {
-        const QString fifo = qEnvironmentVariable("TEMBREL_MIC_FIFO");
-        const int rate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
-        if (fifo.isEmpty() || rate <= 0 || qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        const MicrophoneSetting setting;
+        const QString &fifo = setting.fifo;
+        const int rate = setting.rate;
+        if (!setting.present())
             QFAIL("no audio server: run these tests through scripts/with-audio.sh");
 
         RecordingBench bench(QDate(2005, 1, 10));
@@ -58,8 +59,7 @@ private Q_SLOTS:
         const int speechMs = int(speech.size() / 2 * 1000 / rate);
         const QByteArray lead(qsizetype(rate) * LeadMs / 1000 * 2, 0);
 
-        bench.grid.reset();
-        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.reopenGrid();
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
         QVERIFY(w);
@@ -116,14 +116,8 @@ private Q_SLOTS:
         QVERIFY2(moving * 4 >= spoken.size() * 3, qPrintable(joined(spoken)));
 
         // The recording beside it heard the whole sentence where it was said.
-        const QList<qint16> recorded = samplesOf(bench.app.path("temp.wav"));
-        const int recordedRate = soxi("-r", bench.app.path("temp.wav")).toInt();
         const auto rmsMs = [&](qint64 fromMs, qint64 toMs) {
-            const qsizetype from =
-                std::clamp<qsizetype>(fromMs * recordedRate / 1000, 0, recorded.size());
-            const qsizetype to =
-                std::clamp<qsizetype>(toMs * recordedRate / 1000, from, recorded.size());
-            return rms(recorded, from, to - from);
+            return rmsOfFile(bench.app.path("temp.wav"), fromMs, toMs);
         };
         const qint64 speechAt = LeadMs - recordAt;
         const double before = rmsMs(0, speechAt - 300),
@@ -133,9 +127,7 @@ private Q_SLOTS:
 
         // The window as the user saw it, the scope drawing speech.
         QVERIFY(!shot.isNull());
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(shot.save(QDir(dir).filePath("recording_scope.png")));
+        QVERIFY(saveScreenshot(shot, "recording_scope.png"));
         const QRect scope(w->scopeBox->mapTo(w, QPoint(0, 0)) * shot.devicePixelRatio(),
                           w->scopeBox->size() * shot.devicePixelRatio());
         QSet<int> rows;

@@ -9,16 +9,12 @@
 
 #include "AudioBench.h"
 
-#include "archive/ZipClass.h"
-#include "archive/ZipExtractionClass.h"
 #include "grid/SlotArchives.h"
 #include "grid/YearFile.h"
 #include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 #include "shell/Strings.h"
 #include "sound/MMControl.h"
-#include "sound/QtSoundBackend.h"
-#include "sound/WaveFile.h"
 
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,15 +65,6 @@ void signalServer(int signal) {
     ::kill(pid_t(qEnvironmentVariableIntValue("TEMBREL_PULSE_PID")), signal);
 }
 
-// The level of a wave between two times, decoded by sox.
-double rmsOf(const QString &wav, int fromMs, int toMs) {
-    const QList<qint16> s = samplesOf(wav);
-    const int rate = soxi("-r", wav).toInt();
-    const qsizetype from = std::min<qsizetype>(qsizetype(fromMs) * rate / 1000, s.size());
-    const qsizetype to = std::clamp<qsizetype>(qsizetype(toMs) * rate / 1000, from, s.size());
-    return rms(s, from, to - from);
-}
-
 // Records with the window's own handlers while the microphone says `speech`:
 // Record, about two and a half seconds, Stop, and the finishing step the
 // window's timer runs. True when the window got to the recorded state.
@@ -100,20 +87,17 @@ bool recordSpeech(FrmEnregMessage *w, const QString &fifo, int rate, const QByte
 class TestSoundFaults : public QObject {
     Q_OBJECT
 
-    QString m_fifo;
-    int m_rate = 16000;
+    MicrophoneSetting m_mic;
 
-    bool onBench() {
-        m_fifo = qEnvironmentVariable("TEMBREL_MIC_FIFO");
-        m_rate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
-        return !m_fifo.isEmpty() && m_rate > 0 && !qEnvironmentVariableIsEmpty("PULSE_SERVER") &&
-               !qEnvironmentVariableIsEmpty("TEMBREL_AUDIO_CONTROL") && soundDevicesRead();
-    }
-    // The grid of the bench again, now on the real sound device.
-    void onRealDevice(RecordingBench &bench) {
+    // The sentence spoken for the bench's microphone, and the bench's grid
+    // again, now on the real sound device; empty when not on the audio bench.
+    QByteArray onRealDevice(RecordingBench &bench) {
+        if (!m_mic.present() || qEnvironmentVariableIsEmpty("TEMBREL_AUDIO_CONTROL") ||
+            !soundDevicesRead())
+            return {};
         MMControl::setBackendFactory({});
-        bench.grid.reset();
-        bench.grid = std::make_unique<FrmConsultGrille>();
+        bench.reopenGrid();
+        return spokenSentence(Sentence, m_mic.rate, bench.app.path("spoken.wav"));
     }
 
 private Q_SLOTS:
@@ -122,16 +106,14 @@ private Q_SLOTS:
     // the sentence, one message says so, and the message can be stored. The
     // microphone loaded again is used at the next Record.
     void microphoneUnplugged() {
-        QVERIFY2(onBench(), "run through scripts/with-audio.sh, with an input");
         RecordingBench bench(QDate(2005, 1, 10));
-        const QByteArray speech = spokenSentence(Sentence, m_rate, bench.app.path("spoken.wav"));
-        QVERIFY(!speech.isEmpty());
-        onRealDevice(bench);
+        const QByteArray speech = onRealDevice(bench);
+        QVERIFY2(!speech.isEmpty(), "run through scripts/with-audio.sh, with an input");
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
         QVERIFY(w);
         {
-            Microphone mic(m_fifo, m_rate, speech);
+            Microphone mic(m_mic.fifo, m_mic.rate, speech);
             QVERIFY(mic.isOpen());
             w->CmdRecord_Click();
             QCOMPARE(w->state(), RecordingState::Recording);
@@ -150,13 +132,10 @@ private Q_SLOTS:
         QVERIFY(w->CmdEnreg->isEnabled());
 
         const QString unpacked = bench.app.path("unpacked");
-        ZipExtractionClass zip;
-        QVERIFY(zip.OpenZip(QFile::encodeName(bench.app.path("temp.tbr")).toStdString()));
-        zip.Extract(QFile::encodeName(unpacked).toStdString(), true, true);
-        zip.CloseZip();
+        QVERIFY(!unpackedWave(bench.app.path("temp.tbr"), unpacked).isEmpty());
         const QString wav = unpacked + "/temp.wav";
         const double seconds = soxi("-D", wav).toDouble();
-        const double level = rmsOf(wav, 100, 1900);
+        const double level = rmsOfFile(wav, 100, 1900);
         qInfo("temp.tbr holds %.3f s, RMS %.4f over its first two seconds", seconds, level);
         QVERIFY2(seconds > 1.8 && seconds < 2.8, qPrintable(QString::number(seconds)));
         QVERIFY(level > 0.02);
@@ -176,8 +155,8 @@ private Q_SLOTS:
         bench.click(Row, Col + 1);
         w = bench.window;
         QVERIFY(w);
-        QVERIFY(recordSpeech(w, m_fifo, m_rate, speech));
-        const double again = rmsOf(bench.app.path("temp.wav"), 100, 2400);
+        QVERIFY(recordSpeech(w, m_mic.fifo, m_mic.rate, speech));
+        const double again = rmsOfFile(bench.app.path("temp.wav"), 100, 2400);
         qInfo("recorded again from the microphone plugged back: RMS %.4f", again);
         QVERIFY(again > 0.02);
         QCOMPARE(bench.app.messageBox->shown.size(), 1);
@@ -188,11 +167,9 @@ private Q_SLOTS:
     // 10 ms timer go on), and after a second and a half one message says the
     // input does not answer. Once the server runs again, Record records speech.
     void serverStopped() {
-        QVERIFY2(onBench(), "run through scripts/with-audio.sh, with an input");
         RecordingBench bench(QDate(2005, 1, 10));
-        const QByteArray speech = spokenSentence(Sentence, m_rate, bench.app.path("spoken.wav"));
-        QVERIFY(!speech.isEmpty());
-        onRealDevice(bench);
+        const QByteArray speech = onRealDevice(bench);
+        QVERIFY2(!speech.isEmpty(), "run through scripts/with-audio.sh, with an input");
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
         QVERIFY(w);
@@ -218,8 +195,8 @@ private Q_SLOTS:
         QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(211));
         QCOMPARE(w->state(), RecordingState::Empty);
 
-        QVERIFY(recordSpeech(w, m_fifo, m_rate, speech));
-        const double level = rmsOf(bench.app.path("temp.wav"), 100, 2400);
+        QVERIFY(recordSpeech(w, m_mic.fifo, m_mic.rate, speech));
+        const double level = rmsOfFile(bench.app.path("temp.wav"), 100, 2400);
         qInfo("recorded after the server came back: RMS %.4f", level);
         QVERIFY(level > 0.02);
         QCOMPARE(bench.app.messageBox->shown.size(), 1);
@@ -229,18 +206,11 @@ private Q_SLOTS:
     // returns to idle by itself, without a message. A click on the slot then,
     // with no server left, shows the controls, which leave again or stop.
     void serverKilledDuringPlayback() {
-        QVERIFY2(onBench(), "run through scripts/with-audio.sh, with an input");
         RecordingBench bench(QDate(2005, 1, 10));
-        const QByteArray speech = spokenSentence(Sentence, m_rate, bench.app.path("spoken.wav"));
-        QVERIFY(!speech.isEmpty());
-        QVERIFY(writeWaveFile(scratchWavePath(), PcmSound{m_rate, 1, speech}));
-        ZipClass zip;
-        QVERIFY(zip.AddFile(QFile::encodeName(scratchWavePath()).toStdString()));
-        QVERIFY(zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true));
-        QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, Row, Col).ok);
-        bench.grid->GridLegendes->setTextMatrix(Row, Col, QStringLiteral(".."));
-        QVERIFY(bench.grid->EnregistrerGrille());
-        onRealDevice(bench);
+        const QByteArray speech = onRealDevice(bench);
+        QVERIFY2(!speech.isEmpty(), "run through scripts/with-audio.sh, with an input");
+        QVERIFY(storeMarkedMessage(Row, Col, PcmSound{m_mic.rate, 1, speech}));
+        bench.reopenGrid();
         FrmConsultGrille *g = bench.grid.get();
         g->show();
         const auto idle = [g] {
@@ -279,17 +249,7 @@ private Q_SLOTS:
                  "run through CTest, which points PULSE_SERVER nowhere");
         AppFixture app(QDate(2005, 1, 10));
         QVERIFY(app.writeHours({"08:00", "08:30", "09:00"}));
-        {
-            PcmSound sound{16000, 1, QByteArray(16000 * 2 * 2, '\x10')};
-            QVERIFY(writeWaveFile(scratchWavePath(), sound));
-            ZipClass zip;
-            QVERIFY(zip.AddFile(QFile::encodeName(scratchWavePath()).toStdString()));
-            QVERIFY(zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true));
-            QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, Row, Col).ok);
-            FrmConsultGrille marking;
-            marking.GridLegendes->setTextMatrix(Row, Col, QStringLiteral(".."));
-            QVERIFY(marking.EnregistrerGrille());
-        }
+        QVERIFY(storeMarkedMessage(Row, Col, PcmSound{16000, 1, QByteArray(64000, '\x10')}));
         MMControl::setBackendFactory({});
         MdiMain::registerWindow(MdiMain::Tool::Grid,
                                 [](QWidget *parent) { return new FrmConsultGrille(parent); });

@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -67,6 +68,28 @@ inline double rms(const QList<qint16> &s, qsizetype from, qsizetype count) {
         sum += double(s[i]) * s[i];
     return count > 0 ? std::sqrt(sum / double(count)) / 32768.0 : 0;
 }
+
+// The level of samples at `rate` between two times.
+inline double rmsBetween(const QList<qint16> &s, int rate, qint64 fromMs, qint64 toMs) {
+    const qsizetype from = std::clamp<qsizetype>(fromMs * rate / 1000, 0, s.size());
+    const qsizetype to = std::clamp<qsizetype>(toMs * rate / 1000, from, s.size());
+    return rms(s, from, to - from);
+}
+
+// The level of a wave file between two times, decoded by sox.
+inline double rmsOfFile(const QString &wav, qint64 fromMs, qint64 toMs) {
+    return rmsBetween(samplesOf(wav), soxi("-r", wav).toInt(), fromMs, toMs);
+}
+
+// The microphone FIFO and its rate, as scripts/with-audio.sh exports them.
+struct MicrophoneSetting {
+    QString fifo = qEnvironmentVariable("TEMBREL_MIC_FIFO");
+    int rate = qEnvironmentVariableIntValue("TEMBREL_MIC_RATE");
+    // Inside scripts/with-audio.sh, with a server to talk to.
+    bool present() const {
+        return !fifo.isEmpty() && rate > 0 && !qEnvironmentVariableIsEmpty("PULSE_SERVER");
+    }
+};
 
 // Writes raw samples into the microphone FIFO at the pace of a real
 // microphone, silence after the script. Its own thread goes on hearing while
