@@ -43,9 +43,7 @@ QString withoutAccessKey(QString text) {
 }
 
 void saveShot(const QImage &shot, const QString &name) {
-    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-    QVERIFY(QDir().mkpath(dir));
-    QVERIFY(shot.save(QDir(dir).filePath((french() ? "fr_" : "en_") + name)));
+    QVERIFY(saveScreenshot(shot, (french() ? "fr_" : "en_") + name));
 }
 
 } // namespace
@@ -137,10 +135,20 @@ private Q_SLOTS:
                  expected("Choisissez une couleur !", "Select a color !"));
         w->Option1[2]->setChecked(true);
         QVERIFY(QTest::qWaitForWindowExposed(w));
+        // Recorded, as the user sees it; the colour images show their colours
+        // beside their option buttons.
         const QImage shot = w->grab().toImage();
         saveShot(shot, "recording.png");
-        const QColor green = shot.pixelColor(w->ImgVert->mapTo(w, w->ImgVert->rect().center()));
-        QVERIFY(green.green() > 2 * green.red() && green.green() > 2 * green.blue());
+        const auto colourAt = [&](QWidget *image) {
+            return shot.pixelColor(image->mapTo(w, image->rect().center()) *
+                                   shot.devicePixelRatio());
+        };
+        const QColor green = colourAt(w->ImgVert), red = colourAt(w->ImgRouge);
+        QVERIFY2(green.green() > 2 * green.red() && green.green() > 2 * green.blue(),
+                 qPrintable(green.name()));
+        QVERIFY2(red.red() > 2 * red.green() && red.red() > 2 * red.blue(), qPrintable(red.name()));
+        QVERIFY(w->ImgVert->geometry().top() > w->ImgRouge->geometry().top());
+        QVERIFY(w->Option1[2]->geometry().center().y() > w->Option1[1]->geometry().center().y());
     }
 };
 
