@@ -140,8 +140,6 @@ private slots:
         QTest::newRow("zip with trailing bytes") << zip("-9") << QByteArray() << 5000;
         QTest::newRow("python deflated")
             << QStringList{"python3", "-c", py.arg("ZIP_DEFLATED"), "%a"} << QByteArray() << 0;
-        QTest::newRow("python stored")
-            << QStringList{"python3", "-c", py.arg("ZIP_STORED"), "%a"} << QByteArray() << 0;
     }
     void toolArchivesAreExtracted() {
         QFETCH(QStringList, command);

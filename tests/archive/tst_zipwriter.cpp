@@ -48,7 +48,6 @@ private slots:
         QVERIFY(zip.WriteZip(path("empty.zip")));
         QCOMPARE(bytes("empty.zip"), QByteArray("PK\x05\x06", 4) + QByteArray(16, '\0') +
                                          char(comment.size()) + '\0' + comment);
-        QCOMPARE(bytes("empty.zip").size(), 22 + comment.size());
     }
 
     void dosDateAndTimeKeepTheirFields_data() {
@@ -60,13 +59,9 @@ private slots:
         QTest::newRow("start of the era") << QList<int>{1980, 1, 1, 0, 0, 0} << 0x0021 << 0x0000;
         QTest::newRow("last moment") << QList<int>{2107, 12, 31, 23, 59, 59} << 0xFF9F << 0xBF7D;
         // Fields wider than their bits lose the high bits and leave the
-        // neighbours alone.
-        QTest::newRow("year 128 wraps") << QList<int>{2108, 3, 4, 0, 0, 0} << 0x0064 << 0x0000;
-        QTest::newRow("day 33 wraps") << QList<int>{2000, 1, 33, 0, 0, 0} << 0x2821 << 0x0000;
-        QTest::newRow("month 16 wraps") << QList<int>{2000, 16, 1, 0, 0, 0} << 0x2801 << 0x0000;
-        QTest::newRow("hour 32 wraps") << QList<int>{2000, 1, 1, 32, 7, 10} << 0x2821 << 0x00E5;
-        QTest::newRow("minute 64 wraps") << QList<int>{2000, 1, 1, 1, 64, 0} << 0x2821 << 0x0800;
-        QTest::newRow("second 64 wraps") << QList<int>{2000, 1, 1, 0, 1, 64} << 0x2821 << 0x0020;
+        // neighbours alone: every field at once, each wrapping to a small value.
+        QTest::newRow("every field wraps")
+            << QList<int>{2109, 18, 34, 33, 66, 66} << 0x0242 << 0x0841;
     }
     void dosDateAndTimeKeepTheirFields() {
         QFETCH(QList<int>, moment);
@@ -92,7 +87,6 @@ private slots:
         QCOMPARE(one.FileCount(), 1);
         QVERIFY(one.WriteZip(path("temp.tbr")));
         RawArchive expected({entry("temp.wav", content)});
-        QCOMPARE(bytes("temp.tbr").size(), 114 + expected.entries[0].data.size());
         QCOMPARE(bytes("temp.tbr"), expected.bytes());
 
         const QByteArray first = soundLikeBytes(3000, 1), second = soundLikeBytes(7000, 2);
@@ -124,8 +118,6 @@ private slots:
         QTest::newRow("no separator") << "temp.wav"
                                       << "temp.wav";
         QTest::newRow("trailing separator") << "a" + s << "";
-        QTest::newRow("root") << s + "x.wav"
-                              << "x.wav";
     }
     void baseNameSplitsAtTheSeparator() {
         QFETCH(QString, path);

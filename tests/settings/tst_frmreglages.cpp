@@ -225,24 +225,22 @@ private Q_SLOTS:
     // Reaching the font list by keyboard makes its first row current, which is
     // no choice: the stored font stays until the user clicks or moves the
     // selection.
-    void focusAloneChoosesNoFont() {
+    void focusAloneChoosesNoFontAClickDoes() {
         QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
-        FrmReglages w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        QCOMPARE(w.LstFonts->currentRow(), -1);
-        for (int tab = 0; tab < 10 && QApplication::focusWidget() != w.LstFonts; ++tab)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w.LstFonts);
-        QCOMPARE(w.LbPolice->text(), QStringLiteral("No Such Font"));
-        QTest::keyClick(w.LstFonts, Qt::Key_Tab);
-        w.close();
+        {
+            FrmReglages w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QCOMPARE(w.LstFonts->currentRow(), -1);
+            for (int tab = 0; tab < 10 && QApplication::focusWidget() != w.LstFonts; ++tab)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), w.LstFonts);
+            QCOMPARE(w.LbPolice->text(), QStringLiteral("No Such Font"));
+            QTest::keyClick(w.LstFonts, Qt::Key_Tab);
+            w.close();
+        }
         QCOMPARE(m_app->read(QStringLiteral("param.ini")),
                  QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
-    }
-
-    void aClickChoosesTheFont() {
-        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
