@@ -52,6 +52,21 @@ function(tembrel_add_test_run name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_SCALE_FACTOR=1;${T_ENV}")
 endfunction()
 
+# tembrel_add_fuzzer(<name> SOURCES ... [LIBS ...])
+# A libFuzzer target with AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang only, in a build configured with -DTEMBREL_FUZZ=ON). The readers it
+# feeds are compiled into it from src/ with the same instrumentation, since the
+# program's libraries hold windows that a fuzz build does not make.
+function(tembrel_add_fuzzer name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_compile_options(${name} PRIVATE -g -fsanitize=fuzzer,address,undefined
+    -fno-sanitize-recover=all)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+endfunction()
+
 # Files that ship next to the executable. The help document is the program's
 # own and is always refreshed; JFValid.ini (the user's choice of holidays) and
 # hours.dat (the time rows, from 08:00 to 18:00 every half hour until the user

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -65,19 +64,6 @@ inline constexpr char Separator = static_cast<char>(std::filesystem::path::prefe
 inline bool fileExists(std::string_view utf8) {
     std::error_code ec;
     return std::filesystem::is_regular_file(toPath(utf8), ec);
-}
-
-// A sibling of the target that no other file uses yet: files are written
-// there first and renamed onto the target once they are complete.
-inline std::filesystem::path temporarySibling(const std::filesystem::path &target) {
-    static std::mt19937_64 gen{std::random_device{}()};
-    for (;;) {
-        std::filesystem::path candidate = target;
-        candidate += ".tmp" + std::to_string(gen() % 1000000007u);
-        std::error_code ec;
-        if (!std::filesystem::exists(candidate, ec))
-            return candidate;
-    }
 }
 
 } // namespace tembrel::zipbytes

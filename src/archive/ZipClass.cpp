@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/ZipClass.h"
 
+#include "archive/DurableFiles.h"
 #include "archive/ZipBytes.h"
 
 #include <zlib.h>
@@ -235,7 +236,9 @@ bool ZipClass::WriteZip(const std::string &FilePath, bool Overwrite) {
         m_comment.size() > std::numeric_limits<std::uint16_t>::max())
         return false;
 
-    const fs::path temporary = temporarySibling(target);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    durable::removeLeftovers(folder);
+    const fs::path temporary = durable::temporarySibling(target);
     bool good = true;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -264,14 +267,14 @@ bool ZipClass::WriteZip(const std::string &FilePath, bool Overwrite) {
         out.close();
         good = good && !out.fail();
     }
-    std::error_code ec;
-    if (good)
-        fs::rename(temporary, target, ec);
-    if (!good || ec) {
+    // On the disk before the rename: a power cut must not leave the target
+    // renamed over an archive whose data never reached the disk.
+    if (!good || !durable::syncFile(temporary)) {
+        std::error_code ec;
         fs::remove(temporary, ec);
         return false;
     }
-    return true;
+    return durable::commitTemporary(temporary, target);
 }
 
 } // namespace tembrel

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/ZipExtractionClass.h"
 
+#include "archive/DurableFiles.h"
 #include "archive/ZipBytes.h"
 
 #include <zlib.h>
@@ -318,8 +319,11 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
                 ch = Separator;
         }
 
-        if (entry.UncompressedSize >= 1) {
-            if (!isSafeName(name)) {
+        const bool accepted = !Accept || Accept(decodeName(raw));
+        if (entry.UncompressedSize >= 1 && accepted) {
+            if (entry.UncompressedSize > MaxEntrySize) {
+                error(5, "The entry " + name + " is larger than any message");
+            } else if (!isSafeName(name)) {
                 error(6, "The entry name " + name + " is not allowed");
             } else {
                 std::string relative = name;
@@ -414,7 +418,8 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
     }
 
     const fs::path finalPath = toPath(target);
-    const fs::path temporary = temporarySibling(finalPath);
+    durable::removeLeftovers(finalPath.parent_path());
+    const fs::path temporary = durable::temporarySibling(finalPath);
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) {
         error(7, "Can't write the file " + target);
@@ -424,7 +429,7 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
                                         : inflateTo(dataOffset, compressedSize, crc, out);
     out.close();
     std::error_code ec;
-    if (outcome == Outcome::Good && out.fail()) {
+    if (outcome == Outcome::Good && (out.fail() || !durable::syncFile(temporary))) {
         fs::remove(temporary, ec);
         error(7, "Can't write the file " + target);
         return EntryResult::Stop;
@@ -445,9 +450,7 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
         error(9, "Can't read the file " + m_zipPath);
         return EntryResult::Stop;
     }
-    fs::rename(temporary, finalPath, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
+    if (!durable::commitTemporary(temporary, finalPath)) {
         if (exists) {
             error(12, "Can't remove the file " + target);
             return EntryResult::Failed;

@@ -36,6 +36,15 @@ public:
     bool Extract(const std::string &FolderPath, bool PreservePath, bool Overwrite);
     std::string ZLibVersion();
 
+    // The largest entry written out: five minutes of the widest wave the
+    // sound device records (48 kHz, 16-bit stereo), with room for its header.
+    // A larger claimed size is damage (ZipError 5): nothing of it is written.
+    static constexpr std::uint64_t DefaultMaxEntrySize = 5ull * 60 * 48000 * 2 * 2 + 4096;
+    std::uint64_t MaxEntrySize = DefaultMaxEntrySize;
+    // When set, only the entries whose name (as stored, "/" separated) it
+    // accepts are written; the others are passed over without an event.
+    std::function<bool(const std::string &Name)> Accept;
+
     // Events, raised synchronously in the order the work happens.
     std::function<void(const std::string &Text)> Status;
     std::function<void(std::int32_t Percent, bool &Cancel)> Progress;

@@ -15,6 +15,7 @@
 #include "shell/TextRecords.h"
 #include "shell/Twips.h"
 #include "sound/MMControl.h"
+#include "timerows/HoursFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -272,9 +273,9 @@ void FrmConsultGrille::Form_Load() {
     const QDate today = Platform::instance().clock().today();
     LbAnnee->setText(QString::number(openingYear(today)));
 
-    LstEmployes.clear();
-    if (const auto labels = readFields(appFile(QStringLiteral("hours.dat"))))
-        LstEmployes = *labels;
+    // The same reader as the time rows window's, so both show the same rows
+    // of a damaged or hand-edited file.
+    LstEmployes = readHours(hoursFilePath());
 
     ConstruireGrille();
     CmdChargerLoad_Click();
@@ -396,10 +397,13 @@ void FrmConsultGrille::buildYear(QProgressBar *progress) {
     g->beginUpdate();
     const int cols = yearColumns(y);
     g->setCols(cols);
-    const QFileInfo file(yearFilePath());
-    g->setRows(gridRows(file.exists() ? std::optional<qint64>(file.size()) : std::nullopt, cols,
-                        int(LstEmployes.size())));
-    const int rows = g->Rows();
+    // The year keeps the shape its file was saved with; a slot whose archive
+    // lies below it still gets its row, so that no message is out of reach.
+    int rows = gridRows(loadYearContent(yearFilePath(), y).rows, int(LstEmployes.size()));
+    for (const QPoint &slot : archivedSlots(y))
+        if (slot.y() < GridFixedRows + MaxTimeRows)
+            rows = std::max(rows, slot.y() + 1);
+    g->setRows(rows);
 
     g->setColWidth(0, LabelColWidth);
     g->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
@@ -468,33 +472,68 @@ void FrmConsultGrille::CmdChargerLoad_Click() {
 }
 
 void FrmConsultGrille::loadYear(QProgressBar *progress) {
-    if (!QFileInfo::exists(yearFilePath()))
-        return;
-    const auto file = YearFile::load(yearFilePath());
-    if (!file)
+    const int y = year();
+    const QString path = yearFilePath();
+    const YearContent content = loadYearContent(path, y);
+    const QList<QPoint> archived = archivedSlots(y);
+    if (content.state == YearContent::State::Missing && archived.isEmpty())
         return;
     FlexGrid *g = GridLegendes;
     const int cols = g->Cols();
     const int rows = g->Rows();
     startProgress(progress, cols - 1);
-    const qint64 held = file->recordCount();
     g->beginUpdate();
-    for (int c = 0; c < cols; ++c) {
-        for (int r = 0; r < rows; ++r) {
-            const qint64 record = yearRecordIndex(r, c, rows);
-            // Cells past the end of a short file keep what the build put there.
-            if (record < held)
-                g->setTextMatrix(r, c, file->text(record));
-            g->setRow(r);
-            g->setCol(c);
-            g->setCellForeColor(g->CellBackColor());
-            const Marker marker = markerForCode(g->TextMatrix(r, c));
-            if (marker != Marker::None)
-                g->setCellPicture(markerPicture(marker));
+    if (content.state != YearContent::State::Missing) {
+        for (int c = 0; c < cols; ++c) {
+            const bool fromFile = content.recovered.value(c);
+            for (int r = 0; r < rows; ++r) {
+                // The heading rows are the program's own, from the locale and
+                // the year: the file holds them in Windows-1252, which has no
+                // Cyrillic or Polish month names. A label that a damaged file
+                // lost keeps the one hours.dat gave.
+                if (fromFile && r >= GridFixedRows) {
+                    const QString text = content.text(r, c);
+                    if (!(c == 0 && content.isDamaged() && text.isEmpty()))
+                        g->setTextMatrix(r, c, text);
+                }
+                g->setRow(r);
+                g->setCol(c);
+                g->setCellForeColor(g->CellBackColor());
+                const Marker marker = markerForCode(g->TextMatrix(r, c));
+                if (marker != Marker::None)
+                    g->setCellPicture(markerPicture(marker));
+            }
+            stepProgress(progress, c);
         }
-        stepProgress(progress, c);
+    }
+    // The archives are the ground truth: a slot whose message is stored but
+    // whose cell holds no marker (a crash between storing the archive and
+    // rewriting the year file, a year file from an old backup) gets the black
+    // marker back.
+    bool marked = false;
+    for (const QPoint &slot : archived) {
+        if (slot.y() < GridFixedRows || slot.y() >= rows || slot.x() < 1 || slot.x() >= cols)
+            continue;
+        if (markerForCode(g->TextMatrix(slot.y(), slot.x())) != Marker::None)
+            continue;
+        g->setRow(slot.y());
+        g->setCol(slot.x());
+        g->setTextMatrix(slot.y(), slot.x(), codeForMarker(Marker::Noir));
+        g->setCellPicture(markerPicture(Marker::Noir));
+        marked = true;
     }
     g->endUpdate();
+    // A damaged file is set aside before anything overwrites it; the grid
+    // then holds what could be recovered, and that is written in its place.
+    bool rewrite = marked;
+    if (content.isDamaged()) {
+        const QString aside = setDamagedFileAside(path);
+        qWarning("%s is damaged (%s): set aside as %s", qUtf8Printable(path),
+                 qUtf8Printable(content.damage), qUtf8Printable(aside));
+        rewrite = !aside.isEmpty();
+    }
+    if (rewrite && !EnregistrerGrille())
+        qWarning("%s could not be rewritten", qUtf8Printable(path));
 }
 
 bool FrmConsultGrille::EnregistrerGrille(QProgressBar *progress) {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace tembrel {
@@ -72,16 +73,14 @@ QString scratchArchivePath() {
 }
 
 SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) {
-    QFile in(archive);
-    if (!in.exists())
+    const FileBytes in = readFileBounded(archive, MaxArchiveBytes);
+    if (!in.bytes && in.failure == ReadFailure::Missing)
         return failed(QStringLiteral("%1 does not exist").arg(archive));
-    if (in.size() <= 0 || in.size() > MaxArchiveBytes)
+    if (!in.bytes && in.failure == ReadFailure::Unreadable)
+        return failed(QStringLiteral("%1 cannot be read").arg(archive));
+    if (!in.bytes || in.bytes->isEmpty())
         return failed(QStringLiteral("%1 is not a message archive").arg(archive));
-    if (!in.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("%1 cannot be read: %2").arg(archive, in.errorString()));
-    const QByteArray bytes = in.readAll();
-    if (bytes.size() != in.size())
-        return failed(QStringLiteral("%1 cannot be read whole").arg(archive));
+    const QByteArray &bytes = *in.bytes;
 
     const QString folder = appFile(slotFolderName(year));
     if (!QDir().mkpath(folder))
@@ -94,7 +93,13 @@ SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) 
 
 SlotResult extractSlotArchive(int year, int row, int col) {
     const QString path = slotArchivePath(year, row, col);
+    const QString wave = scratchWavePath();
+    QFile::remove(wave);
     ZipExtractionClass zip;
+    zip.MaxEntrySize = MaxArchiveBytes;
+    // A message archive holds temp.wav; an archive that also names param.ini
+    // or hours.dat must not write over the user's files.
+    zip.Accept = [](const std::string &name) { return name == "temp.wav"; };
     QString error;
     zip.ZipError = [&error](std::int32_t, const std::string &text) {
         if (error.isEmpty())
@@ -104,11 +109,30 @@ SlotResult extractSlotArchive(int year, int row, int col) {
     if (opened)
         zip.Extract(QFile::encodeName(AppFolder).toStdString(), true, true);
     zip.CloseZip();
-    if (!opened || !error.isEmpty())
-        QFile::remove(scratchWavePath()); // nothing stale is played
-    if (!QFileInfo::exists(scratchWavePath()))
-        return failed(error.isEmpty() ? QStringLiteral("%1 holds no temp.wav").arg(path) : error);
-    return {true, {}};
+    if (opened && error.isEmpty() && QFileInfo(wave).size() > 0)
+        return {true, {}};
+    // An empty entry is no message either; nothing stale is played.
+    QFile::remove(wave);
+    return failed(error.isEmpty() ? QStringLiteral("%1 holds no temp.wav").arg(path) : error);
+}
+
+QList<QPoint> archivedSlots(int year) {
+    // W<year><row><col>.tbr: the column has three digits (a year has no more
+    // than 366 days), the row three or more.
+    static const QRegularExpression name(QStringLiteral("^W(\\d{4})(\\d{3,})(\\d{3})\\.tbr$"));
+    QList<QPoint> found;
+    const QDir folder(appFile(slotFolderName(year)));
+    const QFileInfoList files = folder.entryInfoList(QDir::Files);
+    for (const QFileInfo &file : files) {
+        const auto match = name.match(file.fileName());
+        if (!match.hasMatch() || match.captured(1).toInt() != year || file.size() <= 0)
+            continue;
+        bool rowOk = false;
+        const int row = match.captured(2).toInt(&rowOk);
+        if (rowOk)
+            found.append(QPoint(match.captured(3).toInt(), row));
+    }
+    return found;
 }
 
 SlotResult removeSlotArchive(int year, int row, int col) {

@@ -8,6 +8,8 @@
 // deletion takes it away. No widgets here: the windows call these and show
 // the results.
 
+#include <QList>
+#include <QPoint>
 #include <QString>
 
 namespace tembrel {
@@ -36,9 +38,15 @@ struct SlotResult {
 // one, or none, never part of one. An empty or missing `archive` is refused.
 SlotResult storeSlotArchive(const QString &archive, int year, int row, int col);
 
-// Unpacks the slot's archive into AppFolder (its one entry is temp.wav). A
-// missing or damaged archive leaves no temp.wav behind.
+// Unpacks the slot's archive into AppFolder: its entry temp.wav, and nothing
+// else an archive may hold. Any temp.wav of before is gone first, so a
+// missing, damaged, empty or oversized archive leaves no temp.wav behind and
+// nothing stale is played.
 SlotResult extractSlotArchive(int year, int row, int col);
+
+// The slots of a year whose archive is in D<year> and not empty: the ground
+// truth of which slots hold a message. x is the column, y the row.
+QList<QPoint> archivedSlots(int year);
 
 // Takes the slot's archive away: into the desktop's trash where there is one
 // (so a message deleted by mistake can be got back), otherwise erased. A

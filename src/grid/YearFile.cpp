@@ -3,10 +3,14 @@
 
 #include "shell/TextRecords.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace tembrel {
 namespace {
@@ -20,13 +24,6 @@ bool isPadding(char c) {
 
 QString yearFileName(int year) {
     return QStringLiteral("_%1.dte").arg(year);
-}
-
-int yearFileRows(qint64 fileBytes, int cols) {
-    if (cols <= 0 || fileBytes <= 0)
-        return 0;
-    const qint64 records = fileBytes / YearRecordSize;
-    return int(std::lround(double(records) / cols));
 }
 
 QByteArray encodeYearRecord(const QString &text) {
@@ -51,10 +48,10 @@ QString decodeYearText(const char *field) {
 }
 
 std::optional<YearFile> YearFile::load(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    FileBytes file = readFileBounded(path, MaxYearFileBytes);
+    if (!file.bytes)
         return std::nullopt;
-    return fromBytes(f.readAll());
+    return fromBytes(std::move(*file.bytes));
 }
 
 YearFile YearFile::fromBytes(QByteArray bytes) {
@@ -67,6 +64,141 @@ QString YearFile::text(qint64 record) const {
     if (record < 0 || record >= recordCount())
         return {};
     return decodeYearText(m_bytes.constData() + record * YearRecordSize + 4);
+}
+
+bool YearFile::holdsNumber(qint64 record, int n) const {
+    if (record < 0 || record >= recordCount())
+        return false;
+    const char *field = m_bytes.constData() + record * YearRecordSize + 4;
+    int begin = 0;
+    int end = YearTextWidth;
+    while (begin < end && isPadding(field[begin]))
+        ++begin;
+    while (end > begin && isPadding(field[end - 1]))
+        --end;
+    char digits[12];
+    const int length = std::snprintf(digits, sizeof digits, "%d", n);
+    return end - begin == length && std::memcmp(field + begin, digits, std::size_t(length)) == 0;
+}
+
+QString YearContent::text(int row, int col) const {
+    if (rows <= 0 || row < 0 || row >= rows || col < 0 || col >= recovered.size() ||
+        !recovered[col])
+        return {};
+    return file.text(yearRecordIndex(row, col, rows));
+}
+
+namespace {
+
+constexpr int HeadingRows = 3;
+constexpr int DayRow = 2;
+
+int columnsOfYear(int year) {
+    return 1 + (QDate::isLeapYear(year) ? 366 : 365);
+}
+
+// Whether day column c of a grid of `rows` rows holds its day number in the
+// file, the whole column lying in the file.
+bool dayHeadingStands(const YearFile &file, int year, int rows, int col) {
+    if (yearRecordIndex(rows - 1, col, rows) >= file.recordCount())
+        return false;
+    const QDate day = QDate(year, 1, 1).addDays(col - 1);
+    return file.holdsNumber(yearRecordIndex(DayRow, col, rows), day.day());
+}
+
+} // namespace
+
+YearContent readYearContent(QByteArray bytes, int year) {
+    YearContent content;
+    content.file = YearFile::fromBytes(std::move(bytes));
+    const YearFile &file = content.file;
+    const int cols = columnsOfYear(year);
+    content.recovered = QList<bool>(cols, false);
+    content.state = YearContent::State::Damaged;
+    const qint64 size = file.byteCount();
+    const qint64 columnBytes = qint64(cols) * YearRecordSize;
+    if (size > MaxYearFileBytes) {
+        content.damage = QStringLiteral("larger than any year");
+        return content;
+    }
+
+    // The shape the length gives, when it is a whole number of columns.
+    if (size > 0 && size % columnBytes == 0 && size / columnBytes >= HeadingRows) {
+        const int rows = int(size / columnBytes);
+        int standing = 0;
+        for (int c = 1; c < cols; ++c)
+            standing += dayHeadingStands(file, year, rows, c) ? 1 : 0;
+        if (standing == cols - 1) {
+            content.state = YearContent::State::Whole;
+            content.rows = rows;
+            content.recovered.fill(true);
+            return content;
+        }
+        content.damage = QStringLiteral("%1 of %2 day headings are not the year's")
+                             .arg(cols - 1 - standing)
+                             .arg(cols - 1);
+    } else if (size == 0) {
+        content.damage = QStringLiteral("empty");
+        return content;
+    } else {
+        content.damage = QStringLiteral("%1 bytes are no whole number of columns").arg(size);
+    }
+
+    // Recovery: the row count under which most day headings stand where they
+    // should. A file cut short or grown at its end keeps its shape this way;
+    // one filled with zeros or of another year has no heading standing.
+    const int maxRows = int(MaxYearFileBytes / columnBytes);
+    int bestRows = 0;
+    int bestStanding = 0;
+    for (int rows = HeadingRows; rows <= maxRows; ++rows) {
+        if (qint64(rows) + DayRow >= file.recordCount())
+            break;
+        int standing = 0;
+        for (int c = 1; c < cols; ++c) {
+            if (yearRecordIndex(DayRow, c, rows) >= file.recordCount())
+                break;
+            standing += dayHeadingStands(file, year, rows, c) ? 1 : 0;
+        }
+        if (standing > bestStanding) {
+            bestStanding = standing;
+            bestRows = rows;
+        }
+    }
+    if (bestStanding == 0)
+        return content;
+    content.rows = bestRows;
+    for (int c = 1; c < cols; ++c)
+        content.recovered[c] = dayHeadingStands(file, year, bestRows, c);
+    // The label column has no heading of its own to check: it is taken when
+    // the first day stands, and whole.
+    content.recovered[0] = content.recovered[1];
+    return content;
+}
+
+YearContent loadYearContent(const QString &path, int year) {
+    FileBytes file = readFileBounded(path, MaxYearFileBytes);
+    if (file.bytes)
+        return readYearContent(std::move(*file.bytes), year);
+    YearContent content;
+    if (file.failure == ReadFailure::Missing)
+        return content;
+    content.state = YearContent::State::Damaged;
+    content.recovered = QList<bool>(columnsOfYear(year), false);
+    content.damage = file.failure == ReadFailure::TooLarge ? QStringLiteral("larger than any year")
+                                                           : QStringLiteral("cannot be read");
+    return content;
+}
+
+QString setDamagedFileAside(const QString &path) {
+    const QString stem =
+        path + QStringLiteral(".damaged-") +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
+        aside = stem + QStringLiteral("-%1").arg(n);
+    if (QFileInfo::exists(aside) || !QFile::rename(path, aside))
+        return {};
+    return aside;
 }
 
 YearFileWriter::YearFileWriter(qint64 records) {

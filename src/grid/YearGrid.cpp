@@ -26,17 +26,17 @@ int openingYear(const QDate &today) {
     return std::clamp(today.year(), FirstGridYear, LastGridYear);
 }
 
-int gridRows(std::optional<qint64> yearFileBytes, int cols, int labelCount) {
-    if (yearFileBytes) {
-        const int rows = yearFileRows(*yearFileBytes, cols);
-        if (rows >= GridFixedRows)
-            return std::min(rows, GridFixedRows + MaxTimeRows);
-    }
+int gridRows(int fileRows, int labelCount) {
+    if (fileRows >= GridFixedRows)
+        return fileRows;
     return GridFixedRows + std::clamp(labelCount, 0, MaxTimeRows);
 }
 
+// One line of three numbers.
+constexpr qint64 MaxPosIniBytes = 4 * 1024;
+
 std::optional<WindowPos> readPosIni(const QString &path) {
-    const auto fields = readFields(path);
+    const auto fields = readFields(path, MaxPosIniBytes);
     if (!fields || fields->size() < 3)
         return std::nullopt;
     const auto width = fieldToDouble(fields->at(0));

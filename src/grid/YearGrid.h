@@ -34,10 +34,11 @@ int weekStartColumn(const QDate &today);
 // The year the window opens on: this year, kept within the years shown.
 int openingYear(const QDate &today);
 
-// Rows of a year's grid: taken from its year message file when there is one
-// that holds at least the heading rows (a year keeps the shape it was saved
-// with), else the headings plus one row per time row label.
-int gridRows(std::optional<qint64> yearFileBytes, int cols, int labelCount);
+// Rows of a year's grid: the rows its year message file was saved with when
+// the file tells them (a year keeps the shape it was saved with; only the
+// file's size bound limits them), else the headings plus one row per time row
+// label.
+int gridRows(int fileRows, int labelCount);
 
 // pos.ini: width and height in twips and the window state (0 normal,
 // 1 minimised, 2 maximised), one line of three numbers.

@@ -5,6 +5,7 @@
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
+#include "shell/TextRecords.h"
 #include "shell/Translations.h"
 #include "shell/Twips.h"
 
@@ -105,15 +106,9 @@ void FrmHlp::Form_Load() {
 }
 
 bool FrmHlp::LoadFile(const QString &path) {
-    QFile file(path);
-    QByteArray bytes;
-    bool readable = file.open(QIODevice::ReadOnly) && file.size() <= kMaxDocumentBytes;
-    if (readable) {
-        bytes = file.readAll();
-        readable = file.error() == QFileDevice::NoError;
-    }
+    const FileBytes file = readFileBounded(path, kMaxDocumentBytes);
     QTextDocument *doc = TxtRTF->document();
-    if (readable && readRtf(bytes, *doc).isRtf) {
+    if (file.bytes && readRtf(*file.bytes, *doc).isRtf) {
         doc->setModified(false);
         TxtRTF->moveCursor(QTextCursor::Start);
         CmdPrint->setEnabled(true);

@@ -196,8 +196,8 @@ void FrmJoursFeries::TxtAnnee_Change() {
         break;
     case YearText::InRange: {
         const int year = text.trimmed().toInt();
-        const auto fields = readPickedHolidayFields(appFile(pickedHolidaysFileName(year)));
-        const QList<ListedDay> days = listedDays(year, fields);
+        const auto picked = readPickedDays(appFile(pickedHolidaysFileName(year)), year);
+        const QList<ListedDay> days = listedDays(year, picked);
         bool anyPicked = false;
         {
             const QSignalBlocker block(List1);
@@ -210,7 +210,7 @@ void FrmJoursFeries::TxtAnnee_Change() {
             }
         }
         List1->scrollToTop();
-        if (!fields)
+        if (!picked)
             CmdEnreg->setEnabled(false);
         // A day picked in the file counts as a pick, as a click would.
         if (anyPicked)

@@ -3,6 +3,8 @@
 
 #include "shell/TextRecords.h"
 
+#include <algorithm>
+
 namespace tembrel {
 
 QDate CalculPaques(int year) {
@@ -39,8 +41,11 @@ std::optional<QDate> parseDateText(const QString &text) {
     return d.isValid() ? std::optional<QDate>(d) : std::nullopt;
 }
 
+// Thirteen numbers.
+constexpr qint64 MaxJFValidBytes = 4 * 1024;
+
 std::optional<StandardChoice> readJFValid(const QString &path) {
-    const auto fields = readFields(path);
+    const auto fields = readFields(path, MaxJFValidBytes);
     if (!fields)
         return std::nullopt;
     StandardChoice choice{};
@@ -63,12 +68,23 @@ QString pickedHolidaysFileName(int year) {
     return QStringLiteral("F%1.ini").arg(year);
 }
 
-std::optional<QStringList> readPickedHolidayFields(const QString &path) {
-    return readFields(path);
+PickedDays parsePickedDays(const QByteArray &content, int year) {
+    PickedDays days;
+    for (const QString &field : parseFields(content)) {
+        if (!field.endsWith(QLatin1Char('F')))
+            continue;
+        const auto d = parseDateText(field.chopped(1));
+        if (d && d->year() == year)
+            days.insert(*d);
+    }
+    return days;
 }
 
-bool isPickedField(const QString &field) {
-    return field.endsWith(QLatin1Char('F'));
+std::optional<PickedDays> readPickedDays(const QString &path, int year) {
+    const FileBytes file = readFileBounded(path, MaxPickedDaysBytes);
+    if (!file.bytes)
+        return std::nullopt;
+    return parsePickedDays(*file.bytes, year);
 }
 
 bool writePickedHolidays(const QString &path, const QList<QDate> &days, const QList<bool> &picked) {
@@ -89,14 +105,11 @@ QStringList holidayList(int year, const QString &folder) {
             if ((*choice)[n])
                 list.append(dateText(dates[n]));
     }
-    if (const auto fields = readPickedHolidayFields(folder + pickedHolidaysFileName(year))) {
-        for (const QString &field : *fields) {
-            if (!isPickedField(field))
-                continue;
-            // A picked field whose date does not read is passed over.
-            if (const auto d = parseDateText(field.chopped(1)))
-                list.append(dateText(*d));
-        }
+    if (const auto picked = readPickedDays(folder + pickedHolidaysFileName(year), year)) {
+        QList<QDate> days(picked->begin(), picked->end());
+        std::sort(days.begin(), days.end());
+        for (const QDate &d : std::as_const(days))
+            list.append(dateText(d));
     }
     return list;
 }

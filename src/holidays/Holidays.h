@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -41,10 +42,16 @@ bool writeJFValid(const QString &path, const StandardChoice &choice);
 // "F" + year + ".ini".
 QString pickedHolidaysFileName(int year);
 
-// The fields of F<year>.ini in line order: a date text, followed by "F" when
-// the day is picked. nullopt when the file does not exist.
-std::optional<QStringList> readPickedHolidayFields(const QString &path);
-bool isPickedField(const QString &field);
+// F<year>.ini holds one field per day: its date text, followed by "F" when
+// the day is picked. It is read by date, never by position: each field's date
+// is parsed, and a field whose date does not read, or lies in another year, is
+// passed over without moving the days after it. 40 000 fields with a wide
+// margin: a real file has 366 of 12 bytes.
+inline constexpr qint64 MaxPickedDaysBytes = 1024 * 1024;
+using PickedDays = QSet<QDate>;
+PickedDays parsePickedDays(const QByteArray &content, int year);
+// nullopt when the file does not exist, cannot be read or is too large.
+std::optional<PickedDays> readPickedDays(const QString &path, int year);
 
 // One field per day of the year from 1 January: the dates as text, picked
 // ones followed by "F".

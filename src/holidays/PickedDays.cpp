@@ -19,20 +19,16 @@ YearText classifyYearText(const QString &text) {
     return YearText::Incomplete;
 }
 
-QList<ListedDay> listedDays(int year, const std::optional<QStringList> &fields) {
+QList<ListedDay> listedDays(int year, const std::optional<PickedDays> &picked) {
     const QDate first(year, 1, 1);
+    // Every fourth year is a leap year throughout the years in range.
+    const int count = year % 4 == 0 ? 366 : 365;
     QList<ListedDay> days;
-    if (!fields) {
-        // Every fourth year is a leap year throughout the years in range.
-        const int count = year % 4 == 0 ? 366 : 365;
-        days.reserve(count);
-        for (int i = 0; i < count; ++i)
-            days.append({first.addDays(i), false});
-        return days;
+    days.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QDate d = first.addDays(i);
+        days.append({d, picked && picked->contains(d)});
     }
-    days.reserve(fields->size());
-    for (qsizetype i = 0; i < fields->size(); ++i)
-        days.append({first.addDays(i), isPickedField(fields->at(i))});
     return days;
 }
 

@@ -5,6 +5,8 @@
 // the year is being typed, a warning out of range, otherwise the days of the
 // year with the ones picked in F<year>.ini.
 
+#include "holidays/Holidays.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -34,10 +36,9 @@ struct ListedDay {
     bool operator==(const ListedDay &) const = default;
 };
 
-// The days listed for a year in range. Without a file, every day of the year,
-// none picked. With one, one day per field from 1 January whatever the field
-// holds, picked when it ends with "F": a file of the wrong length lists as
-// many days as it has fields.
-QList<ListedDay> listedDays(int year, const std::optional<QStringList> &fields);
+// The days listed for a year in range: every day of the year in order, the
+// picked ones marked, whatever the file held (a field that did not read as a
+// day of the year shifts nothing, and Save writes the year's days in order).
+QList<ListedDay> listedDays(int year, const std::optional<PickedDays> &picked);
 
 } // namespace tembrel

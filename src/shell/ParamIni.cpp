@@ -32,8 +32,11 @@ std::optional<QString> textField(const QStringList &fields, int i, bool mayBeEmp
 
 } // namespace
 
+// One line of five fields: a font name and a path of a few hundred bytes.
+constexpr qint64 MaxParamIniBytes = 64 * 1024;
+
 std::optional<ParamIniFields> readParamIni(const QString &path) {
-    const auto fields = readFields(path);
+    const auto fields = readFields(path, MaxParamIniBytes);
     if (!fields)
         return std::nullopt;
     ParamIniFields out;

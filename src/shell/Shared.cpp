@@ -25,11 +25,11 @@ bool isHelpDocument(const QString &name) {
 // leaves half a file, and gives the copy the source's time: the next start
 // then sees whether the shipped file has changed since.
 bool copyShipped(const QString &from, const QString &to) {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
-    const QDateTime modified = source.fileTime(QFileDevice::FileModificationTime);
-    if (!writeFileSafely(to, source.readAll()))
+    // The shipped files are a few kilobytes; the help document is the largest.
+    constexpr qint64 MaxShippedBytes = 16 * 1024 * 1024;
+    const QDateTime modified = QFileInfo(from).lastModified();
+    const FileBytes source = readFileBounded(from, MaxShippedBytes);
+    if (!source.bytes || !writeFileSafely(to, *source.bytes))
         return false;
     QFile copy(to);
     return copy.open(QIODevice::ReadWrite) &&

@@ -117,11 +117,28 @@ QStringList parseFields(const QByteArray &content) {
     return fields;
 }
 
-std::optional<QStringList> readFields(const QString &path) {
+FileBytes readFileBounded(const QString &path, qint64 maxBytes) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
+        return {std::nullopt, f.exists() ? ReadFailure::Unreadable : ReadFailure::Missing};
+    // The size is asked first and the read stops one byte past the bound, so
+    // a sparse 30 GB file costs nothing, and neither does one that grows
+    // while it is read.
+    if (f.size() > maxBytes)
+        return {std::nullopt, ReadFailure::TooLarge};
+    QByteArray bytes = f.read(maxBytes + 1);
+    if (f.error() != QFileDevice::NoError)
+        return {std::nullopt, ReadFailure::Unreadable};
+    if (bytes.size() > maxBytes)
+        return {std::nullopt, ReadFailure::TooLarge};
+    return {std::move(bytes), ReadFailure::Missing};
+}
+
+std::optional<QStringList> readFields(const QString &path, qint64 maxBytes) {
+    const FileBytes file = readFileBounded(path, maxBytes);
+    if (!file.bytes)
         return std::nullopt;
-    return parseFields(f.readAll());
+    return parseFields(*file.bytes);
 }
 
 QByteArray formatRecords(const QList<Record> &records) {

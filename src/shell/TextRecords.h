@@ -36,9 +36,21 @@ using Record = QList<Field>;
 // are both taken; blank lines yield no field.
 QStringList parseFields(const QByteArray &content);
 
-// Reads every field of a file. nullopt when the file is missing or unreadable
-// (the caller keeps its defaults, as for a file that has never been written).
-std::optional<QStringList> readFields(const QString &path);
+// Every file is untrusted: it may have been cut short, grown, copied from
+// elsewhere or edited by hand. Each reader states the largest file of its kind
+// it takes (the largest real one with a wide margin); a larger file is damaged
+// and never read whole.
+enum class ReadFailure { Missing, Unreadable, TooLarge };
+struct FileBytes {
+    std::optional<QByteArray> bytes;
+    ReadFailure failure = ReadFailure::Missing; // when bytes is empty
+};
+FileBytes readFileBounded(const QString &path, qint64 maxBytes);
+
+// Reads every field of a file of at most maxBytes. nullopt when the file is
+// missing, unreadable or too large (the caller keeps its defaults, as for a
+// file that has never been written).
+std::optional<QStringList> readFields(const QString &path, qint64 maxBytes);
 
 // Encodes records: fields joined by commas, texts in double quotes (a text
 // must not hold a double quote; any that slipped through are dropped), every

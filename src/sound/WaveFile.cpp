@@ -120,10 +120,12 @@ WaveRead decodeWave(const QByteArray &bytes) {
 }
 
 WaveRead readWaveFile(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {std::nullopt, f.errorString()};
-    return decodeWave(f.readAll());
+    const FileBytes file = readFileBounded(path, MaxWaveBytes);
+    if (!file.bytes)
+        return {std::nullopt, file.failure == ReadFailure::TooLarge
+                                  ? QStringLiteral("larger than any message")
+                                  : QStringLiteral("cannot be read")};
+    return decodeWave(*file.bytes);
 }
 
 std::optional<QByteArray> encodeWave(const PcmSound &sound) {

@@ -39,6 +39,9 @@ struct WaveRead {
 // Decodes a wave held in memory. Only PCM waves are accepted (8-bit unsigned,
 // 16/24/32-bit signed, any channel count and rate); they come back as 16-bit.
 WaveRead decodeWave(const QByteArray &bytes);
+// The largest wave read: five minutes of 48 kHz 16-bit stereo (a message is a
+// minute at most; the device records nothing wider).
+inline constexpr qint64 MaxWaveBytes = 5 * 60 * 48000 * 2 * 2 + 4096;
 WaveRead readWaveFile(const QString &path);
 
 // Encodes a sound as a 16-bit PCM wave with its own rate and channels.

@@ -55,10 +55,8 @@ QStringList parseHours(const QByteArray &content) {
 }
 
 QStringList readHours(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return parseHours(f.readAll());
+    const FileBytes file = readFileBounded(path, MaxHoursBytes);
+    return file.bytes ? parseHours(*file.bytes) : QStringList();
 }
 
 QByteArray formatHours(const QStringList &labels) {

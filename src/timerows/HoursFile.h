@@ -25,7 +25,12 @@ QString hoursFilePath();
 // and stray quotes are dropped, and blank labels are skipped.
 QStringList parseHours(const QByteArray &content);
 
-// The labels of a file; empty when it is missing or cannot be read.
+// The largest hours.dat read: 1440 rows of a minute each take 14 kB; free
+// texts of a few hundred characters on every row still fit.
+inline constexpr qint64 MaxHoursBytes = 1024 * 1024;
+
+// The labels of a file; empty when it is missing, cannot be read or is larger
+// than MaxHoursBytes. The grid and the time rows window both read it here.
 QStringList readHours(const QString &path);
 
 // One quoted label per CR LF line; characters that would break the record

@@ -19,6 +19,29 @@ QByteArray records(const QStringList &texts) {
     return out;
 }
 
+// A year file as the grid writes it: headings (day numbers in row 2), labels
+// in column 0, and the given slot texts.
+QByteArray yearBytes(int year, int rows, const QList<std::tuple<int, int, QString>> &cells) {
+    const int cols = yearColumns(year);
+    QList<QStringList> grid(cols, QStringList(rows));
+    for (int c = 1; c < cols; ++c) {
+        const QDate d = dateOfColumn(year, c);
+        grid[c][0] = QStringLiteral("MONTH");
+        grid[c][1] = QStringLiteral("day");
+        grid[c][2] = QString::number(d.day());
+    }
+    for (int r = GridFixedRows; r < rows; ++r)
+        grid[0][r] = QStringLiteral("row %1").arg(r);
+    for (const auto &[r, c, text] : cells)
+        grid[c][r] = text;
+    QByteArray out;
+    out.reserve(qint64(rows) * cols * YearRecordSize);
+    for (const QStringList &column : grid)
+        for (const QString &t : column)
+            out += encodeYearRecord(t);
+    return out;
+}
+
 } // namespace
 
 class TestYearFile : public QObject {
@@ -100,10 +123,102 @@ private Q_SLOTS:
         }
     }
 
+    // A file is whole only as whole columns whose day headings stand; any
+    // other is damaged, and only the columns whose heading stands at its place
+    // are taken from it, so no marker moves to another slot.
+    void content_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<int>>("lost"); // columns not recovered
+        const int rows = 8;
+        const QByteArray whole = yearBytes(2005, rows, {{3, 10, ","}, {5, 14, "-"}, {7, 365, ":"}});
+        const qint64 column = qint64(rows) * YearRecordSize;
+        QTest::newRow("whole") << whole << false << rows << QList<int>{};
+        QTest::newRow("cut in a record") << whole.left(whole.size() - 1000) << true << rows
+                                         << QList<int>{360, 361, 362, 363, 364, 365};
+        QTest::newRow("cut at a column") << whole.left(whole.size() - column) << true << rows
+                                         << QList<int>{365};
+        QTest::newRow("grown by bytes") << whole + QByteArray(7, 'x') << true << rows << QList<int>{};
+        QTest::newRow("grown by a column")
+            << whole + whole.right(column) << true << rows << QList<int>{};
+        QByteArray zeroColumn = whole;
+        zeroColumn.replace(20 * column, column, QByteArray(column, '\0'));
+        QTest::newRow("a column of zeros") << zeroColumn << true << rows << QList<int>{20};
+        QList<int> all;
+        for (int c = 0; c < 366; ++c)
+            all.append(c);
+        QTest::newRow("all zeros") << QByteArray(whole.size(), '\0') << true << 0 << all;
+        QTest::newRow("empty") << QByteArray() << true << 0 << all;
+        // 2004's file read as 2005's: the same length would not even be whole.
+        QTest::newRow("another year") << yearBytes(2004, rows, {}).left(whole.size()) << true
+                                       << rows << QList<int>{};
+        // More time rows than minutes in a day, within the size bound: read
+        // with its own stride, no cap.
+        QTest::newRow("1443 time rows")
+            << yearBytes(2005, 1446, {{3, 10, ","}, {5, 14, "-"}, {1445, 365, ":"}}) << false
+            << 1446 << QList<int>{};
+    }
+    void content() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, damaged);
+        QFETCH(int, rows);
+        QFETCH(QList<int>, lost);
+        const YearContent content = readYearContent(bytes, 2005);
+        QCOMPARE(content.isDamaged(), damaged);
+        QVERIFY(damaged == !content.damage.isEmpty());
+        QCOMPARE(content.rows, rows);
+        if (QTest::currentDataTag() == QByteArray("another year")) {
+            // Only days whose number happens to match stand; March onwards
+            // is a day off, so most columns are lost.
+            QVERIFY(content.recovered.count(false) > 250);
+            return;
+        }
+        QCOMPARE(content.recovered.size(), 366);
+        for (int c = 0; c < 366; ++c)
+            QCOMPARE(content.recovered[c], !lost.contains(c));
+        // Every marker that was recovered is where it was saved.
+        const int last = rows - 1;
+        if (!lost.contains(10))
+            QCOMPARE(content.text(3, 10), QStringLiteral(","));
+        if (!lost.contains(14))
+            QCOMPARE(content.text(5, 14), QStringLiteral("-"));
+        if (!lost.contains(365) && rows > 0)
+            QCOMPARE(content.text(last, 365), QStringLiteral(":"));
+        for (int c : lost)
+            QVERIFY(content.text(3, c).isEmpty());
+    }
+
+    // A file larger than any year is damaged from its size alone; a damaged
+    // file goes aside under a name of its own.
+    void hugeAndSetAside() {
+        AppFixture app;
+        const QString path = app.path(yearFileName(2005));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(30) << 30));
+        f.close();
+        const YearContent content = loadYearContent(path, 2005);
+        QVERIFY(content.isDamaged());
+        QCOMPARE(content.rows, 0);
+        QVERIFY(!YearFile::load(path));
+        const QString aside = setDamagedFileAside(path);
+        QVERIFY(aside.startsWith(path + QStringLiteral(".damaged-")));
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(QFileInfo(aside).size(), qint64(30) << 30);
+        // A second damaged file of the same second gets a name of its own.
+        QVERIFY(app.write(yearFileName(2005), "x"));
+        const QString second = setDamagedFileAside(path);
+        QVERIFY(!second.isEmpty() && second != aside && QFileInfo::exists(aside));
+        QCOMPARE(loadYearContent(app.path(yearFileName(2004)), 2004).state,
+                 YearContent::State::Missing);
+    }
+
     void calendar() {
-        // Rows from the file length, rounded; an absurd size is capped.
-        QCOMPARE(gridRows(qint64(13 * 366 + 200) * 24, 366, 8), 14);
-        QCOMPARE(gridRows(qint64(1) << 40, 366, 8), GridFixedRows + MaxTimeRows);
+        // Rows from the file when it tells them, however many; else the labels.
+        QCOMPARE(gridRows(14, 8), 14);
+        QCOMPARE(gridRows(1446, 8), 1446);
+        QCOMPARE(gridRows(0, 8), GridFixedRows + 8);
+        QCOMPARE(gridRows(0, 5000), GridFixedRows + MaxTimeRows);
         QCOMPARE(openingYear(QDate(2026, 12, 6)), 2005);
         QCOMPARE(openingYear(QDate(2003, 5, 1)), 2003);
         QCOMPARE(openingYear(QDate(1999, 12, 31)), 2000);

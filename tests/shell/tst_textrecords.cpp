@@ -39,7 +39,7 @@ private Q_SLOTS:
         const QByteArray expected =
             "\"Lunch, team\",12632256\r\n\"\xE9t\xE9\",\"\xFC\x80\",-3\r\n\"\"\r\n";
         QCOMPARE(app.read(QStringLiteral("t.dat")), expected);
-        const auto fields = readFields(path);
+        const auto fields = readFields(path, 1024);
         QVERIFY(fields);
         QCOMPARE(*fields, (QStringList{QStringLiteral("Lunch, team"), QStringLiteral("12632256"),
                                        QStringLiteral("été"), QStringLiteral("ü€"),
@@ -49,7 +49,34 @@ private Q_SLOTS:
                             {fields->at(2), fields->at(3), qint64(-3)},
                             {fields->at(5)}};
         QCOMPARE(formatRecords(again), expected);
-        QVERIFY(!readFields(app.path(QStringLiteral("none.dat")))); // no file is no data
+        QVERIFY(!readFields(app.path(QStringLiteral("none.dat")), 1024)); // no file is no data
+    }
+
+    // A file past its bound is never read whole: a sparse 30 GB one is
+    // refused from its size alone, as is one byte too many.
+    void sizeBound_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("at the bound") << qint64(4096) << true;
+        QTest::newRow("one byte more") << qint64(4097) << false;
+        QTest::newRow("sparse 30 GB") << (qint64(30) << 30) << false;
+    }
+    void sizeBound() {
+        QFETCH(qint64, size);
+        QFETCH(bool, read);
+        AppFixture app;
+        QFile f(app.path(QStringLiteral("param.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("\"Arial\",255\r\n") > 0 && f.resize(size));
+        f.close();
+        const FileBytes bytes = readFileBounded(f.fileName(), 4096);
+        QCOMPARE(bytes.bytes.has_value(), read);
+        if (read)
+            QCOMPARE(bytes.bytes->size(), size);
+        else
+            QCOMPARE(bytes.failure, ReadFailure::TooLarge);
+        QCOMPARE(readFields(f.fileName(), 4096).has_value(), read);
+        // The settings reader has its own bound, far below 30 GB.
+        QCOMPARE(readParamIni(f.fileName()).has_value(), size < (1 << 20));
     }
 
     void parseFields_data() {
