@@ -8,9 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
+#include <vector>
 
 namespace tembrel {
 namespace {
@@ -66,21 +67,6 @@ QString YearFile::text(qint64 record) const {
     return decodeYearText(m_bytes.constData() + record * YearRecordSize + 4);
 }
 
-bool YearFile::holdsNumber(qint64 record, int n) const {
-    if (record < 0 || record >= recordCount())
-        return false;
-    const char *field = m_bytes.constData() + record * YearRecordSize + 4;
-    int begin = 0;
-    int end = YearTextWidth;
-    while (begin < end && isPadding(field[begin]))
-        ++begin;
-    while (end > begin && isPadding(field[end - 1]))
-        --end;
-    char digits[12];
-    const int length = std::snprintf(digits, sizeof digits, "%d", n);
-    return end - begin == length && std::memcmp(field + begin, digits, std::size_t(length)) == 0;
-}
-
 QString YearContent::text(int row, int col) const {
     if (rows <= 0 || row < 0 || row >= rows || col < 0 || col >= recovered.size() ||
         !recovered[col])
@@ -97,14 +83,37 @@ int columnsOfYear(int year) {
     return 1 + (QDate::isLeapYear(year) ? 366 : 365);
 }
 
-// Whether day column c of a grid of `rows` rows holds its day number in the
-// file, the whole column lying in the file.
-bool dayHeadingStands(const YearFile &file, int year, int rows, int col) {
-    if (yearRecordIndex(rows - 1, col, rows) >= file.recordCount())
-        return false;
-    const QDate day = QDate(year, 1, 1).addDays(col - 1);
-    return file.holdsNumber(yearRecordIndex(DayRow, col, rows), day.day());
-}
+// The day number (1 to 31) each record holds, 0 for any other text: read once,
+// so that trying every row count costs one lookup a column.
+class DayNumbers final {
+public:
+    DayNumbers(const YearFile &file, int year)
+        : m_records(file.recordCount()) {
+        m_day.resize(std::size_t(m_records));
+        for (qint64 i = 0; i < m_records; ++i) {
+            const QString text = file.text(i);
+            bool ok = false;
+            const int d = text.size() <= 2 ? text.toInt(&ok) : 0;
+            if (ok && d >= 1 && d <= 31 && text == QString::number(d))
+                m_day[std::size_t(i)] = std::uint8_t(d);
+        }
+        for (int c = 1; c < 367; ++c)
+            m_expected[std::size_t(c)] = std::uint8_t(QDate(year, 1, 1).addDays(c - 1).day());
+    }
+    // Whether day column c of a grid of `rows` rows holds its day number, the
+    // whole column lying in the file.
+    bool stands(int rows, int col) const {
+        if (yearRecordIndex(rows - 1, col, rows) >= m_records)
+            return false;
+        return m_day[std::size_t(yearRecordIndex(DayRow, col, rows))] ==
+               m_expected[std::size_t(col)];
+    }
+
+private:
+    qint64 m_records;
+    std::vector<std::uint8_t> m_day;
+    std::array<std::uint8_t, 367> m_expected{};
+};
 
 } // namespace
 
@@ -122,12 +131,13 @@ YearContent readYearContent(QByteArray bytes, int year) {
         return content;
     }
 
+    const DayNumbers days(file, year);
     // The shape the length gives, when it is a whole number of columns.
     if (size > 0 && size % columnBytes == 0 && size / columnBytes >= HeadingRows) {
         const int rows = int(size / columnBytes);
         int standing = 0;
         for (int c = 1; c < cols; ++c)
-            standing += dayHeadingStands(file, year, rows, c) ? 1 : 0;
+            standing += days.stands(rows, c) ? 1 : 0;
         if (standing == cols - 1) {
             content.state = YearContent::State::Whole;
             content.rows = rows;
@@ -157,7 +167,7 @@ YearContent readYearContent(QByteArray bytes, int year) {
         for (int c = 1; c < cols; ++c) {
             if (yearRecordIndex(DayRow, c, rows) >= file.recordCount())
                 break;
-            standing += dayHeadingStands(file, year, rows, c) ? 1 : 0;
+            standing += days.stands(rows, c) ? 1 : 0;
         }
         if (standing > bestStanding) {
             bestStanding = standing;
@@ -168,7 +178,7 @@ YearContent readYearContent(QByteArray bytes, int year) {
         return content;
     content.rows = bestRows;
     for (int c = 1; c < cols; ++c)
-        content.recovered[c] = dayHeadingStands(file, year, bestRows, c);
+        content.recovered[c] = days.stands(bestRows, c);
     // The label column has no heading of its own to check: it is taken when
     // the first day stands, and whole.
     content.recovered[0] = content.recovered[1];

@@ -51,8 +51,6 @@ public:
     qint64 byteCount() const { return m_bytes.size(); }
     // The trimmed text of a record; empty for a record past the end.
     QString text(qint64 record) const;
-    // Whether a record holds exactly the number n (blanks around it aside).
-    bool holdsNumber(qint64 record, int n) const;
 
 private:
     QByteArray m_bytes;
