@@ -157,10 +157,12 @@ bool MdiMain::Form_Load() {
     setBackColor(ColourBlue);
     // 3. AppFolder, unless the program has set it already: the executable's
     // folder, or the per-user one when an install there cannot be written.
-    if (AppFolder.isEmpty())
-        setAppFolder(
-            chooseAppFolder(QCoreApplication::applicationDirPath(),
-                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+    if (AppFolder.isEmpty()) {
+        const QString folder = chooseAppFolder(
+            programFolder(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        // Nowhere to keep files: the current folder rather than the root.
+        setAppFolder(folder.isEmpty() ? QStringLiteral(".") : folder);
+    }
     // 4., 5. Captions.
     setCaptions();
     // 6. Toolbar buttons, in order, each with the menu item's text as tip.

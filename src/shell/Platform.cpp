@@ -104,27 +104,46 @@ bool DesktopBrowser::openUrl(const QUrl &url) {
     return QDesktopServices::openUrl(url);
 }
 
-LockFileInstance::LockFileInstance(QString lockPath)
-    : m_path(std::move(lockPath)) {
-    if (m_path.isEmpty()) {
-        // The user's runtime folder is private to the user, so each user has
-        // one instance of their own.
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        if (folder.isEmpty())
-            folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-        m_path = QDir(folder).filePath(QStringLiteral("Tembrel.lock"));
+LockFileInstance::LockFileInstance(QStringList lockPaths)
+    : m_paths(std::move(lockPaths)) {
+    if (m_paths.isEmpty()) {
+        // Folders private to the user, so each user has one instance of their
+        // own; the runtime folder first, as it is emptied at each login.
+        for (const auto location : {QStandardPaths::RuntimeLocation,
+                                    QStandardPaths::GenericCacheLocation,
+                                    QStandardPaths::TempLocation}) {
+            const QString folder = QStandardPaths::writableLocation(location);
+            if (!folder.isEmpty())
+                m_paths.append(QDir(folder).filePath(QStringLiteral("Tembrel.lock")));
+        }
     }
 }
 
 LockFileInstance::~LockFileInstance() = default;
 
 bool LockFileInstance::anotherInstanceRunning() {
-    if (!m_answer) {
-        m_lock = std::make_unique<QLockFile>(m_path);
-        m_lock->setStaleLockTime(0); // only a dead owner makes a lock stale
-        m_answer = !m_lock->tryLock(0);
+    if (m_answer)
+        return *m_answer;
+    m_answer = false;
+    for (const QString &path : std::as_const(m_paths)) {
+        auto lock = std::make_unique<QLockFile>(path);
+        lock->setStaleLockTime(0); // only a dead owner makes a lock stale
+        if (lock->tryLock(0)) {
+            m_lock = std::move(lock);
+            m_held = path;
+            break;
+        }
+        // Only a lock held by a live process means another instance.
+        if (lock->error() == QLockFile::LockFailedError) {
+            m_answer = true;
+            break;
+        }
     }
     return *m_answer;
+}
+
+QString LockFileInstance::heldPath() const {
+    return m_held;
 }
 
 std::optional<QColor> QtDialogs::getColour(const QColor &initial, QWidget *parent) {

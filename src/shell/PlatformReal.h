@@ -5,6 +5,8 @@
 
 #include "shell/Platform.h"
 
+#include <QStringList>
+
 class QLockFile;
 
 namespace tembrel {
@@ -32,15 +34,22 @@ public:
 };
 
 // One lock file in the user's runtime folder; a stale lock of a crashed
-// run is taken over.
+// run is taken over. A folder that takes no lock file (read-only, missing)
+// is no other instance: the next place is tried, and where none takes one
+// the program runs rather than refuse to start.
 class LockFileInstance final : public InstanceService {
 public:
-    explicit LockFileInstance(QString lockPath = {});
+    // The places to try in order; by default the runtime folder, the user's
+    // cache folder and the temporary folder.
+    explicit LockFileInstance(QStringList lockPaths = {});
     ~LockFileInstance() override;
     bool anotherInstanceRunning() override;
+    // The lock file held, empty when none could be made.
+    QString heldPath() const;
 
 private:
-    QString m_path;
+    QStringList m_paths;
+    QString m_held;
     std::unique_ptr<QLockFile> m_lock;
     std::optional<bool> m_answer;
 };

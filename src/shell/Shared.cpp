@@ -3,11 +3,18 @@
 
 #include "shell/TextRecords.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+
+#include <filesystem>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#endif
 
 namespace tembrel {
 namespace {
@@ -86,7 +93,33 @@ bool prepareUserFolder(const QString &programFolder, const QString &userFolder) 
     return true;
 }
 
+QString usableFolder(const QByteArray &nativePath) {
+    if (nativePath.isEmpty())
+        return {};
+    const QString folder = QFile::decodeName(nativePath);
+    if (QFile::encodeName(folder) == nativePath)
+        return folder;
+#ifdef Q_OS_LINUX
+    const int fd = ::open(nativePath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        return QStringLiteral("/proc/self/fd/%1").arg(fd);
+#endif
+    return {};
+}
+
+QString programFolder() {
+#ifdef Q_OS_LINUX
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        return usableFolder(QByteArray::fromStdString(exe.parent_path().native()));
+#endif
+    return QCoreApplication::applicationDirPath();
+}
+
 QString chooseAppFolder(const QString &programFolder, const QString &userFolder) {
+    if (programFolder.isEmpty())
+        return userFolder.isEmpty() || !QDir().mkpath(userFolder) ? QString() : userFolder;
     if (folderAcceptsFiles(programFolder) || userFolder.isEmpty() ||
         !prepareUserFolder(programFolder, userFolder))
         return programFolder;

@@ -42,9 +42,23 @@ bool folderAcceptsFiles(const QString &folder);
 // the folder cannot be made.
 bool prepareUserFolder(const QString &programFolder, const QString &userFolder);
 
+// A folder given by its native name, as a path the program can use. A name
+// that a QString holds exactly is itself; one that it cannot hold (not valid
+// UTF-8 on Linux, where Qt would turn it into another name) is reached
+// through an open descriptor of the folder, /proc/self/fd/<n>, which stays
+// valid for the whole run. Empty when the folder cannot be reached at all.
+QString usableFolder(const QByteArray &nativePath);
+
+// The executable's folder, from its native name (see usableFolder);
+// QCoreApplication::applicationDirPath() gives an empty path for a name that
+// is not valid UTF-8.
+QString programFolder();
+
 // The folder the program keeps its files in: the executable's own while it
 // takes new files (the build folder, a USB stick), else the per-user folder,
-// readied as above (an install under /usr or /opt).
+// readied as above (an install under /usr or /opt). Never an empty path,
+// which would make every file one of the root folder: without a program
+// folder the per-user folder is used.
 QString chooseAppFolder(const QString &programFolder, const QString &userFolder);
 
 } // namespace tembrel

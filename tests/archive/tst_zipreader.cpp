@@ -141,7 +141,14 @@ private slots:
         damaged("longer than told", [](RawEntry &e) { e.uncompressedSize -= 1; });
         damaged("wrong crc", [](RawEntry &e) { e.crc ^= 1; });
         damaged("no compressed bytes", [](RawEntry &e) { e.compressedSize = 0; });
-        damaged("huge claimed size", [](RawEntry &e) { e.uncompressedSize = 0xFFFFFFFFu; });
+        {
+            // A claimed size past any message is refused before a byte is written.
+            RawEntry e = entry("temp.wav", soundLikeBytes(30000));
+            e.uncompressedSize = 0xFFFFFFFFu;
+            QTest::newRow("huge claimed size")
+                << RawArchive({e, good("next.txt")}) << true
+                << QStringList{"5 The entry temp.wav is larger than any message"} << next;
+        }
         damaged("no local header", [](RawEntry &e) { e.localSignature += 1; });
         damaged("local header past the end", [](RawEntry &e) { e.localOffset = 0x7FFFFFF0; });
         damaged("data past the end", [](RawEntry &e) { e.compressedSize = 0xFFFFFFF0u; });

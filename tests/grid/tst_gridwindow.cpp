@@ -10,6 +10,7 @@
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "YearFiles.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,6 +22,8 @@
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
+using tembrel::test::YearCell;
+using tembrel::test::yearBytes;
 
 namespace {
 
@@ -125,41 +128,65 @@ private Q_SLOTS:
             QVERIFY2(slotColoured(g, col, colour), QByteArray::number(col));
     }
 
-    // With a year file the shape is the file's, whatever hours.dat holds, and
-    // the cells are the file's records column by column; what a damaged file
-    // lacks stays as built.
+    // A whole year file gives the grid its shape, however many rows, and its
+    // markers stay in their slots. A damaged one (cut short, grown, zeroed,
+    // larger than any year) is set aside whole under a name of its own; the
+    // grid shows what could be recovered and a whole file replaces it.
     void yearFileShapesTheGrid_data() {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<int>("labelCount");
+        QTest::addColumn<QByteArray>("bytes"); // empty: a sparse 30 GB file
         QTest::addColumn<int>("rows");
-        QTest::newRow("13 x 366, 12 labels") << 13 * 366 << 12 << 13;
-        QTest::newRow("13 x 366, 8 labels") << 13 * 366 << 8 << 13;
-        QTest::newRow("empty") << 0 << 4 << 7;
-        QTest::newRow("truncated") << 200 << 4 << 7;
-        QTest::newRow("oversized") << 9 * 366 + 70 << 4 << 9;
+        QTest::addColumn<bool>("markers"); // the markers come back
+        QTest::addColumn<bool>("damaged");
+        const QList<YearCell> cells{{3, 10, ","}, {5, 14, "-"}, {12, 300, ":"}};
+        const QByteArray whole = yearBytes(2005, 13, cells);
+        QTest::newRow("13 rows") << whole << 13 << true << false;
+        QTest::newRow("cut short") << whole.left(whole.size() - 5000) << 13 << true << true;
+        QTest::newRow("grown") << whole + QByteArray(100, 'x') << 13 << true << true;
+        QTest::newRow("zeros") << QByteArray(whole.size(), '\0') << 7 << false << true;
+        QTest::newRow("30 GB") << QByteArray() << 7 << false << true;
+        QTest::newRow("1443 time rows")
+            << yearBytes(2005, 1446, {{3, 10, ","}, {5, 14, "-"}, {1445, 300, ":"}}) << 1446
+            << true << false;
     }
     void yearFileShapesTheGrid() {
-        QFETCH(int, records);
-        QFETCH(int, labelCount);
+        QFETCH(QByteArray, bytes);
         QFETCH(int, rows);
+        QFETCH(bool, markers);
+        QFETCH(bool, damaged);
         AppFixture env(QDate(2005, 3, 10));
-        QVERIFY(env.writeHours(labels(labelCount)));
-        QByteArray bytes;
-        for (int i = 0; i < records; ++i)
-            bytes += encodeYearRecord(QStringLiteral("r%1").arg(i));
-        if (records)
-            bytes += "half"; // a record cut short
-        QVERIFY(env.write(yearFileName(2005), bytes));
+        QVERIFY(env.writeHours(labels(4)));
+        const QString path = env.path(yearFileName(2005));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        if (bytes.isEmpty())
+            QVERIFY(f.resize(qint64(30) << 30));
+        f.close();
+        const qint64 size = QFileInfo(path).size();
         auto w = openGrid();
         FlexGrid *g = w->GridLegendes;
-        auto held = [&](int r, int c, const QString &built) {
-            const int i = c * rows + r;
-            return i < records ? QStringLiteral("r%1").arg(i) : built;
-        };
         QCOMPARE(g->Rows(), rows);
-        QCOMPARE(g->TextMatrix(rows - 1, 0), held(rows - 1, 0, labels(labelCount).last()));
-        QCOMPARE(g->TextMatrix(2, 365), held(2, 365, QStringLiteral("31")));
-        QVERIFY(w->EnregistrerGrille());
+        const QList<QPoint> marked{{10, 3}, {14, 5}, {300, rows - 1}};
+        const QStringList codes{",", "-", ":"};
+        for (int i = 0; i < marked.size(); ++i) {
+            const QPoint s = marked[i];
+            QCOMPARE(g->TextMatrix(s.y(), s.x()), markers ? codes[i] : QString());
+            QCOMPARE(at(g, s.y(), s.x())->CellPicture().isNull(), !markers);
+        }
+        // The headings are the locale's, whatever the file held.
+        QCOMPARE(g->TextMatrix(0, 10), QLocale().standaloneMonthName(1).toUpper());
+        QCOMPARE(g->TextMatrix(2, 365), QStringLiteral("31"));
+        const QStringList aside =
+            QDir(AppFolder).entryList({yearFileName(2005) + QStringLiteral(".damaged-*")});
+        QCOMPARE(aside.size(), damaged ? 1 : 0);
+        if (damaged) {
+            QCOMPARE(QFileInfo(env.path(aside.first())).size(), size);
+            // What was recovered is saved whole in its place.
+            const YearContent saved = loadYearContent(path, 2005);
+            QCOMPARE(saved.state, YearContent::State::Whole);
+            QCOMPARE(saved.rows, rows);
+        } else {
+            QCOMPARE(env.read(yearFileName(2005)), bytes); // a whole file is not rewritten
+        }
     }
 
     void yearButtons() {

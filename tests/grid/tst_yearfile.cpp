@@ -4,11 +4,13 @@
 
 #include "AppFixture.h"
 #include "FileSizeLimit.h"
+#include "YearFiles.h"
 
 #include <QTest>
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
+using tembrel::test::yearBytes;
 
 namespace {
 
@@ -16,29 +18,6 @@ QByteArray records(const QStringList &texts) {
     QByteArray out;
     for (const QString &t : texts)
         out += encodeYearRecord(t);
-    return out;
-}
-
-// A year file as the grid writes it: headings (day numbers in row 2), labels
-// in column 0, and the given slot texts.
-QByteArray yearBytes(int year, int rows, const QList<std::tuple<int, int, QString>> &cells) {
-    const int cols = yearColumns(year);
-    QList<QStringList> grid(cols, QStringList(rows));
-    for (int c = 1; c < cols; ++c) {
-        const QDate d = dateOfColumn(year, c);
-        grid[c][0] = QStringLiteral("MONTH");
-        grid[c][1] = QStringLiteral("day");
-        grid[c][2] = QString::number(d.day());
-    }
-    for (int r = GridFixedRows; r < rows; ++r)
-        grid[0][r] = QStringLiteral("row %1").arg(r);
-    for (const auto &[r, c, text] : cells)
-        grid[c][r] = text;
-    QByteArray out;
-    out.reserve(qint64(rows) * cols * YearRecordSize);
-    for (const QStringList &column : grid)
-        for (const QString &t : column)
-            out += encodeYearRecord(t);
     return out;
 }
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
@@ -114,26 +115,39 @@ private Q_SLOTS:
         QCOMPARE(selectedRows(w.List1), (QList<int>{may1, june15}));
     }
 
-    void aFileIsReadByLinePositionAndTrailingF_data() {
+    // Each field is read by its date: one that does not read shifts nothing,
+    // the window shows the days the grid colours, and Save writes the year's
+    // 365 days in order.
+    void aFileIsReadByDate_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QList<int>>("picked");
         QTest::newRow("fewer lines") << picksFile(10, {0, 9}) << QList<int>{0, 9};
-        QTest::newRow("more lines") << picksFile(400, {3, 399}) << QList<int>{3, 399};
-        QTest::newRow("texts are not read as dates")
+        QTest::newRow("more lines, next year's") << picksFile(400, {3, 399}) << QList<int>{3};
+        QTest::newRow("unreadable dates first")
+            << "\"31/02/2005F\"\r\n\"garbageF\"\r\n" + picksFile(365, {120, 165})
+            << QList<int>{120, 165};
+        QTest::newRow("texts and other years")
             << QByteArray("\"junk\"\r\n\"F\"\r\n\"31/12/1999F\"\n\"01/01/2005\"\r\n\"xF \"\r\n")
-            << QList<int>{1, 2};
+            << QList<int>{};
+        QTest::newRow("40 000 picked fields")
+            << QByteArray("\"01/05/2005F\"\r\n").repeated(40000) << QList<int>{120};
     }
-    void aFileIsReadByLinePositionAndTrailingF() {
+    void aFileIsReadByDate() {
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, picked);
         QVERIFY(m_app->write(QStringLiteral("F2005.ini"), content));
-        const int count = int(content.count('\n'));
+        QElapsedTimer clock;
+        clock.start();
         FrmJoursFeries w;
-        QCOMPARE(w.List1->count(), count);
+        qInfo("listed in %lld ms", qint64(clock.elapsed()));
+        QCOMPARE(w.List1->count(), 365);
         QCOMPARE(selectedRows(w.List1), picked);
-        // Saving writes as many lines as were listed.
+        QStringList dates;
+        for (int day : picked)
+            dates << dateText(QDate(2005, 1, 1).addDays(day));
+        QCOMPARE(holidayList(2005, AppFolder), dates); // no JFValid.ini: only the picks
         w.CmdEnreg_Click();
-        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(count, picked));
+        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(365, picked));
     }
 
     void aRefusedOrFailedSaveWritesNothing() {
