@@ -302,7 +302,8 @@ void FrmEmp::Form_Load() {
     }
 
     List1->clear();
-    List1->addItems(readHours(hoursFilePath()));
+    m_loadedLabels = readHours(hoursFilePath());
+    List1->addItems(m_loadedLabels);
 
     SSTab1->blockSignals(true);
     SSTab1->setCurrentIndex(0);
@@ -352,8 +353,11 @@ bool FrmEmp::Form_QueryUnload() {
     // An empty list is never written: after Clear the file is already gone,
     // otherwise it keeps what it held. The rewrite replaces the file only once
     // the new one is complete; when it fails, the file keeps its previous rows
-    // and closing would lose the ones shown.
-    if (List1->count() > 0 && !writeHours(hoursFilePath(), labels())) {
+    // and closing would lose the ones shown. Rows the user left as they were
+    // are not written: opening and closing the window leaves the file as it
+    // is, byte for byte.
+    if (List1->count() > 0 && labels() != m_loadedLabels &&
+        !writeHours(hoursFilePath(), labels())) {
         MsgBox(LoadResString(190), vbExclamation);
         return false;
     }
@@ -373,6 +377,7 @@ void FrmEmp::CmdClear_Click() {
         return;
     List1->clear();
     QFile::remove(hoursFilePath());
+    m_loadedLabels.clear();
 }
 
 void FrmEmp::List1_DblClick() {

@@ -115,6 +115,8 @@ private:
 
     int m_shownPanel = 0;
     bool m_unloaded = false;
+    // The rows as hours.dat held them: the file is written only when they change.
+    QStringList m_loadedLabels;
 };
 
 } // namespace tembrel

@@ -9,6 +9,7 @@
 #include "archive/ZipClass.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTest>
 
 using namespace tembrel;
@@ -25,6 +26,44 @@ QByteArray archiveOf(const AppFixture &app, const QByteArray &wave) {
         !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
         return {};
     return app.read("pack/temp.tbr");
+}
+
+// An archive whose one entry unpacks to more than any message (80 MB of
+// silence, deflated to a few kilobytes).
+QByteArray hugeArchive(const AppFixture &app) {
+    QFile wave(app.path("pack/temp.wav"));
+    if (!QDir().mkpath(app.path("pack")) || !wave.open(QIODevice::WriteOnly) ||
+        !wave.resize(80 << 20))
+        return {};
+    wave.close();
+    ZipClass zip;
+    if (!zip.AddFile(QFile::encodeName(wave.fileName()).toStdString()) ||
+        !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
+        return {};
+    return app.read("pack/temp.tbr");
+}
+
+// An archive made by Python's zipfile with the given entries, in order.
+QByteArray pythonArchive(const AppFixture &app, const QList<std::pair<QString, QByteArray>> &entries) {
+    QString script = QStringLiteral("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n");
+    QStringList args{QStringLiteral("-c"), QString(), app.path("py.zip")};
+    for (const auto &[name, bytes] : entries) {
+        const QString file = app.path(QStringLiteral("py%1").arg(args.size()));
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            return {};
+        // python3 -c script: sys.argv[k] is args[k + 1].
+        script += QStringLiteral("z.write(sys.argv[%1], %2)\n")
+                      .arg(args.size() - 1)
+                      .arg(QStringLiteral("'") + name + QStringLiteral("'"));
+        args << file;
+    }
+    args[1] = script + QStringLiteral("z.close()\n");
+    QProcess python;
+    python.start(QStringLiteral("python3"), args);
+    if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        return {};
+    return app.read("py.zip");
 }
 
 } // namespace
@@ -85,8 +124,9 @@ private Q_SLOTS:
         QVERIFY(!storeSlotArchive(scratchArchivePath(), 2006, 5, 123).ok);
     }
 
-    // Unpacking gives temp.wav back byte for byte; a missing or damaged
-    // archive leaves no temp.wav, not even an older one.
+    // Unpacking gives temp.wav back byte for byte; a missing, damaged, empty
+    // or oversized archive leaves no temp.wav, not even an older one. Other
+    // entries an archive holds are never written.
     void extracting_data() {
         QTest::addColumn<QString>("damage");
         QTest::newRow("whole") << "";
@@ -94,6 +134,9 @@ private Q_SLOTS:
         QTest::newRow("cut short") << "cut";
         QTest::newRow("not an archive") << "garbage";
         QTest::newRow("data changed") << "flipped";
+        QTest::newRow("unpacks past the bound") << "huge";
+        QTest::newRow("empty entry") << "empty";
+        QTest::newRow("other entries beside it") << "others";
     }
     void extracting() {
         QFETCH(QString, damage);
@@ -109,15 +152,49 @@ private Q_SLOTS:
             tbr = QByteArray(500, 'x');
         else if (damage == u"flipped")
             tbr[60] = char(tbr[60] ^ 0x55);
+        else if (damage == u"huge")
+            tbr = hugeArchive(app);
+        else if (damage == u"empty")
+            tbr = pythonArchive(app, {{"temp.wav", QByteArray()}});
+        else if (damage == u"others")
+            tbr = pythonArchive(app, {{"hours.dat", "\"hostile\"\r\n"},
+                                      {"temp.wav", wave},
+                                      {"D2005/W2005003001.tbr", "x"}});
         if (damage != u"missing")
             QVERIFY(app.write("D2005/W2005005123.tbr", tbr));
+        QVERIFY(!tbr.isEmpty() || damage == u"missing");
         QVERIFY(app.write("temp.wav", "an older message"));
         const SlotResult r = extractSlotArchive(2005, 5, 123);
-        QCOMPARE(r.ok, damage.isEmpty());
-        if (damage.isEmpty())
+        QCOMPARE(r.ok, damage.isEmpty() || damage == u"others");
+        QVERIFY(!app.exists("hours.dat") && !app.exists("D2005/W2005003001.tbr"));
+        if (r.ok)
             QCOMPARE(app.read("temp.wav"), wave);
         else
             QVERIFY(!app.exists("temp.wav") && !r.error.isEmpty());
+    }
+
+    // What a write killed half-way left (temp.tbr.tmpN, temp.wav.tmpN) goes
+    // the next time the archive writer or reader writes into that folder;
+    // other files stay.
+    void leftoversGo() {
+        AppFixture app;
+        const QByteArray wave(3000, 'w');
+        QVERIFY(QDir().mkpath(app.path("D2005")));
+        QVERIFY(app.write("D2005/W2005005123.tbr", archiveOf(app, wave)));
+        const QStringList leftovers{"temp.wav.tmp123", "temp.tbr.tmp9", "_2005.dte.tmp77"};
+        for (const QString &name : leftovers)
+            QVERIFY(app.write(name, "half a file"));
+        QVERIFY(app.write("notes.tmp", "mine") && app.write("notes.tmpx", "mine too"));
+        QVERIFY(extractSlotArchive(2005, 5, 123).ok);
+        for (const QString &name : leftovers)
+            QVERIFY2(!app.exists(name), qPrintable(name));
+        QVERIFY(app.exists("notes.tmp") && app.exists("notes.tmpx"));
+
+        QVERIFY(app.write("pack/temp.tbr.tmp5", "half an archive"));
+        QVERIFY(!archiveOf(app, wave).isEmpty());
+        QVERIFY(!app.exists("pack/temp.tbr.tmp5"));
+        QCOMPARE(QDir(app.path("pack")).entryList(QDir::Files),
+                 (QStringList{"temp.tbr", "temp.wav"}));
     }
 
     // A removed archive goes to the trash with its name where the desktop has
