@@ -61,8 +61,12 @@ QByteArray formatRecords(const QList<Record> &records);
 // crash or a failed write leaves the previous file whole. False on failure.
 bool writeRecords(const QString &path, const QList<Record> &records);
 
-// Writes raw bytes the same safe way.
+// Writes raw bytes the same safe way. What a write killed half-way left in
+// the folder is removed first (see removeSaveLeftovers).
 bool writeFileSafely(const QString &path, const QByteArray &bytes);
+// Removes the temporary files that killed safe writes of the program's own
+// files left in a folder.
+void removeSaveLeftovers(const QString &folder);
 
 // Reads a field as a number the way the old files were read: leading and
 // trailing blanks ignored, nullopt when it is not a number.

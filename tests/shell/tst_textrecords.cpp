@@ -52,6 +52,22 @@ private Q_SLOTS:
         QVERIFY(!readFields(app.path(QStringLiteral("none.dat")), 1024)); // no file is no data
     }
 
+    // A safe write killed between linking its temporary file and the rename
+    // leaves "<name>.XXXXXX"; the next write into the folder removes those of
+    // the program's own files, and nothing else.
+    void killedWriteLeftovers() {
+        AppFixture app;
+        const QStringList leftovers{"_2005.dte.JCQlst", "W2005005123.tbr.a1B2c3", "hours.dat.Zz9Zz9"};
+        const QStringList others{"notes.txt.abcdef", "hours.dat.abc", "_2005.dte.damaged-20261207-010203"};
+        for (const QString &name : leftovers + others)
+            QVERIFY(app.write(name, "left"));
+        QVERIFY(writeFileSafely(app.path(QStringLiteral("pos.ini")), "1,2,0\r\n"));
+        for (const QString &name : leftovers)
+            QVERIFY2(!app.exists(name), qPrintable(name));
+        for (const QString &name : others)
+            QVERIFY2(app.exists(name), qPrintable(name));
+    }
+
     // A file past its bound is never read whole: a sparse 30 GB one is
     // refused from its size alone, as is one byte too many.
     void sizeBound_data() {

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Kill -9 at random moments while messages are stored and unpacked, then a
+// restart: every slot is either marked with a playable archive or empty, the
+// year file loads whole, and the next write leaves no temporary file behind.
+// The victim is tembrel_killdriver; the restart is the real grid window.
+
+#include "grid/FrmConsultGrille.h"
+#include "grid/SlotArchives.h"
+#include "grid/YearFile.h"
+#include "grid/YearGrid.h"
+#include "shell/FlexGrid.h"
+#include "sound/WaveFile.h"
+
+#include "AppFixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+
+#include <chrono>
+#include <thread>
+
+using namespace tembrel;
+using tembrel::test::AppFixture;
+
+namespace {
+
+const QString Driver = QStringLiteral(TEMBREL_BINARY_DIR "/test-bin/tembrel_killdriver");
+constexpr int Kills = 100;
+
+// Everything in the application folder and D2005 that is none of the
+// program's own files: what a killed write left behind.
+QStringList strayFiles(const AppFixture &app) {
+    static const QSet<QString> own{"hours.dat", "_2005.dte", "temp.wav", "temp.tbr"};
+    static const QRegularExpression archive(QStringLiteral("^W2005\\d{6}\\.tbr$"));
+    QStringList stray;
+    for (const QString &name : QDir(app.path({})).entryList(QDir::Files | QDir::Hidden))
+        if (!own.contains(name))
+            stray << name;
+    for (const QString &name : QDir(app.path("D2005")).entryList(QDir::Files | QDir::Hidden))
+        if (!archive.match(name).hasMatch())
+            stray << QStringLiteral("D2005/") + name;
+    return stray;
+}
+
+} // namespace
+
+class TestKillRestart : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void killedAtRandomMoments() {
+        AppFixture app(QDate(2005, 3, 10));
+        QVERIFY(app.writeHours({"08:00", "09:00", "10:00", "11:00", "12:00"}));
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        QMap<QString, int> killedDuring;
+        int restored = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (int kill = 0; kill < Kills; ++kill) {
+            QProcess driver;
+            driver.start(Driver, {QDir::toNativeSeparators(app.path({})), QString::number(kill)});
+            QVERIFY2(driver.waitForReadyRead(10000), qPrintable(driver.errorString()));
+            // Cycles take a few milliseconds: the kill lands anywhere in one.
+            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(30000)));
+            driver.kill();
+            QVERIFY(driver.waitForFinished(10000));
+            QCOMPARE(driver.exitStatus(), QProcess::CrashExit); // killed, not failed
+            const QList<QByteArray> said = driver.readAllStandardOutput().trimmed().split('\n');
+            const QByteArray last = said.last().split(' ').first();
+            killedDuring[QString::fromLatin1(last == "store" || last == "extract" ? last : "between")]++;
+
+            const QList<QPoint> archived = archivedSlots(2005);
+            const YearContent before = loadYearContent(app.path(yearFileName(2005)), 2005);
+            for (const QPoint &slot : archived)
+                if (before.text(slot.y(), slot.x()) != u",") {
+                    ++restored; // stored, but killed before the year file said so
+                    break;
+                }
+            FrmConsultGrille grid; // the restart
+            const FlexGrid *g = grid.GridLegendes;
+            const YearContent saved = loadYearContent(app.path(yearFileName(2005)), 2005);
+            QVERIFY2(saved.state != YearContent::State::Damaged, qPrintable(saved.damage));
+            QVERIFY(QDir(app.path({})).entryList({"*.damaged-*"}).isEmpty());
+            for (int c = 1; c < g->Cols(); ++c) {
+                for (int r = GridFixedRows; r < g->Rows(); ++r) {
+                    const QString text = g->TextMatrix(r, c);
+                    const bool hasArchive = archived.contains(QPoint(c, r));
+                    QVERIFY2(text.isEmpty() || text == u",", qPrintable(text));
+                    QCOMPARE(!text.isEmpty(), hasArchive);
+                    if (!hasArchive)
+                        continue;
+                    if (saved.text(r, c) != u",")
+                        QFAIL("a restored marker was not saved");
+                    const SlotResult played = extractSlotArchive(2005, r, c);
+                    QVERIFY2(played.ok, qPrintable(played.error));
+                    const WaveRead wave = readWaveFile(scratchWavePath());
+                    QVERIFY2(wave.sound && wave.sound->frames() == 1600, qPrintable(wave.error));
+                }
+            }
+            // The extractions above were the next writes into the folder.
+            const QStringList stray = strayFiles(app);
+            QVERIFY2(stray.isEmpty(), qPrintable(stray.join(u' ')));
+        }
+        const QStringList marked = QDir(app.path("D2005")).entryList(QDir::Files);
+        qInfo("%d kills in %lld ms: %d while storing, %d while unpacking, %d between; "
+              "%d restarts gave a lost marker back; %lld messages stored",
+              Kills, qint64(clock.elapsed()), killedDuring.value("store"),
+              killedDuring.value("extract"), killedDuring.value("between"), restored,
+              qint64(marked.size()));
+        QVERIFY(killedDuring.value("store") > 0 && killedDuring.value("extract") > 0);
+    }
+};
+
+QTEST_MAIN(TestKillRestart)
+#include "tst_killrestart.moc"
