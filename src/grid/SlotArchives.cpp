@@ -95,6 +95,10 @@ SlotResult extractSlotArchive(int year, int row, int col) {
     const QString path = slotArchivePath(year, row, col);
     const QString wave = scratchWavePath();
     QFile::remove(wave);
+    // The reader looks for the archive's end from the back of the file: a
+    // sparse 30 GB file would be read whole for nothing.
+    if (QFileInfo(path).size() > MaxArchiveBytes)
+        return failed(QStringLiteral("%1 is larger than any message archive").arg(path));
     ZipExtractionClass zip;
     zip.MaxEntrySize = MaxArchiveBytes;
     // A message archive holds temp.wav; an archive that also names param.ini

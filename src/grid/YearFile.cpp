@@ -200,9 +200,8 @@ YearContent loadYearContent(const QString &path, int year) {
 }
 
 QString setDamagedFileAside(const QString &path) {
-    const QString stem =
-        path + QStringLiteral(".damaged-") +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    const QString stem = path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString aside = stem;
     for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
         aside = stem + QStringLiteral("-%1").arg(n);

@@ -109,9 +109,9 @@ LockFileInstance::LockFileInstance(QStringList lockPaths)
     if (m_paths.isEmpty()) {
         // Folders private to the user, so each user has one instance of their
         // own; the runtime folder first, as it is emptied at each login.
-        for (const auto location : {QStandardPaths::RuntimeLocation,
-                                    QStandardPaths::GenericCacheLocation,
-                                    QStandardPaths::TempLocation}) {
+        for (const auto location :
+             {QStandardPaths::RuntimeLocation, QStandardPaths::GenericCacheLocation,
+              QStandardPaths::TempLocation}) {
             const QString folder = QStandardPaths::writableLocation(location);
             if (!folder.isEmpty())
                 m_paths.append(QDir(folder).filePath(QStringLiteral("Tembrel.lock")));

@@ -172,9 +172,9 @@ void removeSaveLeftovers(const QString &folder) {
     // "<name>.XXXXXX" before the rename (or writes there from the start
     // where the file system has no unnamed files): a kill in between leaves
     // that name. Only the program's own file names are looked at.
-    static const QRegularExpression leftover(QStringLiteral(
-        "^(_\\d+\\.dte|W\\d+\\.tbr|F\\d+\\.ini|param\\.ini|pos\\.ini|hours\\.dat|"
-        "JFValid\\.ini|temp\\.wav|temp\\.tbr|Tembrel\\.rtf)\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression leftover(
+        QStringLiteral("^(_\\d+\\.dte|W\\d+\\.tbr|F\\d+\\.ini|param\\.ini|pos\\.ini|hours\\.dat|"
+                       "JFValid\\.ini|temp\\.wav|temp\\.tbr|Tembrel\\.rtf)\\.[A-Za-z0-9]{6}$"));
     QDir dir(folder);
     for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
         if (leftover.match(name).hasMatch())

@@ -63,9 +63,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("unclosed quote") << QByteArray("\"08:00\"\r\n\"Lunch, team\r\n\"09:00\"\r\n")
                                         << QStringList{"08:00", "Lunch, team", "09:00"};
-        QTest::newRow("empty record") << QByteArray("\"08:00\"\r\n\"\"\r\n\"09:00\"\r\n")
-                                      << QStringList{"08:00", "09:00"};
-        QTest::newRow("NUL bytes") << QByteArray("\"08:\x00" "00\"\r\n\x00\x00\r\n\"09:00\"\n", 23)
+        QTest::newRow("empty record")
+            << QByteArray("\"08:00\"\r\n\"\"\r\n\"09:00\"\r\n") << QStringList{"08:00", "09:00"};
+        QTest::newRow("NUL bytes") << QByteArray("\"08:\x00"
+                                                 "00\"\r\n\x00\x00\r\n\"09:00\"\n",
+                                                 23)
                                    << QStringList{"08:00", "09:00"};
         QTest::newRow("sparse 30 GB") << QByteArray() << QStringList{};
     }

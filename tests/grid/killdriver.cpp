@@ -87,7 +87,8 @@ int main(int argc, char *argv[]) {
                 (grid[c][r].isEmpty() ? empty : marked).append(QPoint(c, r));
 
         if (!empty.isEmpty()) {
-            const QPoint slot = empty[std::uniform_int_distribution<qsizetype>(0, empty.size() - 1)(gen)];
+            const QPoint slot =
+                empty[std::uniform_int_distribution<qsizetype>(0, empty.size() - 1)(gen)];
             say("store %d %d\n", slot.y(), slot.x());
             // A message of its own: a tenth of a second of a tone.
             PcmSound sound;
@@ -107,7 +108,8 @@ int main(int argc, char *argv[]) {
             say("stored\n");
             marked.append(slot);
         }
-        const QPoint slot = marked[std::uniform_int_distribution<qsizetype>(0, marked.size() - 1)(gen)];
+        const QPoint slot =
+            marked[std::uniform_int_distribution<qsizetype>(0, marked.size() - 1)(gen)];
         say("extract %d %d\n", slot.y(), slot.x());
         if (!extractSlotArchive(Year, slot.y(), slot.x()).ok)
             return 6;

@@ -22,8 +22,8 @@
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
-using tembrel::test::YearCell;
 using tembrel::test::yearBytes;
+using tembrel::test::YearCell;
 
 namespace {
 
@@ -145,8 +145,8 @@ private Q_SLOTS:
         QTest::newRow("zeros") << QByteArray(whole.size(), '\0') << 7 << false << true;
         QTest::newRow("30 GB") << QByteArray() << 7 << false << true;
         QTest::newRow("1443 time rows")
-            << yearBytes(2005, 1446, {{3, 10, ","}, {5, 14, "-"}, {1445, 300, ":"}}) << 1446
-            << true << false;
+            << yearBytes(2005, 1446, {{3, 10, ","}, {5, 14, "-"}, {1445, 300, ":"}}) << 1446 << true
+            << false;
     }
     void yearFileShapesTheGrid() {
         QFETCH(QByteArray, bytes);

@@ -73,7 +73,8 @@ private Q_SLOTS:
             QCOMPARE(driver.exitStatus(), QProcess::CrashExit); // killed, not failed
             const QList<QByteArray> said = driver.readAllStandardOutput().trimmed().split('\n');
             const QByteArray last = said.last().split(' ').first();
-            killedDuring[QString::fromLatin1(last == "store" || last == "extract" ? last : "between")]++;
+            killedDuring[QString::fromLatin1(last == "store" || last == "extract" ? last
+                                                                                  : "between")]++;
 
             const QList<QPoint> archived = archivedSlots(2005);
             const YearContent before = loadYearContent(app.path(yearFileName(2005)), 2005);

@@ -44,7 +44,8 @@ QByteArray hugeArchive(const AppFixture &app) {
 }
 
 // An archive made by Python's zipfile with the given entries, in order.
-QByteArray pythonArchive(const AppFixture &app, const QList<std::pair<QString, QByteArray>> &entries) {
+QByteArray pythonArchive(const AppFixture &app,
+                         const QList<std::pair<QString, QByteArray>> &entries) {
     QString script = QStringLiteral("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n");
     QStringList args{QStringLiteral("-c"), QString(), app.path("py.zip")};
     for (const auto &[name, bytes] : entries) {
@@ -137,6 +138,7 @@ private Q_SLOTS:
         QTest::newRow("unpacks past the bound") << "huge";
         QTest::newRow("empty entry") << "empty";
         QTest::newRow("other entries beside it") << "others";
+        QTest::newRow("sparse 30 GB archive") << "sparse";
     }
     void extracting() {
         QFETCH(QString, damage);
@@ -162,6 +164,8 @@ private Q_SLOTS:
                                       {"D2005/W2005003001.tbr", "x"}});
         if (damage != u"missing")
             QVERIFY(app.write("D2005/W2005005123.tbr", tbr));
+        if (damage == u"sparse")
+            QVERIFY(QFile::resize(app.path("D2005/W2005005123.tbr"), qint64(30) << 30));
         QVERIFY(!tbr.isEmpty() || damage == u"missing");
         QVERIFY(app.write("temp.wav", "an older message"));
         const SlotResult r = extractSlotArchive(2005, 5, 123);

@@ -116,9 +116,10 @@ private Q_SLOTS:
         QTest::newRow("whole") << whole << false << rows << QList<int>{};
         QTest::newRow("cut in a record") << whole.left(whole.size() - 1000) << true << rows
                                          << QList<int>{360, 361, 362, 363, 364, 365};
-        QTest::newRow("cut at a column") << whole.left(whole.size() - column) << true << rows
-                                         << QList<int>{365};
-        QTest::newRow("grown by bytes") << whole + QByteArray(7, 'x') << true << rows << QList<int>{};
+        QTest::newRow("cut at a column")
+            << whole.left(whole.size() - column) << true << rows << QList<int>{365};
+        QTest::newRow("grown by bytes")
+            << whole + QByteArray(7, 'x') << true << rows << QList<int>{};
         QTest::newRow("grown by a column")
             << whole + whole.right(column) << true << rows << QList<int>{};
         QByteArray zeroColumn = whole;
@@ -130,8 +131,8 @@ private Q_SLOTS:
         QTest::newRow("all zeros") << QByteArray(whole.size(), '\0') << true << 0 << all;
         QTest::newRow("empty") << QByteArray() << true << 0 << all;
         // 2004's file read as 2005's: the same length would not even be whole.
-        QTest::newRow("another year") << yearBytes(2004, rows, {}).left(whole.size()) << true
-                                       << rows << QList<int>{};
+        QTest::newRow("another year")
+            << yearBytes(2004, rows, {}).left(whole.size()) << true << rows << QList<int>{};
         // More time rows than minutes in a day, within the size bound: read
         // with its own stride, no cap.
         QTest::newRow("1443 time rows")

@@ -9,10 +9,10 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>

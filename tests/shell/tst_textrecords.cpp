@@ -57,8 +57,10 @@ private Q_SLOTS:
     // the program's own files, and nothing else.
     void killedWriteLeftovers() {
         AppFixture app;
-        const QStringList leftovers{"_2005.dte.JCQlst", "W2005005123.tbr.a1B2c3", "hours.dat.Zz9Zz9"};
-        const QStringList others{"notes.txt.abcdef", "hours.dat.abc", "_2005.dte.damaged-20261207-010203"};
+        const QStringList leftovers{"_2005.dte.JCQlst", "W2005005123.tbr.a1B2c3",
+                                    "hours.dat.Zz9Zz9"};
+        const QStringList others{"notes.txt.abcdef", "hours.dat.abc",
+                                 "_2005.dte.damaged-20261207-010203"};
         for (const QString &name : leftovers + others)
             QVERIFY(app.write(name, "left"));
         QVERIFY(writeFileSafely(app.path(QStringLiteral("pos.ini")), "1,2,0\r\n"));
