@@ -142,10 +142,14 @@ private Q_SLOTS:
         // An archive below the rows the year was saved with gets its row.
         QVERIFY(storeArchive(app, 6, 10));
         FrmConsultGrille w;
-        const FlexGrid *g = w.GridLegendes;
+        FlexGrid *g = w.GridLegendes;
         QCOMPARE(g->Rows(), 7);
-        QCOMPARE(g->TextMatrix(3, 123), QStringLiteral(","));
-        QCOMPARE(g->TextMatrix(6, 10), QStringLiteral(","));
+        for (const QPoint &slot : {QPoint(123, 3), QPoint(10, 6)}) {
+            QCOMPARE(g->TextMatrix(slot.y(), slot.x()), QStringLiteral(","));
+            g->setRow(slot.y());
+            g->setCol(slot.x());
+            QCOMPARE(g->CellPicture().toImage(), w.ImgNoir.toImage()); // the black marker
+        }
         const YearContent saved = loadYearContent(app.path(yearFileName(2005)), 2005);
         QCOMPARE(saved.state, YearContent::State::Whole);
         QCOMPARE(saved.text(3, 123), QStringLiteral(","));
