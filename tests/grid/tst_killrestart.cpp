@@ -65,14 +65,29 @@ private Q_SLOTS:
         for (int kill = 0; kill < Kills; ++kill) {
             QProcess driver;
             driver.start(Driver, {QDir::toNativeSeparators(app.path({})), QString::number(kill)});
-            QVERIFY2(driver.waitForReadyRead(10000), qPrintable(driver.errorString()));
-            // Cycles take a few milliseconds: the kill lands anywhere in one.
-            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(30000)));
+            // Past a random number of the steps it reports, then anywhere in
+            // one step: the steps last what this machine (or a sanitizer
+            // build) makes them last, so the wait is measured on them.
+            const int steps = 1 + int(random.bounded(6));
+            QElapsedTimer run;
+            run.start();
+            int said = 0;
+            QByteArray lastLine;
+            while (said < steps && driver.waitForReadyRead(10000))
+                while (driver.canReadLine()) {
+                    lastLine = driver.readLine().trimmed();
+                    ++said;
+                }
+            QVERIFY2(said >= steps, qPrintable(driver.errorString()));
+            const qint64 step = std::max<qint64>(1000, run.nsecsElapsed() / 1000 / said);
+            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(2 * step)));
             driver.kill();
             QVERIFY(driver.waitForFinished(10000));
             QCOMPARE(driver.exitStatus(), QProcess::CrashExit); // killed, not failed
-            const QList<QByteArray> said = driver.readAllStandardOutput().trimmed().split('\n');
-            const QByteArray last = said.last().split(' ').first();
+            const QByteArray rest = driver.readAllStandardOutput().trimmed();
+            if (!rest.isEmpty())
+                lastLine = rest.split('\n').last();
+            const QByteArray last = lastLine.split(' ').first();
             killedDuring[QString::fromLatin1(last == "store" || last == "extract" ? last
                                                                                   : "between")]++;
 
