@@ -4,6 +4,7 @@
 // year file loads whole, and the next write leaves no temporary file behind.
 // The victim is tembrel_killdriver; the restart is the real grid window.
 
+#include "archive/ZipClass.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/SlotArchives.h"
 #include "grid/YearFile.h"
@@ -55,6 +56,17 @@ private Q_SLOTS:
     void killedAtRandomMoments() {
         AppFixture app(QDate(2005, 3, 10));
         QVERIFY(app.writeHours({"08:00", "09:00", "10:00", "11:00", "12:00"}));
+        // The test's own message: a tenth of a second, as the driver's.
+        const QString message = app.path("pack/temp.tbr");
+        {
+            PcmSound sound;
+            sound.samples = QByteArray(1600 * 2, '\x10');
+            ZipClass zip;
+            QVERIFY(QDir().mkpath(app.path("pack")));
+            QVERIFY(writeWaveFile(app.path("pack/temp.wav"), sound));
+            QVERIFY(zip.AddFile(QFile::encodeName(app.path("pack/temp.wav")).toStdString()));
+            QVERIFY(zip.WriteZip(QFile::encodeName(message).toStdString(), true));
+        }
         const quint32 seed = QRandomGenerator::global()->generate();
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);
@@ -99,7 +111,7 @@ private Q_SLOTS:
                     break;
                 }
             FrmConsultGrille grid; // the restart
-            const FlexGrid *g = grid.GridLegendes;
+            FlexGrid *g = grid.GridLegendes;
             const YearContent saved = loadYearContent(app.path(yearFileName(2005)), 2005);
             QVERIFY2(saved.state != YearContent::State::Damaged, qPrintable(saved.damage));
             QVERIFY(QDir(app.path({})).entryList({"*.damaged-*"}).isEmpty());
@@ -119,7 +131,11 @@ private Q_SLOTS:
                     QVERIFY2(wave.sound && wave.sound->frames() == 1600, qPrintable(wave.error));
                 }
             }
-            // The extractions above were the next writes into the folder.
+            // The next writes into both folders: the extractions above, and a
+            // message stored as the user stores one, in a slot of its own.
+            QVERIFY(storeSlotArchive(message, 2005, 3, 365).ok);
+            g->setTextMatrix(3, 365, QStringLiteral(","));
+            QVERIFY(grid.EnregistrerGrille());
             const QStringList stray = strayFiles(app);
             QVERIFY2(stray.isEmpty(), qPrintable(stray.join(u' ')));
         }
