@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <chrono>
+#include <numeric>
 #include <thread>
 
 using namespace tembrel;
@@ -71,28 +72,42 @@ private Q_SLOTS:
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);
         QMap<QString, int> killedDuring;
+        QHash<QByteArray, QList<qint64>> took; // microseconds each step was seen to take
         int restored = 0;
         QElapsedTimer clock;
         clock.start();
         for (int kill = 0; kill < Kills; ++kill) {
             QProcess driver;
             driver.start(Driver, {QDir::toNativeSeparators(app.path({})), QString::number(kill)});
-            // Past a random number of the steps it reports, then anywhere in
-            // one step: the steps last what this machine (or a sanitizer
-            // build) makes them last, so the wait is measured on them.
-            const int steps = 1 + int(random.bounded(6));
-            QElapsedTimer run;
-            run.start();
-            int said = 0;
+            // Every other kill aims at storing, the others at unpacking: once
+            // the driver has started that step a random number of times, the
+            // kill lands anywhere within the time that step has been seen to
+            // take on this machine (a sanitizer build is much slower).
+            const QByteArray aim = kill % 2 ? "extract" : "store";
+            const int skip = int(random.bounded(3));
+            int started = 0;
             QByteArray lastLine;
-            while (said < steps && driver.waitForReadyRead(10000))
-                while (driver.canReadLine()) {
+            QElapsedTimer since;
+            since.start();
+            bool aimed = false;
+            while (!aimed && driver.waitForReadyRead(10000)) {
+                while (driver.canReadLine() && !aimed) {
                     lastLine = driver.readLine().trimmed();
-                    ++said;
+                    const QByteArray word = lastLine.split(' ').first();
+                    if (word == "stored" || word == "extracted")
+                        took[word.startsWith("store") ? "store" : "extract"].append(
+                            since.nsecsElapsed() / 1000);
+                    since.restart();
+                    aimed = word == aim && started++ == skip;
                 }
-            QVERIFY2(said >= steps, qPrintable(driver.errorString()));
-            const qint64 step = std::max<qint64>(1000, run.nsecsElapsed() / 1000 / said);
-            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(2 * step)));
+            }
+            QVERIFY2(aimed, qPrintable(driver.errorString()));
+            const QList<qint64> &seen = took[aim];
+            const qint64 span = seen.isEmpty() ? 2000
+                                               : std::accumulate(seen.begin(), seen.end(), 0ll) /
+                                                     seen.size();
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(random.bounded(std::max<qint64>(1, span))));
             driver.kill();
             QVERIFY(driver.waitForFinished(10000));
             QCOMPARE(driver.exitStatus(), QProcess::CrashExit); // killed, not failed
