@@ -6,6 +6,7 @@
 // position report. On the virtual device; inside scripts/with-audio.sh the
 // playback is also timed on the real one.
 
+#include "BenchTiming.h"
 #include "RecordingBench.h"
 
 #include "sound/MMControl.h"
@@ -19,17 +20,13 @@
 #include <vector>
 
 using namespace tembrel;
+using namespace tembrel::bench;
 using namespace tembrel::test;
 
 namespace {
 
 constexpr int Runs = 7;
 constexpr int Row = 10;
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double msSince(const QElapsedTimer &t) {
     return double(t.nsecsElapsed()) / 1e6;
@@ -84,14 +81,14 @@ int main(int argc, char *argv[]) {
     }
     std::printf("one-minute message at 16 kHz, year of 97 time rows, median of %d runs\n", Runs);
     std::printf("  finishing step (stop, save, pack):        %7.2f ms (aim < 100)\n",
-                median(finishing));
+                figuresOf(finishing).median);
     std::printf("  storing (copy, marker, year file, close): %7.2f ms (aim < 50)\n",
-                median(storing));
+                figuresOf(storing).median);
     std::printf("  click to sound handed to the device:      %7.2f ms (aim < 100)\n",
-                median(click));
+                figuresOf(click).median);
     if (!firstReport.empty())
         std::printf("  ... to the first report (virtual clock):  %7.2f ms + one 250 ms interval\n",
-                    median(firstReport));
+                    figuresOf(firstReport).median);
 
     if (!qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         std::vector<double> realClick, realReport;
@@ -120,10 +117,11 @@ int main(int argc, char *argv[]) {
             bench.grid->CmdStopLecture_Click();
         }
         std::printf("real device (PulseAudio), median of 3 runs\n");
-        std::printf("  click to sound handed to the device:      %7.2f ms\n", median(realClick));
+        std::printf("  click to sound handed to the device:      %7.2f ms\n",
+                    figuresOf(realClick).median);
         if (!realReport.empty())
             std::printf("  click to the first report past 0 ms:      %7.2f ms\n",
-                        median(realReport));
+                        figuresOf(realReport).median);
     }
     return 0;
 }

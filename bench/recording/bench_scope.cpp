@@ -3,6 +3,7 @@
 // device input into scope samples, drawing one block of 3195 dots, and the
 // whole Timer1 tick (with and without a new block, then painted) on the
 // window as laid out, on the virtual sound device.
+#include "BenchTiming.h"
 #include "VirtualSoundBackend.h"
 #include "recording/FrmEnregMessage.h"
 #include "recording/ScopeView.h"
@@ -21,25 +22,9 @@
 #include <vector>
 
 using namespace tembrel;
+using namespace tembrel::bench;
 
 namespace {
-
-struct Figures {
-    double median;
-    double longest;
-};
-
-Figures timeMs(int runs, const std::function<void()> &work) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
-}
 
 void print(const char *what, Figures f) {
     std::printf("  %-34s %8.3f ms median, %8.3f ms longest\n", what, f.median, f.longest);

@@ -2,6 +2,7 @@
 // Prints how long the sound device control takes for a one-minute message:
 // encoding and decoding the wave, "Open" on it, and, when an audio server is
 // there, the time from "Play" until the device reports sound played.
+#include "BenchTiming.h"
 #include "VirtualSoundBackend.h"
 #include "sound/MMControl.h"
 #include "sound/QtSoundBackend.h"
@@ -16,20 +17,9 @@
 #include <vector>
 
 using namespace tembrel;
+using namespace tembrel::bench;
 
 namespace {
-
-double medianMs(int runs, const std::function<void()> &work) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Runs the event loop until the condition holds or the time is up; the
 // control's own timers wake it.
@@ -57,20 +47,20 @@ int main(int argc, char **argv) {
     std::printf("one-minute message, 16-bit mono 16 kHz (%lld bytes)\n",
                 qint64(minute.samples.size()));
     std::printf("  encode wave in memory   %8.2f ms\n",
-                medianMs(21, [&] { bytes = encodeWave(minute).value_or(QByteArray()); }));
+                timeMs(21, [&] { bytes = encodeWave(minute).value_or(QByteArray()); }).median);
     std::printf("  decode wave from memory %8.2f ms\n",
-                medianMs(21, [&] { (void)decodeWave(bytes); }));
+                timeMs(21, [&] { (void)decodeWave(bytes); }).median);
     std::printf("  write temp.wav (safely) %8.2f ms\n",
-                medianMs(21, [&] { (void)writeWaveFile(wav, minute); }));
+                timeMs(21, [&] { (void)writeWaveFile(wav, minute); }).median);
 
     auto virtualDevice = std::make_shared<VirtualSoundBackend>();
     MMControl onVirtual(virtualDevice);
     onVirtual.setDeviceType("WaveAudio");
     onVirtual.setFileName(wav);
-    std::printf("  Open + Close            %8.2f ms\n", medianMs(21, [&] {
-                    onVirtual.setCommand("Open");
-                    onVirtual.setCommand("Close");
-                }));
+    std::printf("  Open + Close            %8.2f ms\n", timeMs(21, [&] {
+                                                            onVirtual.setCommand("Open");
+                                                            onVirtual.setCommand("Close");
+                                                        }).median);
 
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         std::printf("no PULSE_SERVER: run inside scripts/with-audio.sh for playback figures\n");
