@@ -1,17 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times the year grid window with the largest realistic year, 2004 with 97
-// time rows (100 x 367 cells) and a full year file: opening it (build, load,
-// show and first paint), rebuilding it for a year change, and saving it.
+// Times the year grid window with the largest realistic year, 2005 with 97
+// time rows (100 x 366 cells): opening it (build, load, show and first
+// paint) empty and fully recorded (a marker and an archive in every one of its
+// 35 405 slots), rebuilding it for a year change, and saving it.
 
 #include "grid/FrmConsultGrille.h"
+#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
+#include "grid/YearModel.h"
 #include "shell/FlexGrid.h"
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/TextRecords.h"
+#include "timerows/HoursFile.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -23,16 +29,19 @@ using namespace tembrel;
 
 namespace {
 
+constexpr int Year = 2005;
+
 struct FixedClock final : ClockService {
-    QDateTime now() const override { return QDateTime(QDate(2004, 3, 10), QTime(9, 0)); }
+    QDateTime now() const override { return QDateTime(QDate(Year, 3, 10), QTime(9, 0)); }
 };
 
 constexpr int TimeRows = 97;
 constexpr int Rows = TimeRows + 3;
-constexpr int Cols = 367;
+constexpr int Cols = 366;
 constexpr int Runs = 15;
 
-void prepare(const QString &folder) {
+// The time rows, and nothing recorded yet.
+void prepareEmpty(const QString &folder) {
     QList<Record> hours;
     for (int i = 0; i < TimeRows; ++i)
         hours.append({QStringLiteral("%1:%2")
@@ -40,28 +49,42 @@ void prepare(const QString &folder) {
                           .arg((i % 4) * 15, 2, 10, QLatin1Char('0'))});
     writeRecords(folder + QStringLiteral("hours.dat"), hours);
     writeFileSafely(folder + QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n");
-    // A full year: labels, headings and one slot in five holding a marker.
+}
+
+// A fully recorded year: labels, headings, a marker in every slot and its
+// archive in D2005.
+void prepareFull(const QString &folder) {
     const char *codes[] = {",", "-", ":", "..", "."};
     YearFileWriter writer(qint64(Rows) * Cols);
-    const QDate first(2004, 1, 1);
+    const QDate first(Year, 1, 1);
+    const QStringList hours = readHours(folder + QStringLiteral("hours.dat"));
     for (int c = 0; c < Cols; ++c) {
         const QDate d = first.addDays(c - 1);
         for (int r = 0; r < Rows; ++r) {
             QString text;
             if (c == 0 && r >= 3)
-                text = std::get<QString>(hours[r - 3][0]);
+                text = hours.value(r - 3);
             else if (c > 0 && r == 0)
                 text = QLocale().standaloneMonthName(d.month()).toUpper();
             else if (c > 0 && r == 1)
                 text = QLocale().standaloneDayName(d.dayOfWeek());
             else if (c > 0 && r == 2)
                 text = QString::number(d.day());
-            else if (c > 0 && (r + c) % 5 == 0)
+            else if (c > 0 && r >= 3)
                 text = QString::fromLatin1(codes[(r * 7 + c) % 5]);
             writer.append(text);
         }
     }
-    writer.commit(folder + yearFileName(2004));
+    writer.commit(folder + yearFileName(Year));
+    // Every archive holds the same small message: what is timed is the
+    // listing of the folder, not the bytes.
+    QDir().mkpath(folder + slotFolderName(Year));
+    for (int c = 1; c < Cols; ++c)
+        for (int r = 3; r < Rows; ++r) {
+            QFile f(slotArchivePath(Year, r, c));
+            if (f.open(QIODevice::WriteOnly))
+                f.write("PK\5\6 not read when opening the grid");
+        }
 }
 
 struct Stats {
@@ -93,32 +116,56 @@ int main(int argc, char *argv[]) {
     QTemporaryDir dir;
     setAppFolder(dir.path());
     Platform::instance().setClock(std::make_unique<FixedClock>());
-    prepare(AppFolder);
+    prepareEmpty(AppFolder);
 
-    std::vector<double> open, rebuild, save;
+    // Opening: build, load, show, first paint; the file and archives read.
+    auto timeOpenings = [](std::vector<double> &out, const QString &marker) {
+        for (int run = 0; run < Runs; ++run) {
+            QElapsedTimer t;
+            t.start();
+            auto w = std::make_unique<FrmConsultGrille>();
+            w->show();
+            w->repaint(); // the first paint, grid included
+            out.push_back(ms(t));
+            FlexGrid *g = w->GridLegendes;
+            g->setRow(5);
+            g->setCol(5);
+            if (g->Rows() != Rows || g->Cols() != Cols || g->Text() != marker ||
+                g->CellPicture().isNull() == !marker.isEmpty()) {
+                std::fprintf(stderr, "unexpected grid of %d x %d\n", g->Rows(), g->Cols());
+                return false;
+            }
+            w->close();
+            QCoreApplication::processEvents();
+        }
+        return true;
+    };
+    std::vector<double> openEmpty, open, rebuild, save;
+    if (!timeOpenings(openEmpty, QString()))
+        return 1;
+    prepareFull(AppFolder);
+    if (!timeOpenings(open, QStringLiteral(",")))
+        return 1;
+    std::vector<double> listing, model;
     for (int run = 0; run < Runs; ++run) {
         QElapsedTimer t;
         t.start();
+        const qsizetype listed = archivedSlots(Year).size();
+        listing.push_back(ms(t));
+        t.restart();
+        YearModel m;
+        m.open(Year, readHours(hoursFilePath()));
+        model.push_back(ms(t));
+        if (listed != (Rows - 3) * (Cols - 1) || m.markedSlots().size() != listed) {
+            std::fprintf(stderr, "the archives or markers were misread\n");
+            return 1;
+        }
+    }
+    for (int run = 0; run < Runs; ++run) {
         auto w = std::make_unique<FrmConsultGrille>();
         w->show();
-        w->repaint(); // the first paint, grid included
-        open.push_back(ms(t));
-        if (w->GridLegendes->Rows() != Rows || w->GridLegendes->Cols() != Cols) {
-            std::fprintf(stderr, "unexpected grid of %d x %d\n", w->GridLegendes->Rows(),
-                         w->GridLegendes->Cols());
-            return 1;
-        }
-
-        // The file was really loaded: a marker slot shows its picture.
-        FlexGrid *g = w->GridLegendes;
-        g->setRow(5);
-        g->setCol(5);
-        if (g->Text() != QStringLiteral(",") || g->CellPicture().isNull()) {
-            std::fprintf(stderr, "the year file was not loaded\n");
-            return 1;
-        }
-
-        t.restart();
+        QElapsedTimer t;
+        t.start();
         w->CmdValidDate_Click();
         w->repaint();
         rebuild.push_back(ms(t));
@@ -133,9 +180,14 @@ int main(int argc, char *argv[]) {
         w->close();
         QCoreApplication::processEvents();
     }
-    std::printf("Year grid of 2004: %d rows x %d columns (%d cells), %d runs\n", Rows, Cols,
+    std::printf("Year grid of %d: %d rows x %d columns (%d cells), %d runs\n", Year, Rows, Cols,
                 Rows * Cols, Runs);
-    print("open (build, load, show, first paint)", stats(open));
+    print("open an empty year", stats(openEmpty));
+    print("open a fully recorded year", stats(open));
+    std::printf("fully recorded / empty (medians): %.2fx\n",
+                stats(open).median / stats(openEmpty).median);
+    print("  of which: list D2005", stats(listing));
+    print("  of which: open the model (file and archives)", stats(model));
     print("rebuild and reload (year change)", stats(rebuild));
     print("save (write the whole year file)", stats(save));
 
@@ -143,9 +195,10 @@ int main(int argc, char *argv[]) {
     // and then cut short by one byte: checking it, and recovering from it by
     // trying every row count.
     const int bigRows = 3 + 1440;
+    const int bigCols = 367; // 2004, a leap year
     QByteArray big;
-    big.reserve(qint64(bigRows) * Cols * YearRecordSize);
-    for (int c = 0; c < Cols; ++c)
+    big.reserve(qint64(bigRows) * bigCols * YearRecordSize);
+    for (int c = 0; c < bigCols; ++c)
         for (int r = 0; r < bigRows; ++r)
             big += encodeYearRecord(c > 0 && r == 2
                                         ? QString::number(QDate(2004, 1, 1).addDays(c - 1).day())
@@ -164,7 +217,7 @@ int main(int argc, char *argv[]) {
             return 1;
         }
     }
-    std::printf("Largest year file: %d rows x %d columns, %.1f MB\n", bigRows, Cols,
+    std::printf("Largest year file: %d rows x %d columns, %.1f MB\n", bigRows, bigCols,
                 double(big.size()) / 1e6);
     print("check a whole one", stats(whole));
     print("recover one cut short by a byte", stats(damaged));

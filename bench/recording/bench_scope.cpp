@@ -74,7 +74,8 @@ int main(int argc, char **argv) {
         print(what, timeMs(201, [&] { view.drawSamples(samples); }));
     }
 
-    FrmEnregMessage window(nullptr);
+    YearModel year;
+    FrmEnregMessage window(year, Slot{3, 1});
     window.show();
     window.CheckDiagramme->setChecked(true);
     device->setInputRate(16000);

@@ -291,6 +291,14 @@
         <source>The sound output stopped answering, so the message was not played to its end. It is kept: play it again in a moment.</source>
         <translation>La sortie son a cessé de répondre : le message n&apos;a pas été lu jusqu&apos;au bout. Il est conservé : écoutez-le à nouveau dans un instant.</translation>
     </message>
+    <message>
+        <source>The message could not be deleted: its archive cannot be removed. It is still in its slot.</source>
+        <translation>Le message n&apos;a pas pu être supprimé : son archive ne peut pas être effacée. Il est toujours dans sa case.</translation>
+    </message>
+    <message>
+        <source>The message is deleted, but the year file could not be written: its marker may show again the next time the grid is opened.</source>
+        <translation>Le message est supprimé, mais le fichier de l&apos;année n&apos;a pas pu être écrit : son repère pourra réapparaître à la prochaine ouverture de la grille.</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>

@@ -2,28 +2,14 @@
 // Entry point: installs the real platform services, registers the tool
 // windows with the main window and runs its start-up sequence.
 
-#include "grid/FrmConsultGrille.h"
-#include "help/FrmAbout.h"
-#include "help/FrmHlp.h"
-#include "holidays/FrmJoursFeries.h"
-#include "recording/FrmEnregMessage.h"
-#include "settings/FrmReglages.h"
+#include "app/Windows.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
 #include "shell/Translations.h"
-#include "timerows/FrmEmp.h"
 
 #include <QApplication>
 
 using namespace tembrel;
-
-namespace {
-
-template <typename Window> MdiMain::Factory factory() {
-    return [](QWidget *parent) { return new Window(parent); };
-}
-
-} // namespace
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -35,22 +21,7 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(programIcon());
     installTranslations();
 
-    MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());
-    MdiMain::registerWindow(MdiMain::Tool::Hours, factory<FrmEmp>());
-    MdiMain::registerWindow(MdiMain::Tool::Holidays, factory<FrmJoursFeries>());
-    MdiMain::registerWindow(MdiMain::Tool::Settings, [](QWidget *parent) {
-        auto *w = new FrmReglages(parent);
-        if (auto *main = qobject_cast<MdiMain *>(parent))
-            QObject::connect(w, &FrmReglages::settingsChanged, main, &MdiMain::applySettings);
-        return w;
-    });
-    MdiMain::registerWindow(MdiMain::Tool::Help, factory<FrmHlp>());
-    MdiMain::registerWindow(MdiMain::Tool::About, factory<FrmAbout>());
-
-    FrmConsultGrille::setRecordingWindowFactory([](FrmConsultGrille *grid) -> QWidget * {
-        return new FrmEnregMessage(grid, grid->parentWidget());
-    });
-
+    registerWindows();
     auto *main = new MdiMain;
     main->setAttribute(Qt::WA_DeleteOnClose);
     if (!main->Form_Load()) {

@@ -2,7 +2,7 @@
 #include "grid/FrmConsultGrille.h"
 
 #include "grid/Markers.h"
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 #include "grid/YearGrid.h"
 #include "holidays/Holidays.h"
 #include "shell/FlexGrid.h"
@@ -15,6 +15,7 @@
 #include "shell/TextRecords.h"
 #include "shell/Twips.h"
 #include "sound/MMControl.h"
+#include "sound/SoundPlayer.h"
 #include "timerows/HoursFile.h"
 
 #include <QApplication>
@@ -59,9 +60,6 @@ FrmConsultGrille::RecordingWindowFactory &recordingFactory() {
 constexpr int DefaultGridWidth = 12100;
 constexpr int DesignWidth = DefaultGridWidth + 50;
 constexpr int DesignHeight = 8985;
-constexpr int FrameHeight = 480;
-constexpr int FrameWidth = 2400;
-constexpr int Picture2Height = 600;
 constexpr int LabelColWidth = 1500;
 constexpr int DayColWidth = 800;
 constexpr int HeadingRowHeight = 310;
@@ -102,124 +100,6 @@ FrmConsultGrille *FrmConsultGrille::instance() {
 
 void FrmConsultGrille::setRecordingWindowFactory(RecordingWindowFactory factory) {
     recordingFactory() = std::move(factory);
-}
-
-void FrmConsultGrille::setUpControls() {
-    setMinimumSize(twipsToPixels(4500, this), twipsToPixels(3000, this));
-
-    FrameOutils = new QFrame(this);
-    FrameOutils->setObjectName(QStringLiteral("FrameOutils"));
-    auto *tools = new QHBoxLayout(FrameOutils);
-    tools->setContentsMargins(4, 2, 4, 2);
-    CmdAnneeMoins = new QPushButton(QStringLiteral("<"), FrameOutils);
-    CmdAnneePlus = new QPushButton(QStringLiteral(">"), FrameOutils);
-    LbAnnee = new QLabel(FrameOutils);
-    LbAnnee->setAlignment(Qt::AlignCenter);
-    QFont yearFont = LbAnnee->font();
-    yearFont.setBold(true);
-    yearFont.setPointSizeF(yearFont.pointSizeF() * 1.3);
-    LbAnnee->setFont(yearFont);
-    for (QPushButton *b : {CmdAnneeMoins, CmdAnneePlus}) {
-        b->setFixedWidth(twipsToPixels(480, this));
-        b->setAutoDefault(false);
-    }
-    CmdAnneeMoins->setObjectName(QStringLiteral("CmdAnneeMoins"));
-    CmdAnneePlus->setObjectName(QStringLiteral("CmdAnneePlus"));
-    LbAnnee->setObjectName(QStringLiteral("LbAnnee"));
-    CmdAnneeMoins->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-    CmdAnneePlus->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown));
-    tools->addWidget(CmdAnneeMoins);
-    tools->addWidget(LbAnnee, 1);
-    tools->addWidget(CmdAnneePlus);
-    connect(CmdAnneeMoins, &QPushButton::clicked, this, &FrmConsultGrille::CmdAnneeMoins_Click);
-    connect(CmdAnneePlus, &QPushButton::clicked, this, &FrmConsultGrille::CmdAnneePlus_Click);
-
-    GridLegendes = new FlexGrid(this);
-    GridLegendes->setObjectName(QStringLiteral("GridLegendes"));
-    GridLegendes->setRows(GridFixedRows);
-    GridLegendes->setCols(2);
-    GridLegendes->setFixedRows(GridFixedRows);
-    GridLegendes->setFixedCols(1);
-    connect(GridLegendes, &FlexGrid::Click, this, &FrmConsultGrille::GridLegendes_Click);
-
-    Picture2 = new QFrame(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    auto *playback = new QHBoxLayout(Picture2);
-    playback->setContentsMargins(4, 2, 4, 2);
-    Slider1 = new QSlider(Qt::Horizontal, Picture2);
-    Slider1->setObjectName(QStringLiteral("Slider1"));
-    CmdStopLecture = new QPushButton(Picture2);
-    CmdStopLecture->setObjectName(QStringLiteral("CmdStopLecture"));
-    cmdDelWave = new QPushButton(Picture2);
-    cmdDelWave->setObjectName(QStringLiteral("cmdDelWave"));
-    playback->addWidget(Slider1, 1);
-    playback->addWidget(CmdStopLecture);
-    playback->addWidget(cmdDelWave);
-    Slider1->hide();
-    CmdStopLecture->hide();
-    cmdDelWave->hide();
-    // The slider shows the position; the device moves it, not the user.
-    Slider1->setFocusPolicy(Qt::NoFocus);
-    Slider1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    CmdStopLecture->setAutoDefault(false);
-    cmdDelWave->setAutoDefault(false);
-    connect(CmdStopLecture, &QPushButton::clicked, this, &FrmConsultGrille::CmdStopLecture_Click);
-    connect(cmdDelWave, &QPushButton::clicked, this, &FrmConsultGrille::cmdDelWave_Click);
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (playing())
-            CmdStopLecture_Click();
-    });
-    MMControl1 = new MMControl(this);
-    connect(MMControl1, &MMControl::StatusUpdate, this, &FrmConsultGrille::MMControl1_StatusUpdate);
-    connect(MMControl1, &MMControl::DeviceLost, this, &FrmConsultGrille::MMControl1_DeviceLost);
-
-    CmdValidDate = new QPushButton(this);
-    CmdValidDate->setObjectName(QStringLiteral("CmdValidDate"));
-    CmdValidDate->hide();
-
-    PictBar = new QFrame(this);
-    PictBar->setObjectName(QStringLiteral("PictBar"));
-    PictBar->setFrameShape(QFrame::StyledPanel);
-    PictBar->setAutoFillBackground(true);
-    PictBar->resize(twipsToPixels(4800, this), twipsToPixels(420, this));
-    ProgBar = new QProgressBar(PictBar);
-    ProgBar->setObjectName(QStringLiteral("ProgBar"));
-    ProgBar->setTextVisible(false);
-    ProgBar->setGeometry(PictBar->rect().adjusted(8, 8, -8, -8));
-    PictBar->hide();
-
-    drawPictures();
-}
-
-void FrmConsultGrille::drawPictures() {
-    // At least twice the pixels: sharp on high-DPI screens, and smooth when
-    // the window moves to a screen of another pixel ratio.
-    const qreal dpr = std::max<qreal>(2.0, devicePixelRatioF());
-    ImgNoir = markerPixmap(Marker::Noir, dpr);
-    ImgRouge = markerPixmap(Marker::Rouge, dpr);
-    ImgBleu = markerPixmap(Marker::Bleu, dpr);
-    ImgVert = markerPixmap(Marker::Vert, dpr);
-    ImgJaune = markerPixmap(Marker::Jaune, dpr);
-    ImgMicro = microphonePixmap(dpr);
-}
-
-QPixmap FrmConsultGrille::markerPicture(Marker marker) const {
-    switch (marker) {
-    case Marker::Noir:
-        return ImgNoir;
-    case Marker::Rouge:
-        return ImgRouge;
-    case Marker::Bleu:
-        return ImgBleu;
-    case Marker::Vert:
-        return ImgVert;
-    case Marker::Jaune:
-        return ImgJaune;
-    case Marker::None:
-        break;
-    }
-    return {};
 }
 
 int FrmConsultGrille::year() const {
@@ -287,20 +167,6 @@ void FrmConsultGrille::scrollToThisWeek() {
     GridLegendes->setLeftCol(weekStartColumn(Platform::instance().clock().today()));
 }
 
-void FrmConsultGrille::Form_Resize() {
-    const int w = width();
-    const int h = height();
-    const int frameW = twipsToPixels(FrameWidth, this);
-    const int frameH = twipsToPixels(FrameHeight, this);
-    FrameOutils->setGeometry(std::max(0, (w - frameW) / 2), 0, frameW, frameH);
-    const int pictureH = twipsToPixels(Picture2Height, this);
-    const int margin = twipsToPixels(100, this);
-    const int gridH = h - twipsToPixels(600, this) - pictureH;
-    const int gridW = w - twipsToPixels(200, this);
-    GridLegendes->setGeometry(margin, frameH, std::max(0, gridW), std::max(0, gridH));
-    Picture2->setGeometry(margin, h - pictureH, std::max(0, gridW), pictureH);
-}
-
 void FrmConsultGrille::Form_Activate() {
     if (!m_openedMaximised)
         Form_Resize();
@@ -317,7 +183,7 @@ void FrmConsultGrille::Form_QueryUnload() {
     // Nothing plays on after the window.
     if (playing())
         endPlayback();
-    MMControl1->setCommand(QStringLiteral("Close"));
+    player->stop();
 }
 
 void FrmConsultGrille::resizeEvent(QResizeEvent *event) {
@@ -326,6 +192,12 @@ void FrmConsultGrille::resizeEvent(QResizeEvent *event) {
 }
 
 void FrmConsultGrille::closeEvent(QCloseEvent *event) {
+    // A recording under way needs the grid to store into: the window stays
+    // (close box, Alt+F4) until the recording window is closed.
+    if (m_model->recordingSlot()) {
+        event->ignore();
+        return;
+    }
     Form_QueryUnload();
     event->accept();
 }
@@ -338,15 +210,10 @@ void FrmConsultGrille::changeEvent(QEvent *event) {
 
 // --- the year ------------------------------------------------------------
 
-bool FrmConsultGrille::playing() const {
-    return !Slider1->isHidden();
-}
-
 void FrmConsultGrille::changeYear(int step) {
     if (playing())
         return;
-    const int y = year();
-    const int next = y + step;
+    const int next = year() + step;
     if (next < FirstGridYear || next > LastGridYear)
         return;
     LbAnnee->setText(QString::number(next));
@@ -379,32 +246,33 @@ void FrmConsultGrille::ConstruireGrille() {
     buildYear(progress->ProgBar);
 }
 
-void FrmConsultGrille::Initialisation_GrilleLegendes() {
+void FrmConsultGrille::showProgressStrip() {
     PictBar->move((width() - PictBar->width()) / 2, (height() - PictBar->height()) / 2);
     PictBar->raise();
     PictBar->show();
+}
+
+void FrmConsultGrille::Initialisation_GrilleLegendes() {
+    showProgressStrip();
     buildYear(ProgBar);
 }
 
+// Opens the year in the model and lays out its grid: columns, rows, headings,
+// time row labels, weekend and holiday colours.
 void FrmConsultGrille::buildYear(QProgressBar *progress) {
     const int y = year();
     CmdPaques_Click();
     const Settings settings = heldSettings();
     LbVacColor.BackColor = settings.weekendColour;
     LbPolice.Caption = settings.fontName;
+    m_model->open(y, LstEmployes);
 
     FlexGrid *g = GridLegendes;
     g->beginUpdate();
-    const int cols = yearColumns(y);
+    const int cols = m_model->cols();
+    const int rows = m_model->rows();
     g->setCols(cols);
-    // The year keeps the shape its file was saved with; a slot whose archive
-    // lies below it still gets its row, so that no message is out of reach.
-    int rows = gridRows(loadYearContent(yearFilePath(), y).rows, int(LstEmployes.size()));
-    for (const QPoint &slot : archivedSlots(y))
-        if (slot.y() < GridFixedRows + MaxTimeRows)
-            rows = std::max(rows, slot.y() + 1);
     g->setRows(rows);
-
     g->setColWidth(0, LabelColWidth);
     g->setColAlignment(0, FlexGrid::flexAlignCenterCenter);
     for (int c = 1; c < cols; ++c) {
@@ -412,41 +280,38 @@ void FrmConsultGrille::buildYear(QProgressBar *progress) {
         g->setColWidth(c, DayColWidth);
     }
     for (int r = GridFixedRows; r < rows; ++r)
-        g->setTextMatrix(r, 0, LstEmployes.value(r - GridFixedRows));
+        g->setTextMatrix(r, 0, m_model->text(r, 0));
     for (int r = 0; r < rows; ++r)
         g->setRowHeight(r, r < GridFixedRows ? HeadingRowHeight : TimeRowHeight);
 
     startProgress(progress, 12);
-
     // The holiday texts are read once, not once per day.
     QSet<QDate> holidays;
     for (const QString &entry : std::as_const(ListFerie))
         if (const auto d = parseDateText(entry))
             holidays.insert(*d);
-    const QLocale locale;
+    // A coloured slot hides its marker code behind the colour: only the
+    // picture shows.
     const quint32 vac = LbVacColor.BackColor;
     auto colourSlots = [&](int c) {
         g->setCol(c);
         for (int r = GridFixedRows; r < rows; ++r) {
             g->setRow(r);
             g->setCellBackColor(vac);
+            g->setCellForeColor(vac);
         }
     };
     m_monthStart = 1;
     for (int m = 1; m <= 12; ++m) {
-        const QString month = locale.standaloneMonthName(m, QLocale::LongFormat).toUpper();
         const int days = NbJoursMois(y, m);
         for (int d = 1; d <= days; ++d) {
             const int c = m_monthStart + d - 1;
-            const QDate date(y, m, d);
-            g->setTextMatrix(0, c, month);
-            g->setTextMatrix(1, c, locale.standaloneDayName(date.dayOfWeek(), QLocale::LongFormat));
+            for (int r = 0; r < GridFixedRows; ++r)
+                g->setTextMatrix(r, c, m_model->text(r, c));
             // Weekends by the day of the week: the first letters of the names
             // tell nothing in languages where several days share them.
-            if (date.dayOfWeek() >= Qt::Saturday)
-                colourSlots(c);
-            g->setTextMatrix(2, c, QString::number(d));
-            if (holidays.contains(date))
+            const QDate date(y, m, d);
+            if (date.dayOfWeek() >= Qt::Saturday || holidays.contains(date))
                 colourSlots(c);
         }
         m_monthStart = qint16(m_monthStart + days);
@@ -471,84 +336,49 @@ void FrmConsultGrille::CmdChargerLoad_Click() {
     FrmProgressBar::Unload();
 }
 
+// Fills the slots with what the model holds: marker codes with their
+// pictures, and any other text a year file kept.
 void FrmConsultGrille::loadYear(QProgressBar *progress) {
-    const int y = year();
-    const QString path = yearFilePath();
-    const YearContent content = loadYearContent(path, y);
-    const QList<QPoint> archived = archivedSlots(y);
-    if (content.state == YearContent::State::Missing && archived.isEmpty())
-        return;
     FlexGrid *g = GridLegendes;
-    const int cols = g->Cols();
-    const int rows = g->Rows();
+    const int cols = std::min(g->Cols(), m_model->cols());
+    const int rows = std::min(g->Rows(), m_model->rows());
     startProgress(progress, cols - 1);
     g->beginUpdate();
-    if (content.state != YearContent::State::Missing) {
-        for (int c = 0; c < cols; ++c) {
-            const bool fromFile = content.recovered.value(c);
-            for (int r = 0; r < rows; ++r) {
-                // The heading rows are the program's own, from the locale and
-                // the year: the file holds them in Windows-1252, which has no
-                // Cyrillic or Polish month names. A label that a damaged file
-                // lost keeps the one hours.dat gave.
-                if (fromFile && r >= GridFixedRows) {
-                    const QString text = content.text(r, c);
-                    if (!(c == 0 && content.isDamaged() && text.isEmpty()))
-                        g->setTextMatrix(r, c, text);
-                }
+    for (int c = 1; c < cols; ++c) {
+        for (int r = GridFixedRows; r < rows; ++r) {
+            const QString text = m_model->text(r, c);
+            if (text.isEmpty())
+                continue;
+            g->setTextMatrix(r, c, text);
+            const Marker marker = markerForCode(text);
+            if (marker != Marker::None) {
                 g->setRow(r);
                 g->setCol(c);
-                g->setCellForeColor(g->CellBackColor());
-                const Marker marker = markerForCode(g->TextMatrix(r, c));
-                if (marker != Marker::None)
-                    g->setCellPicture(markerPicture(marker));
+                g->setCellPicture(markerPicture(marker));
             }
-            stepProgress(progress, c);
         }
-    }
-    // The archives are the ground truth: a slot whose message is stored but
-    // whose cell holds no marker (a crash between storing the archive and
-    // rewriting the year file, a year file from an old backup) gets the black
-    // marker back.
-    bool marked = false;
-    for (const QPoint &slot : archived) {
-        if (slot.y() < GridFixedRows || slot.y() >= rows || slot.x() < 1 || slot.x() >= cols)
-            continue;
-        if (markerForCode(g->TextMatrix(slot.y(), slot.x())) != Marker::None)
-            continue;
-        g->setRow(slot.y());
-        g->setCol(slot.x());
-        g->setTextMatrix(slot.y(), slot.x(), codeForMarker(Marker::Noir));
-        g->setCellPicture(markerPicture(Marker::Noir));
-        marked = true;
+        stepProgress(progress, c);
     }
     g->endUpdate();
-    // A damaged file is set aside before anything overwrites it; the grid
-    // then holds what could be recovered, and that is written in its place.
-    bool rewrite = marked;
-    if (content.isDamaged()) {
-        const QString aside = setDamagedFileAside(path);
-        qWarning("%s is damaged (%s): set aside as %s", qUtf8Printable(path),
-                 qUtf8Printable(content.damage), qUtf8Printable(aside));
-        rewrite = !aside.isEmpty();
-    }
-    if (rewrite && !EnregistrerGrille())
-        qWarning("%s could not be rewritten", qUtf8Printable(path));
+}
+
+void FrmConsultGrille::showSlot(const Slot &slot) {
+    if (!m_model->isSlot(slot))
+        return;
+    FlexGrid *g = GridLegendes;
+    g->setRow(slot.row);
+    g->setCol(slot.col);
+    g->setTextMatrix(slot.row, slot.col, m_model->text(slot.row, slot.col));
+    if (m_model->recordingSlot() == slot)
+        g->setCellPicture(ImgMicro);
+    else
+        g->setCellPicture(markerPicture(m_model->marker(slot)));
 }
 
 bool FrmConsultGrille::EnregistrerGrille(QProgressBar *progress) {
     const WaitCursor wait;
-    FlexGrid *g = GridLegendes;
-    const int cols = g->Cols();
-    const int rows = g->Rows();
-    startProgress(progress, cols - 1);
-    YearFileWriter writer(qint64(rows) * cols);
-    for (int c = 0; c < cols; ++c) {
-        for (int r = 0; r < rows; ++r)
-            writer.append(g->TextMatrix(r, c));
-        stepProgress(progress, c);
-    }
-    return writer.commit(yearFilePath());
+    startProgress(progress, m_model->cols() - 1);
+    return m_model->save([progress](int done, int) { stepProgress(progress, done); });
 }
 
 // --- clicks --------------------------------------------------------------
@@ -562,29 +392,25 @@ void FrmConsultGrille::GridLegendes_Click() {
         GridLegendes->setLeftCol(1);
     // Only a slot (a time row on a day) holds a message; an empty heading or
     // label cell is no slot.
-    if (SelRow < GridFixedRows || SelCol < 1)
+    const Slot slot{SelRow, SelCol};
+    if (!m_model->isSlot(slot))
         return;
-    const QString text = GridLegendes->TextMatrix(SelRow, SelCol);
+    const QString text = m_model->text(slot.row, slot.col);
     if (text.isEmpty())
         openRecordingWindow();
-    else if (QStringLiteral("..,-:").contains(text))
+    else if (m_model->marker(slot) != Marker::None)
         startPlayback();
 }
 
 void FrmConsultGrille::openRecordingWindow() {
     const auto &factory = recordingFactory();
-    if (!factory)
+    if (!factory || m_model->recordingSlot())
         return;
-    GridLegendes->setRow(SelRow);
-    GridLegendes->setCol(SelCol);
-    GridLegendes->setCellPicture(ImgMicro);
-    setEnabled(false);
-    RecordingWindowOpen = true;
-    QWidget *w = factory(this);
+    const Slot slot{SelRow, SelCol};
+    m_model->setRecordingSlot(slot);
+    QWidget *w = factory(*m_model, slot, parentWidget());
     if (!w) {
-        GridLegendes->setCellPicture(QPixmap());
-        setEnabled(true);
-        RecordingWindowOpen = false;
+        m_model->setRecordingSlot(std::nullopt);
         return;
     }
     w->setAttribute(Qt::WA_DeleteOnClose);
@@ -597,58 +423,38 @@ void FrmConsultGrille::openRecordingWindow() {
 
 void FrmConsultGrille::startPlayback() {
     const int y = year();
-    MMControl1->setCommand(QStringLiteral("Close"));
+    player->stop();
     QFile::remove(scratchWavePath());
+    m_playbackSlot = Slot{SelRow, SelCol};
     NomArchive = slotArchiveName(y, SelRow, SelCol);
-    // A missing or damaged archive leaves no temp.wav: nothing is opened
-    // (the device would take a missing file for a new, empty recording, whose
-    // first report would end the state at once), nothing plays, no message;
-    // the user ends the state with Stop, or deletes the slot.
+    // A missing or damaged archive leaves no temp.wav: nothing plays, no
+    // message; the user ends the state with Stop, or deletes the slot.
     const SlotResult unpacked = extractSlotArchive(y, SelRow, SelCol);
-    if (unpacked.ok) {
-        MMControl1->setNotify(false);
-        MMControl1->setWait(true);
-        MMControl1->setShareable(false);
-        MMControl1->setDeviceType(QStringLiteral("WaveAudio"));
-        MMControl1->setFileName(scratchWavePath());
-        MMControl1->setCommand(QStringLiteral("Open"));
-    } else {
+    if (!unpacked.ok)
         qWarning("Nothing to play in %s: %s", qUtf8Printable(NomArchive),
                  qUtf8Printable(unpacked.error));
-    }
+    m_playbackShown = true;
     Slider1->show();
     CmdStopLecture->show();
     cmdDelWave->show();
     Slider1->setValue(1);
-    Slider1->setMaximum(MMControl1->Length());
-    if (unpacked.ok)
-        MMControl1->setCommand(QStringLiteral("Play"));
+    Slider1->setMaximum(0);
+    if (unpacked.ok && player->play(scratchWavePath()))
+        Slider1->setMaximum(player->length());
 }
 
-void FrmConsultGrille::MMControl1_StatusUpdate() {
+void FrmConsultGrille::MMControl1_StatusUpdate(int position, int length) {
     if (!playing())
         return;
-    Slider1->setValue(MMControl1->Position());
-    const FlexGrid *g = GridLegendes;
-    setWindowTitle(g->TextMatrix(1, SelCol) + QStringLiteral(", ") + g->TextMatrix(0, SelCol) +
-                   QLatin1Char(' ') + g->TextMatrix(2, SelCol).toLower() + QStringLiteral(", ") +
-                   LbAnnee->text() + QStringLiteral(" - ") + g->TextMatrix(SelRow, 0) +
-                   QStringLiteral(" - ") + QString::number(Slider1->value() / 1000) +
+    Slider1->setMaximum(length);
+    Slider1->setValue(position);
+    setWindowTitle(m_model->title(m_playbackSlot) + QString::number(Slider1->value() / 1000) +
                    QLatin1Char('/') + QString::number(Slider1->maximum() / 1000) + tr(" seconds"));
-    if (Slider1->value() == Slider1->maximum())
-        endPlayback();
-}
-
-void FrmConsultGrille::MMControl1_DeviceLost() {
-    // The output went away or stopped answering: the window returns to idle
-    // as at the end of the message, without a message box, as on any failure
-    // of a playback.
-    if (playing())
-        endPlayback();
 }
 
 void FrmConsultGrille::endPlayback() {
-    MMControl1->setCommand(QStringLiteral("Close"));
+    player->stop();
+    m_playbackShown = false;
     Slider1->hide();
     CmdStopLecture->hide();
     cmdDelWave->hide();
@@ -662,22 +468,23 @@ void FrmConsultGrille::CmdStopLecture_Click() {
 void FrmConsultGrille::cmdDelWave_Click() {
     if (MsgBox(LoadResString(153), vbYesNoCancel | vbQuestion) != vbYes)
         return;
-    MMControl1->setCommand(QStringLiteral("Close"));
+    const Slot slot = m_playbackSlot;
+    endPlayback();
     QFile::remove(scratchWavePath());
     // Into the desktop's trash where there is one, so a slip can be undone.
-    const SlotResult removed = removeSlotArchive(year(), SelRow, SelCol);
-    if (!removed.ok)
+    // An archive that stays keeps its marker: the message is still there.
+    const SlotResult removed = removeSlotArchive(year(), slot.row, slot.col);
+    if (!removed.ok) {
         qWarning("%s", qUtf8Printable(removed.error));
-    endPlayback();
-    GridLegendes->setRow(SelRow);
-    GridLegendes->setCol(SelCol);
-    GridLegendes->setCellPicture(QPixmap());
-    GridLegendes->setTextMatrix(SelRow, SelCol, QString());
-    PictBar->move((width() - PictBar->width()) / 2, (height() - PictBar->height()) / 2);
-    PictBar->raise();
-    PictBar->show();
-    EnregistrerGrille(ProgBar);
+        MsgBox(LoadResString(231), vbExclamation);
+        return;
+    }
+    m_model->clear(slot);
+    showProgressStrip();
+    const bool saved = EnregistrerGrille(ProgBar);
     PictBar->hide();
+    if (!saved)
+        MsgBox(LoadResString(232), vbExclamation);
 }
 
 } // namespace tembrel

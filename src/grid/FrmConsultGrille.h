@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "grid/YearFile.h"
+#include "grid/YearModel.h"
 #include "shell/HiddenControl.h"
 
 #include <QPixmap>
@@ -21,9 +21,13 @@ namespace tembrel {
 
 class FlexGrid;
 class MMControl;
+class SoundPlayer;
 
 // The year grid window: one column per day of the displayed year, one row per
-// time row, under the month, weekday and day-of-month headings.
+// time row, under the month, weekday and day-of-month headings. A view of the
+// year's model: its cells are filled from the model, its clicks and
+// deletions call the model and the message store, and it follows the model's
+// changes (a message stored by the recording window, a slot recorded into).
 class FrmConsultGrille final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FrmConsultGrille)
@@ -37,9 +41,10 @@ public:
     static FrmConsultGrille *instance();
 
     // The recording window, made by the program when the user clicks an empty
-    // slot; the grid itself knows nothing of it. Without one, such clicks only
-    // remember the cell.
-    using RecordingWindowFactory = std::function<QWidget *(FrmConsultGrille *grid)>;
+    // slot: it gets the year's model and the slot, and the grid itself knows
+    // nothing of it. Without one, such clicks only remember the cell.
+    using RecordingWindowFactory =
+        std::function<QWidget *(YearModel &model, Slot slot, QWidget *parent)>;
     static void setRecordingWindowFactory(RecordingWindowFactory factory);
 
     FlexGrid *GridLegendes = nullptr;
@@ -54,8 +59,9 @@ public:
     QSlider *Slider1 = nullptr;
     QPushButton *CmdStopLecture = nullptr;
     QPushButton *cmdDelWave = nullptr;
-    // The device that plays a slot's message.
+    // The device that plays a slot's message, and the player that drives it.
     MMControl *MMControl1 = nullptr;
+    SoundPlayer *player = nullptr;
     // The archive's file name of the slot whose playback was started last.
     QString NomArchive;
     // Invisible lists and labels.
@@ -71,6 +77,8 @@ public:
     QPixmap ImgJaune;
     QPixmap ImgMicro;
 
+    // The year shown.
+    YearModel &model() { return *m_model; }
     // The displayed year, from LbAnnee.
     int year() const;
     // AppFolder + "_" + year + ".dte".
@@ -91,8 +99,7 @@ public Q_SLOTS:
     void cmdChargeDonnees_Click();
     void CmdChargerLoad_Click();
     void GridLegendes_Click();
-    void MMControl1_StatusUpdate();
-    void MMControl1_DeviceLost();
+    void MMControl1_StatusUpdate(int position, int length);
     void CmdStopLecture_Click();
     void cmdDelWave_Click();
     // Writes every cell into the year message file; progress goes to the
@@ -109,6 +116,10 @@ private:
     void ConstruireGrille();
     void buildYear(QProgressBar *progress);
     void loadYear(QProgressBar *progress);
+    // Shows a slot as the model holds it: its marker code and picture, the
+    // microphone while it is being recorded.
+    void showSlot(const Slot &slot);
+    void showProgressStrip();
     void scrollToThisWeek();
     void setUpControls();
     void drawPictures();
@@ -119,8 +130,12 @@ private:
     void startPlayback();
     // Slider and buttons hidden, caption cleared, device closed.
     void endPlayback();
-    bool playing() const;
+    bool playing() const { return m_playbackShown; }
 
+    YearModel *m_model = nullptr;
+    // The slot whose playback controls show (whether or not its sound plays).
+    bool m_playbackShown = false;
+    Slot m_playbackSlot;
     bool m_openedMaximised = false;
     qint16 m_monthStart = 1;
 };

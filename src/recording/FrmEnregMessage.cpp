@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recording/FrmEnregMessage.h"
 
-#include "archive/ZipClass.h"
-#include "grid/FrmConsultGrille.h"
 #include "grid/Markers.h"
-#include "grid/SlotArchives.h"
 #include "recording/ScopeView.h"
-#include "shell/FlexGrid.h"
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
 #include "sound/MMControl.h"
+#include "sound/SoundPlayer.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -60,9 +57,11 @@ QString markerName(Marker marker) {
 
 } // namespace
 
-FrmEnregMessage::FrmEnregMessage(FrmConsultGrille *grid, QWidget *parent)
+FrmEnregMessage::FrmEnregMessage(YearModel &model, Slot slot, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_grid(grid) {
+    , m_model(&model)
+    , m_slot(slot)
+    , m_session(new RecordingSession(RecordingSession::DefaultLimit, this)) {
     setObjectName(QStringLiteral("FrmEnregMessage"));
     buildControls();
     Form_Load();
@@ -96,13 +95,12 @@ void FrmEnregMessage::buildControls() {
 
     Slider1 = new QSlider(Qt::Horizontal, FrameEnreg);
     Slider1->setObjectName(QStringLiteral("Slider1"));
-    Slider1->setRange(0, 60000);
+    Slider1->setRange(0, m_session->limit());
     // The slider shows the position; the device moves it, not the user.
     Slider1->setFocusPolicy(Qt::NoFocus);
     Slider1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    connect(Slider1, &QSlider::valueChanged, this, &FrmEnregMessage::Slider1_Change);
     frame->addWidget(Slider1, 2, 0, 1, 3);
-    lbSliderLen = new QLabel(QStringLiteral("1"), FrameEnreg);
+    lbSliderLen = new QLabel(QString::number(m_session->limit() / 60000.0), FrameEnreg);
     lbSliderLen->setObjectName(QStringLiteral("lbSliderLen"));
     lbSliderLen->setAlignment(Qt::AlignCenter);
     frame->addWidget(lbSliderLen, 2, 3);
@@ -164,12 +162,13 @@ void FrmEnregMessage::buildControls() {
     bar->addWidget(ProgBar);
     PictBar->hide();
 
-    MMControl1 = new MMControl(this);
-    connect(MMControl1, &MMControl::StatusUpdate, this, &FrmEnregMessage::MMControl1_StatusUpdate);
-    connect(MMControl1, &MMControl::DeviceLost, this, &FrmEnregMessage::MMControl1_DeviceLost);
-    TimerTempo = new QTimer(this);
-    TimerTempo->setInterval(1000);
-    connect(TimerTempo, &QTimer::timeout, this, &FrmEnregMessage::TimerTempo_Timer);
+    MMControl1 = m_session->device();
+    TimerTempo = m_session->finishingTimer();
+    connect(m_session, &RecordingSession::stateChanged, this, &FrmEnregMessage::applyState);
+    connect(m_session, &RecordingSession::positionChanged, this,
+            &FrmEnregMessage::MMControl1_StatusUpdate);
+    connect(m_session, &RecordingSession::failed, this,
+            [](int textId) { MsgBox(LoadResString(textId), vbExclamation); });
     // The scope listens on the recording's device, through a stream of its own.
     m_meter = std::make_unique<SoundMeter>(MMControl1->backend());
     Timer1 = new QTimer(this);
@@ -213,21 +212,14 @@ void FrmEnregMessage::Form_Load() {
              avail.y() + (avail.height() - height()) / 2);
     }
 
-    CaptionBase.clear();
-    if (m_grid) {
-        const FlexGrid *g = m_grid->GridLegendes;
-        CaptionBase = g->TextMatrix(1, SelCol) + QStringLiteral(", ") + g->TextMatrix(0, SelCol) +
-                      QLatin1Char(' ') + g->TextMatrix(2, SelCol).toLower() + QStringLiteral(", ") +
-                      m_grid->LbAnnee->text() + QStringLiteral(" - ") + g->TextMatrix(SelRow, 0) +
-                      QStringLiteral(" - ");
-    }
-    setWindowTitle(CaptionBase);
+    CaptionBase = m_model ? m_model->title(m_slot) : QString();
     applyState(RecordingState::Empty);
     CmdRecord->setFocus();
 }
 
+// The window shows the session's state: the buttons of its row, and the
+// caption, slider and scope that go with it.
 void FrmEnregMessage::applyState(RecordingState state) {
-    m_state = state;
     const RecordingRow &row = recordingRow(state);
     const std::array<QWidget *, RecordingControlCount> controls{
         CmdRecord, CmdPauseRec,   cmdResumeRec, cmdStopRecord, CmdPlay,
@@ -235,20 +227,39 @@ void FrmEnregMessage::applyState(RecordingState state) {
     for (int i = 0; i < RecordingControlCount; ++i)
         if (row[i] != Btn::Keep)
             controls[i]->setEnabled(row[i] == Btn::On);
-}
-
-bool FrmEnregMessage::openDevice() {
-    MMControl1->setNotify(false);
-    MMControl1->setWait(true);
-    MMControl1->setShareable(false);
-    MMControl1->setDeviceType(QStringLiteral("WaveAudio"));
-    MMControl1->setFileName(scratchWavePath());
-    return MMControl1->setCommand(QStringLiteral("Open")) == MciError::None;
-}
-
-void FrmEnregMessage::deleteScratchFiles() {
-    QFile::remove(scratchWavePath());
-    QFile::remove(scratchArchivePath());
+    const bool scope = CheckDiagramme->isChecked();
+    switch (state) {
+    case RecordingState::Playing:
+        // Listening from the start: the range first, so that the old
+        // position does not look like the end of the message.
+        if (!m_session->player()->isPaused()) {
+            Slider1->setMaximum(m_session->player()->length());
+            Slider1->setValue(1);
+        }
+        break;
+    case RecordingState::Recording:
+        // The scope's stream comes second, so that an input that takes one
+        // stream only gives it to the recording.
+        if (scope && !Timer1->isActive())
+            CmdStartVolume_Click();
+        break;
+    case RecordingState::Recorded:
+        // Nothing packed (the device delivered nothing): nothing can be stored.
+        if (!m_session->hasRecording())
+            CmdEnreg->setEnabled(false);
+        Slider1->setValue(1);
+        [[fallthrough]];
+    case RecordingState::Empty:
+    case RecordingState::AutoFinishing:
+        setWindowTitle(CaptionBase);
+        [[fallthrough]];
+    case RecordingState::RecordingPaused:
+        if (scope && state != RecordingState::AutoFinishing)
+            CmdStopVolume_Click();
+        break;
+    default:
+        break;
+    }
 }
 
 void FrmEnregMessage::setCaptionSeconds(int valueMs, int maxMs) {
@@ -256,197 +267,53 @@ void FrmEnregMessage::setCaptionSeconds(int valueMs, int maxMs) {
                    QString::number(maxMs / 1000) + tr(" seconds"));
 }
 
-// --- recording -----------------------------------------------------------
-
-void FrmEnregMessage::CmdRecord_Click() {
-    UpdatesSuspended = false;
-    MMControl1->setCommand(QStringLiteral("Close"));
-    deleteScratchFiles();
-    const bool opened = openDevice();
-    const int limit = int(lbSliderLen->text().toDouble() * 60000);
-    // The range first: a value of 1 under an old, shorter range would look
+void FrmEnregMessage::MMControl1_StatusUpdate(int position, int maximum) {
+    // The range first: a position under an old, shorter range would look
     // like the end of a message.
-    Slider1->setMaximum(limit);
-    Slider1->setValue(1);
-    setCaptionSeconds(0, limit);
-    if (!opened || MMControl1->setCommand(QStringLiteral("Record")) != MciError::None) {
-        // No input, or one that refuses to start: say so once rather than
-        // pretend to record a minute of nothing. The scope is not tried: it
-        // would only say the same again.
-        refuseRecording(185);
-        return;
-    }
-    m_recordedSinceFinish = true;
-    applyState(RecordingState::Recording);
-    // The scope's stream comes second, so that an input that takes one
-    // stream only gives it to the recording.
-    if (CheckDiagramme->isChecked())
-        CmdStartVolume_Click();
+    Slider1->setMaximum(maximum);
+    Slider1->setValue(position);
+    setCaptionSeconds(position, maximum);
 }
 
-void FrmEnregMessage::refuseRecording(int textId) {
-    MMControl1->setCommand(QStringLiteral("Close"));
-    if (CheckDiagramme->isChecked())
-        CmdStopVolume_Click();
-    m_recordedSinceFinish = false;
-    applyState(RecordingState::Empty);
-    setWindowTitle(CaptionBase);
-    MsgBox(LoadResString(textId), vbExclamation);
+void FrmEnregMessage::CmdRecord_Click() {
+    m_session->record();
 }
 
 void FrmEnregMessage::CmdPauseRec_Click() {
-    MMControl1->setCommand(QStringLiteral("Pause"));
-    applyState(RecordingState::RecordingPaused);
-    if (CheckDiagramme->isChecked())
-        CmdStopVolume_Click();
+    m_session->pauseRecording();
 }
 
 void FrmEnregMessage::cmdResumeRec_Click() {
-    MMControl1->setCommand(QStringLiteral("Record"));
-    if (CheckDiagramme->isChecked())
-        CmdStartVolume_Click();
-    applyState(RecordingState::Recording);
+    m_session->resumeRecording();
 }
 
 void FrmEnregMessage::cmdStopRecord_Click() {
-    FinishTicks = 0;
-    applyState(RecordingState::Finishing);
-    // The device records on until the tick: about one more second.
-    TimerTempo->start();
+    m_session->stop();
 }
 
 void FrmEnregMessage::TimerTempo_Timer() {
-    FinishTicks = qint16(FinishTicks + 1);
-    if (FinishTicks < 1)
-        return;
-    MMControl1->setCommand(QStringLiteral("Stop"));
-    if (m_recordedSinceFinish) {
-        MMControl1->setCommand(QStringLiteral("Save"));
-        const QFileInfo wav(scratchWavePath());
-        if (wav.exists() && wav.size() >= 1) {
-            ZipClass zip;
-            if (zip.AddFile(QFile::encodeName(wav.filePath()).toStdString()))
-                zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true);
-        }
-    }
-    m_recordedSinceFinish = false;
-    MMControl1->setCommand(QStringLiteral("Close"));
-    TimerTempo->stop();
-    applyState(RecordingState::Recorded);
-    // Nothing packed (the device delivered nothing): nothing can be stored.
-    if (!QFileInfo::exists(scratchArchivePath()))
-        CmdEnreg->setEnabled(false);
-    setWindowTitle(CaptionBase);
-    if (CheckDiagramme->isChecked())
-        CmdStopVolume_Click();
-    Slider1->setValue(1);
+    m_session->finishTick();
 }
-
-void FrmEnregMessage::MMControl1_StatusUpdate() {
-    if (UpdatesSuspended)
-        return;
-    Slider1->setValue(MMControl1->Position());
-    if (!cmdStopRecord->isEnabled() && Slider1->value() == 1)
-        return;
-    setCaptionSeconds(Slider1->value(), Slider1->maximum());
-}
-
-void FrmEnregMessage::Slider1_Change() {
-    m_selLength = MMControl1->Position() - m_selStart;
-    if (Slider1->value() < Slider1->maximum() - 3)
-        return;
-    // The limit of a recording, or the end of a playback.
-    stopAutomatically();
-}
-
-void FrmEnregMessage::stopAutomatically() {
-    cmdStopRecord_Click();
-    applyState(RecordingState::AutoFinishing);
-    setWindowTitle(CaptionBase);
-}
-
-// The device ended what it was doing by itself: it went away or stopped
-// answering. A recording ends as on Stop, and the finishing step saves and
-// packs what was heard; one that never started is refused as when there is
-// no input; a playback ends as at the end of the message. One message says so.
-void FrmEnregMessage::MMControl1_DeviceLost() {
-    switch (m_state) {
-    case RecordingState::Recording:
-    case RecordingState::RecordingPaused:
-        if (MMControl1->Length() == 0) {
-            refuseRecording(211);
-            return;
-        }
-        cmdStopRecord_Click();
-        MsgBox(LoadResString(210), vbExclamation);
-        return;
-    case RecordingState::Playing:
-    case RecordingState::PlaybackPaused:
-        stopAutomatically();
-        MsgBox(LoadResString(212), vbExclamation);
-        return;
-    default: // Stop was pressed already: the finishing step comes anyway
-        return;
-    }
-}
-
-// --- listening -----------------------------------------------------------
 
 void FrmEnregMessage::CmdPlay_Click() {
-    if (!QFileInfo::exists(scratchArchivePath()))
-        return; // no finished recording
-    MMControl1->setCommand(QStringLiteral("Close"));
-    const bool opened = openDevice();
-    Slider1->setValue(1);
-    Slider1->setMaximum(MMControl1->Length());
-    applyState(RecordingState::Playing);
-    // No output, or one that refuses to start: rather than wait in the
-    // playing state for an end that never comes, the playback ends at once.
-    if (!opened || MMControl1->setCommand(QStringLiteral("Play")) != MciError::None) {
-        stopAutomatically();
-        MsgBox(LoadResString(212), vbExclamation);
-    }
+    m_session->play();
 }
 
 void FrmEnregMessage::cmdPause_Click() {
-    MMControl1->setCommand(QStringLiteral("Pause"));
-    applyState(RecordingState::PlaybackPaused);
+    m_session->pausePlayback();
 }
 
 void FrmEnregMessage::cmdResumePlay_Click() {
-    applyState(RecordingState::Playing);
-    MMControl1->setCommand(QStringLiteral("Play"));
+    m_session->resumePlayback();
 }
-
-// --- removing, abandoning, closing ---------------------------------------
 
 void FrmEnregMessage::cmdDelWave_Click() {
-    if (MsgBox(LoadResString(153), vbYesNoCancel | vbQuestion) != vbYes)
-        return;
-    UpdatesSuspended = true;
-    MMControl1->setCommand(QStringLiteral("Close"));
-    // A finishing step still due would find nothing left to finish.
-    TimerTempo->stop();
-    m_recordedSinceFinish = false;
-    deleteScratchFiles();
-    applyState(RecordingState::Empty);
-    setWindowTitle(CaptionBase);
-}
-
-void FrmEnregMessage::clearSlotCell() {
-    if (!m_grid)
-        return;
-    FlexGrid *g = m_grid->GridLegendes;
-    g->setRow(SelRow);
-    g->setCol(SelCol);
-    g->setCellPicture(QPixmap());
-    g->setTextMatrix(SelRow, SelCol, QString());
+    if (MsgBox(LoadResString(153), vbYesNoCancel | vbQuestion) == vbYes)
+        m_session->remove();
 }
 
 void FrmEnregMessage::CmdCancel_Click() {
-    clearSlotCell();
-    MMControl1->setCommand(QStringLiteral("Close"));
-    deleteScratchFiles();
+    m_session->abandon();
     close();
 }
 
@@ -454,13 +321,13 @@ void FrmEnregMessage::Form_QueryUnload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    TimerTempo->stop();
+    m_session->close();
     // A window closed while the scope runs leaves no input open behind it.
     CmdStopVolume_Click();
-    MMControl1->setCommand(QStringLiteral("Close"));
-    if (m_grid)
-        m_grid->setEnabled(true);
     RecordingWindowOpen = false;
+    // The grid waits for the recording to end.
+    if (m_model)
+        m_model->setRecordingSlot(std::nullopt);
 }
 
 void FrmEnregMessage::closeEvent(QCloseEvent *event) {
@@ -517,40 +384,29 @@ void FrmEnregMessage::CmdEnreg_Click() {
         MsgBox(LoadResString(176), vbOKOnly);
         return;
     }
-    if (!m_grid)
+    if (!m_model)
         return;
-    MMControl1->setCommand(QStringLiteral("Close"));
-    const int year = m_grid->year();
-    const SlotResult stored = storeSlotArchive(scratchArchivePath(), year, SelRow, SelCol);
-    if (!stored.ok) {
+    if (!m_session->store(*m_model, m_slot, OptionMarkers[chosen])) {
         // The slot stays unmarked and the year file untouched; the scratch
         // files and this window stay, so nothing the user said is lost.
-        qWarning("The message was not stored: %s", qUtf8Printable(stored.error));
         MsgBox(LoadResString(184), vbCritical);
         return;
     }
-    MMControl1->setCommand(QStringLiteral("Close"));
-    deleteScratchFiles();
-
-    const Marker marker = OptionMarkers[chosen];
-    FlexGrid *g = m_grid->GridLegendes;
-    g->setTextMatrix(SelRow, SelCol, codeForMarker(marker));
-    g->setRow(SelRow);
-    g->setCol(SelCol);
-    g->setCellPicture(m_grid->markerPicture(marker));
     CmdEnregGrid_Click();
     close();
 }
 
 void FrmEnregMessage::CmdEnregGrid_Click() {
-    if (!m_grid)
+    if (!m_model)
         return;
     PictBar->setGeometry((width() - PictBar->sizeHint().width() * 3) / 2,
                          (height() - PictBar->sizeHint().height()) / 2,
                          PictBar->sizeHint().width() * 3, PictBar->sizeHint().height());
     PictBar->raise();
     PictBar->show();
-    const bool saved = m_grid->EnregistrerGrille(ProgBar);
+    ProgBar->setValue(0);
+    ProgBar->setMaximum(m_model->cols() - 1);
+    const bool saved = m_model->save([this](int done, int) { ProgBar->setValue(done); });
     PictBar->hide();
     if (!saved)
         MsgBox(LoadResString(186), vbExclamation);

@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Recording a message into a slot of the year grid. The grid window opens this
-// window on an empty slot (SelRow, SelCol); the user records into temp.wav
-// through the sound device, may pause, resume, listen and remove, and stops;
-// one tick of TimerTempo later the recording is saved and packed into
-// temp.tbr. Saving with a colour copies temp.tbr into the slot's archive,
-// writes the colour's marker into the slot and rewrites the year file.
-// With "Scope" ticked, a second input stream (SoundMeter) feeds the scope
-// view while the recording runs; Timer1 draws its newest block.
+// Recording a message into a slot of a year. The grid window opens this
+// window on an empty slot of its year's model; the recording itself is a
+// RecordingSession (record into temp.wav, pause, resume, listen, remove,
+// stop; one tick of TimerTempo later the sound is saved and packed into
+// temp.tbr), and this window shows its state, position and messages. Saving
+// with a colour stores temp.tbr into the slot's archive and marks the slot
+// through the model, which rewrites the year file; the grid follows the
+// model. With "Scope" ticked, a second input stream (SoundMeter) feeds the
+// scope view while the recording runs; Timer1 draws its newest block.
 
-#include "recording/RecordingStates.h"
+#include "grid/YearModel.h"
+#include "recording/RecordingSession.h"
 #include "recording/SoundMeter.h"
 
 #include <QPointer>
@@ -31,7 +33,6 @@ class QTimer;
 
 namespace tembrel {
 
-class FrmConsultGrille;
 class MMControl;
 class ScopeView;
 
@@ -40,9 +41,8 @@ class FrmEnregMessage final : public QWidget {
     Q_DISABLE_COPY_MOVE(FrmEnregMessage)
 
 public:
-    // The window works on the slot (SelRow, SelCol) of `grid`; creating it
-    // runs its load.
-    explicit FrmEnregMessage(FrmConsultGrille *grid, QWidget *parent = nullptr);
+    // The window records into `slot` of `model`; creating it runs its load.
+    FrmEnregMessage(YearModel &model, Slot slot, QWidget *parent = nullptr);
     ~FrmEnregMessage() override;
 
     QGroupBox *FrameEnreg = nullptr;
@@ -74,10 +74,9 @@ public:
     QProgressBar *ProgBar = nullptr;
 
     QString CaptionBase;
-    bool UpdatesSuspended = false;
-    qint16 FinishTicks = 0;
 
-    RecordingState state() const { return m_state; }
+    RecordingSession &session() { return *m_session; }
+    RecordingState state() const { return m_session->state(); }
     // The scope's input, and the samples it draws.
     const SoundMeter &meter() const { return *m_meter; }
     const std::array<quint8, ScopeBufferSize> &scopeSamples() const { return m_scopeSamples; }
@@ -97,9 +96,7 @@ public Q_SLOTS:
     void cmdResumePlay_Click();
     void cmdDelWave_Click();
     void CmdCancel_Click();
-    void MMControl1_StatusUpdate();
-    void MMControl1_DeviceLost();
-    void Slider1_Change();
+    void MMControl1_StatusUpdate(int position, int maximum);
     void CmdEnreg_Click();
     void CmdEnregGrid_Click();
     void CmdStartVolume_Click();
@@ -120,25 +117,12 @@ private:
     void buildControls();
     void setCaptions();
     void applyState(RecordingState state);
-    // Notify off, Wait on, not shared, "WaveAudio" on temp.wav, "Open".
-    bool openDevice();
     void setCaptionSeconds(int valueMs, int maxMs);
-    // Back to empty with the device closed, and one message (a string id).
-    void refuseRecording(int textId);
-    // The automatic stop: the limit of a recording, the end of a playback.
-    void stopAutomatically();
-    void clearSlotCell();
-    void deleteScratchFiles();
 
-    QPointer<FrmConsultGrille> m_grid;
-    RecordingState m_state = RecordingState::Empty;
-    // A recording was made since the last finishing step: only then is there
-    // something new to save and pack. A finishing step after a playback
-    // leaves temp.wav and temp.tbr as they are.
-    bool m_recordedSinceFinish = false;
+    QPointer<YearModel> m_model;
+    const Slot m_slot;
+    RecordingSession *m_session = nullptr;
     bool m_unloaded = false;
-    int m_selStart = 0;
-    int m_selLength = 0;
     std::unique_ptr<SoundMeter> m_meter;
     std::array<quint8, ScopeBufferSize> m_scopeSamples{};
 };

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The recording window's states as button states: each handler of the window
-// applies the row of the state it leads to, so the whole behaviour of the
-// buttons is this one table.
+// The recording's states: the state each step leads to, and the buttons of
+// each state. The session enters the state of every step it takes and the
+// window applies that state's row, so the whole behaviour of the buttons is
+// these two tables.
 
 #include <array>
 
@@ -19,6 +20,24 @@ enum class RecordingState {
     Playing,         // Play; Resume playback
     PlaybackPaused,  // Pause playback
 };
+
+// The steps of a recording.
+enum class RecordingEvent {
+    Record,
+    PauseRecording,
+    ResumeRecording,
+    Stop,
+    AutomaticStop, // the limit of a recording reached
+    Finish,        // the finishing step
+    Play,
+    PausePlayback,
+    ResumePlayback,
+    PlaybackEnd, // the end of the message, or a device that failed to play
+    Remove,
+    Refused, // no input, or one that would not start
+};
+
+RecordingState stateAfter(RecordingEvent event);
 
 // What a state does to one control: enable it, disable it, or leave it as it was.
 enum class Btn { Off, On, Keep };
@@ -41,5 +60,9 @@ enum RecordingControl {
 using RecordingRow = std::array<Btn, RecordingControlCount>;
 
 const RecordingRow &recordingRow(RecordingState state);
+
+// Whether a state allows a step: a step of the user only while its button is
+// enabled, a step of the device or the timer only from the states it ends.
+bool allows(RecordingState state, RecordingEvent event);
 
 } // namespace tembrel

@@ -111,6 +111,13 @@ constexpr Entry Table[] = {
     {212, QT_TRANSLATE_NOOP("Strings",
                             "The sound output stopped answering, so the message was not played "
                             "to its end. It is kept: play it again in a moment.")},
+    // What the grid says when a deletion fails.
+    {231, QT_TRANSLATE_NOOP("Strings",
+                            "The message could not be deleted: its archive cannot be removed. "
+                            "It is still in its slot.")},
+    {232, QT_TRANSLATE_NOOP("Strings",
+                            "The message is deleted, but the year file could not be written: its "
+                            "marker may show again the next time the grid is opened.")},
 };
 
 const Entry *find(int id) {

@@ -6,7 +6,7 @@
 
 #include "archive/ZipClass.h"
 #include "grid/FrmConsultGrille.h"
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 #include "shell/FlexGrid.h"
@@ -110,7 +110,7 @@ private Q_SLOTS:
         const int col = 257; // Wednesday 14 September: "środa", "wrzesień"
         {
             FrmConsultGrille w;
-            w.GridLegendes->setTextMatrix(3, col, QStringLiteral(","));
+            w.model().setMarker(Slot{3, col}, Marker::Noir);
             QVERIFY(w.EnregistrerGrille());
         }
         const YearContent saved = loadYearContent(app.path(yearFileName(2005)), 2005);

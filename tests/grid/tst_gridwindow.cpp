@@ -10,6 +10,7 @@
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "MessageSupport.h"
 #include "YearFiles.h"
 
 #include <QLabel>
@@ -20,12 +21,43 @@
 
 #include <memory>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 using namespace tembrel;
-using tembrel::test::AppFixture;
-using tembrel::test::yearBytes;
-using tembrel::test::YearCell;
+using namespace tembrel::test;
 
 namespace {
+
+// The files and folders of a folder opened meanwhile, by name, as the kernel
+// saw them. Closes are watched too: the kernel folds an event into the same
+// one before it, which would hide a second open right after the first.
+class OpenCounter final {
+public:
+    explicit OpenCounter(const QString &folder)
+        : m_fd(inotify_init1(IN_NONBLOCK)) {
+        inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                          IN_OPEN | IN_CLOSE_NOWRITE | IN_CLOSE_WRITE);
+    }
+    ~OpenCounter() { ::close(m_fd); }
+    OpenCounter(const OpenCounter &) = delete;
+    OpenCounter &operator=(const OpenCounter &) = delete;
+    QMap<QString, int> take() {
+        QMap<QString, int> opens;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (char *p = buffer; p < buffer + n;) {
+                const auto *e = reinterpret_cast<const inotify_event *>(p);
+                if (e->len && (e->mask & IN_OPEN))
+                    ++opens[QString::fromLocal8Bit(e->name)];
+                p += sizeof(inotify_event) + e->len;
+            }
+        return opens;
+    }
+
+private:
+    int m_fd;
+};
 
 QStringList labels(int n) {
     QStringList out;
@@ -207,11 +239,13 @@ private Q_SLOTS:
         AppFixture env(QDate(2005, 3, 10));
         QVERIFY(env.writeHours(labels(0)));
         const QString posIni = env.path(QStringLiteral("pos.ini"));
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        const int defaultHeight =
-            std::min(screen->availableGeometry().height(), screen->geometry().height() / 4 * 3);
-        auto w = openGrid(); // no pos.ini: three quarters of the screen's height
-        QCOMPARE(w->height(), defaultHeight);
+        // No pos.ini: most of the screen's height, on the screen.
+        const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+        auto fitsTheScreen = [avail](const QWidget *w) {
+            return w->height() <= avail.height() && w->height() > avail.height() / 2;
+        };
+        auto w = openGrid();
+        QVERIFY(fitsTheScreen(w.get()));
         const QSize size(twipsToPixels(9000, w.get()), twipsToPixels(6000, w.get()));
         w->resize(size);
         w->close();
@@ -225,36 +259,60 @@ private Q_SLOTS:
         QVERIFY(env.write(QStringLiteral("pos.ini"), "9000,abc\r\n"));
         w = openGrid();
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
-        QCOMPARE(w->height(), defaultHeight);
+        QVERIFY(fitsTheScreen(w.get()));
     }
 
-    // Every cell back, headings included, trimmed and cut to 20; marker codes
-    // become pictures drawn in the slot's own colour.
-    void saveAndReload() {
+    // Every text of the year file shows, trimmed and cut to 20, under the
+    // locale's headings; marker codes become pictures drawn in the slot's own
+    // colour; the window writes the same texts back.
+    void fileShownAndWrittenBack() {
         AppFixture env(QDate(2005, 3, 10));
         QVERIFY(env.writeHours(labels(6)));
+        const QList<YearCell> cells = {{5, 10, ".."},     {6, 11, "."},
+                                       {7, 12, ",,"},     {8, 13, ". ."},
+                                       {4, 1, "-"},       {3, 20, "abcdefghijklmnopqrstuvwxy"},
+                                       {4, 0, "lunch   "}};
+        QVERIFY(env.write(yearFileName(2005), yearBytes(2005, 9, cells)));
         auto w = openGrid();
-        FlexGrid *g = w->GridLegendes;
-        const QList<std::tuple<int, int, const char *>> cells = {
-            {5, 10, ".."},     {6, 11, "."}, {7, 12, ",,"},
-            {8, 13, ". ."},    {4, 1, "-"},  {3, 20, "abcdefghijklmnopqrstuvwxy"},
-            {4, 0, "lunch   "}};
-        for (const auto &[r, c, text] : cells)
-            g->setTextMatrix(r, c, QString::fromLatin1(text));
-        QVERIFY(w->EnregistrerGrille());
-        QCOMPARE(QFileInfo(env.path(yearFileName(2005))).size(), qint64(9) * 366 * YearRecordSize);
-
-        auto again = openGrid();
-        FlexGrid *h = again->GridLegendes;
-        for (int c = 0; c < g->Cols(); ++c)
-            for (int r = 0; r < g->Rows(); ++r)
-                QCOMPARE(h->TextMatrix(r, c), g->TextMatrix(r, c).trimmed().left(YearTextWidth));
+        FlexGrid *h = w->GridLegendes;
+        QCOMPARE(h->Rows(), 9);
+        const YearContent file = loadYearContent(env.path(yearFileName(2005)), 2005);
+        for (int c = 0; c < h->Cols(); ++c)
+            for (int r = GridFixedRows; r < h->Rows(); ++r)
+                QCOMPARE(h->TextMatrix(r, c), file.text(r, c));
+        QCOMPARE(h->TextMatrix(3, 20), QStringLiteral("abcdefghijklmnopqrst"));
+        QCOMPARE(h->TextMatrix(4, 0), QStringLiteral("lunch"));
+        QCOMPARE(h->TextMatrix(0, 10), QLocale().standaloneMonthName(1).toUpper());
         auto picture = [h](int r, int c) { return at(h, r, c)->CellPicture().cacheKey(); };
-        QCOMPARE(picture(5, 10), again->ImgVert.cacheKey());
-        QCOMPARE(picture(6, 11), again->ImgJaune.cacheKey());
+        QCOMPARE(picture(5, 10), w->ImgVert.cacheKey());
+        QCOMPARE(picture(6, 11), w->ImgJaune.cacheKey());
+        QCOMPARE(picture(4, 1), w->ImgRouge.cacheKey());
         QCOMPARE(picture(7, 12), QPixmap().cacheKey());
         QCOMPARE(picture(8, 13), QPixmap().cacheKey());
-        QCOMPARE(h->paintForeColor(5, 10), h->paintBackColor(5, 10));
+        QCOMPARE(h->paintForeColor(5, 9), h->paintBackColor(5, 9)); // a Sunday
+
+        QVERIFY(w->EnregistrerGrille());
+        const YearContent again = loadYearContent(env.path(yearFileName(2005)), 2005);
+        QCOMPARE(again.state, YearContent::State::Whole);
+        for (int c = 0; c < h->Cols(); ++c)
+            for (int r = 0; r < h->Rows(); ++r)
+                QCOMPARE(again.text(r, c), h->TextMatrix(r, c));
+    }
+
+    // Opening the grid reads the year file once and lists the year's
+    // archives once, however many messages it holds.
+    void oneReadingPerOpening() {
+        AppFixture env(QDate(2005, 3, 10));
+        QVERIFY(env.writeHours(labels(4)));
+        for (int c = 1; c <= 3; ++c)
+            QVERIFY(storeMessage(2005, Slot{3 + c, c * 50}, flatSound(50), Marker::Bleu));
+        OpenCounter counter(env.path({}));
+        counter.take();
+        auto w = openGrid();
+        QCOMPARE(w->GridLegendes->TextMatrix(5, 100), QStringLiteral(":"));
+        const QMap<QString, int> opened = counter.take();
+        QCOMPARE(opened.value("_2005.dte"), 1);
+        QCOMPARE(opened.value("D2005"), 1);
     }
 
     // A click remembers the cell for the other windows; while a message plays
@@ -262,15 +320,18 @@ private Q_SLOTS:
     void clickRemembersTheCell() {
         AppFixture env(QDate(2005, 6, 15));
         QVERIFY(env.writeHours(labels(5)));
+        QVERIFY(env.write(yearFileName(2005), yearBytes(2005, 8, {{3, 2, ","}})));
         auto w = openGrid();
         at(w->GridLegendes, 4, 100);
         w->GridLegendes_Click();
         QCOMPARE(QPoint(SelRow, SelCol), QPoint(4, 100));
-        w->Slider1->show();
+        at(w->GridLegendes, 3, 2); // a marked slot: its playback shows
+        w->GridLegendes_Click();
+        QVERIFY(w->Slider1->isVisibleTo(w.get()));
         at(w->GridLegendes, 6, 50);
         w->GridLegendes_Click();
         w->CmdAnneeMoins->click();
-        QCOMPARE(QPoint(SelRow, SelCol), QPoint(4, 100));
+        QCOMPARE(QPoint(SelRow, SelCol), QPoint(3, 2));
         QCOMPARE(w->year(), 2005);
     }
 
@@ -289,7 +350,7 @@ private Q_SLOTS:
         for (int c = 122; c <= 135; ++c)
             for (int r = 3; r < 13; ++r)
                 if ((r * 3 + c) % 7 == 0)
-                    w->GridLegendes->setTextMatrix(r, c, codes.at((r + c) % 5));
+                    w->model().setMarker(Slot{r, c}, markerForCode(codes.at((r + c) % 5)));
         QVERIFY(w->EnregistrerGrille());
         w = openGrid();
         w->show();

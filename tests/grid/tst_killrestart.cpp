@@ -6,7 +6,7 @@
 
 #include "archive/ZipClass.h"
 #include "grid/FrmConsultGrille.h"
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 #include "shell/FlexGrid.h"
@@ -103,9 +103,9 @@ private Q_SLOTS:
             }
             QVERIFY2(aimed, qPrintable(driver.errorString()));
             const QList<qint64> &seen = took[aim];
-            const qint64 span = seen.isEmpty() ? 2000
-                                               : std::accumulate(seen.begin(), seen.end(), 0ll) /
-                                                     seen.size();
+            const qint64 span = seen.isEmpty()
+                                    ? 2000
+                                    : std::accumulate(seen.begin(), seen.end(), 0ll) / seen.size();
             std::this_thread::sleep_for(
                 std::chrono::microseconds(random.bounded(std::max<qint64>(1, span))));
             driver.kill();
@@ -118,10 +118,10 @@ private Q_SLOTS:
             killedDuring[QString::fromLatin1(last == "store" || last == "extract" ? last
                                                                                   : "between")]++;
 
-            const QList<QPoint> archived = archivedSlots(2005);
+            const QList<Slot> archived = archivedSlots(2005);
             const YearContent before = loadYearContent(app.path(yearFileName(2005)), 2005);
-            for (const QPoint &slot : archived)
-                if (before.text(slot.y(), slot.x()) != u",") {
+            for (const Slot &slot : archived)
+                if (before.text(slot.row, slot.col) != u",") {
                     ++restored; // stored, but killed before the year file said so
                     break;
                 }
@@ -133,7 +133,7 @@ private Q_SLOTS:
             for (int c = 1; c < g->Cols(); ++c) {
                 for (int r = GridFixedRows; r < g->Rows(); ++r) {
                     const QString text = g->TextMatrix(r, c);
-                    const bool hasArchive = archived.contains(QPoint(c, r));
+                    const bool hasArchive = archived.contains(Slot{r, c});
                     QVERIFY2(text.isEmpty() || text == u",", qPrintable(text));
                     QCOMPARE(!text.isEmpty(), hasArchive);
                     if (!hasArchive)

@@ -2,7 +2,7 @@
 // Playing a stored message from the year grid, and deleting it, on the
 // virtual sound device.
 #include "grid/FrmConsultGrille.h"
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "shell/FlexGrid.h"
 #include "shell/Strings.h"
@@ -10,8 +10,7 @@
 #include "sound/WaveFile.h"
 
 #include "AppFixture.h"
-
-#include "archive/ZipClass.h"
+#include "MessageSupport.h"
 
 #include <QDir>
 #include <QLabel>
@@ -20,7 +19,7 @@
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::AppFixture;
+using namespace tembrel::test;
 
 namespace {
 
@@ -31,19 +30,6 @@ constexpr int OtherRow = 4;
 constexpr int OtherCol = 40;
 const QString Heading = QStringLiteral("Monday, JANUARY 3, 2005 - 08:00 - ");
 
-// Stores a message of `ms` milliseconds in the slot, as recording does.
-bool storeMessage(const AppFixture &app, int row, int col, int ms) {
-    PcmSound sound;
-    sound.samples = QByteArray(qsizetype(ms) * 16 * 2, '\x10');
-    if (!writeWaveFile(app.path("temp.wav"), sound))
-        return false;
-    ZipClass zip;
-    return zip.AddFile(QFile::encodeName(app.path("temp.wav")).toStdString()) &&
-           zip.WriteZip(QFile::encodeName(app.path("temp.tbr")).toStdString(), true) &&
-           storeSlotArchive(app.path("temp.tbr"), 2005, row, col).ok &&
-           QFile::remove(app.path("temp.wav")) && QFile::remove(app.path("temp.tbr"));
-}
-
 struct Bench {
     AppFixture app;
     std::unique_ptr<FrmConsultGrille> grid;
@@ -52,19 +38,17 @@ struct Bench {
     // The year 2005 with two marked slots; the first holds a message of `ms`.
     explicit Bench(int ms, bool withArchive = true) {
         app.writeHours({"08:00", "08:30"});
-        FrmConsultGrille::setRecordingWindowFactory([this](FrmConsultGrille *) {
+        FrmConsultGrille::setRecordingWindowFactory([this](YearModel &, Slot, QWidget *) {
             ++recordingOpened;
             return new QWidget;
         });
         if (withArchive)
-            storeMessage(app, Row, Col, ms);
-        storeMessage(app, OtherRow, OtherCol, 1000);
-        {
-            FrmConsultGrille marking;
-            marking.GridLegendes->setTextMatrix(Row, Col, QStringLiteral(":"));
-            marking.GridLegendes->setTextMatrix(OtherRow, OtherCol, QStringLiteral(","));
-            marking.EnregistrerGrille();
-        }
+            storeMessage(2005, Slot{Row, Col}, flatSound(ms));
+        storeMessage(2005, Slot{OtherRow, OtherCol}, flatSound(1000), Marker::Noir);
+        YearModel marking;
+        marking.open(2005, {"08:00", "08:30"});
+        marking.setMarker(Slot{Row, Col}, Marker::Bleu);
+        marking.save();
         grid = std::make_unique<FrmConsultGrille>();
     }
     ~Bench() { FrmConsultGrille::setRecordingWindowFactory({}); }
@@ -210,7 +194,7 @@ private Q_SLOTS:
         b.click(Row, Col);
         QCOMPARE(b.recordingOpened, 1);
         QVERIFY(!b.grid->isEnabled() && RecordingWindowOpen);
-        RecordingWindowOpen = false;
+        b.grid->model().setRecordingSlot(std::nullopt);
     }
 
     // A slot whose archive is missing or damaged shows the controls, plays

@@ -2,7 +2,7 @@
 // The slot archives: their names, storing a scratch archive into a slot,
 // unpacking one into temp.wav, and taking one away (to the trash when there
 // is one).
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 
 #include "AppFixture.h"
 

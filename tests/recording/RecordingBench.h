@@ -5,15 +5,17 @@
 // opens the real recording window on a click of an empty slot.
 
 #include "AppFixture.h"
+#include "MessageSupport.h"
 
-#include "archive/ZipClass.h"
+#include "app/Windows.h"
 #include "archive/ZipExtractionClass.h"
 #include "grid/FrmConsultGrille.h"
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 #include "recording/FrmEnregMessage.h"
 #include "shell/FlexGrid.h"
 #include "sound/WaveFile.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QPointer>
 #include <QTest>
@@ -30,25 +32,26 @@ public:
     explicit RecordingBench(const QDate &today = QDate(2005, 2, 21))
         : app(today) {
         app.writeHours({QStringLiteral("08:00"), QStringLiteral("08:30"), QStringLiteral("09:00")});
-        FrmConsultGrille::setRecordingWindowFactory([this](FrmConsultGrille *grid) {
-            window = new FrmEnregMessage(grid);
-            return window.data();
-        });
+        registerWindows();
         grid = std::make_unique<FrmConsultGrille>();
     }
     ~RecordingBench() {
         delete window.data();
         grid.reset();
-        FrmConsultGrille::setRecordingWindowFactory({});
+        unregisterWindows();
     }
     RecordingBench(const RecordingBench &) = delete;
     RecordingBench &operator=(const RecordingBench &) = delete;
 
-    // A click on the cell, as the grid reports one.
+    // A click on the cell, as the grid reports one; the recording window it
+    // opened, if any.
     void click(int row, int col) {
         grid->GridLegendes->setRow(row);
         grid->GridLegendes->setCol(col);
         grid->GridLegendes_Click();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *recording = qobject_cast<FrmEnregMessage *>(w); recording && !window)
+                window = recording;
     }
     // A fresh grid window, which reads the year and the sound device again.
     void reopenGrid() {
@@ -95,9 +98,9 @@ public:
             {"remove", [w] { w->cmdDelWave_Click(); }},
             {"close", [w] { w->close(); }},
             {"limit", [w] {
-                 w->Slider1->setValue(59996);
+                 w->session().positionReport(59996);
                  QCOMPARE(w->state(), RecordingState::Recording); // not yet
-                 w->Slider1->setValue(59997);
+                 w->session().positionReport(59997);
              }}};
         const std::map<QString, std::function<void()>> device{
             {"scope", [w] { w->CheckDiagramme->setChecked(true); }},
@@ -136,20 +139,6 @@ inline QByteArray unpackedWave(const QString &archive, const QString &folder) {
     zip.CloseZip();
     QFile f(QDir(folder).filePath(QStringLiteral("temp.wav")));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Stores `sound` as the message of a slot of 2005 and marks it green in the
-// year file, as recording does.
-inline bool storeMarkedMessage(int row, int col, const PcmSound &sound) {
-    ZipClass zip;
-    if (!writeWaveFile(scratchWavePath(), sound) ||
-        !zip.AddFile(QFile::encodeName(scratchWavePath()).toStdString()) ||
-        !zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true) ||
-        !storeSlotArchive(scratchArchivePath(), 2005, row, col).ok)
-        return false;
-    FrmConsultGrille marking;
-    marking.GridLegendes->setTextMatrix(row, col, QStringLiteral(".."));
-    return marking.EnregistrerGrille();
 }
 
 #ifdef TEMBREL_BINARY_DIR

@@ -152,8 +152,8 @@ private Q_SLOTS:
     }
 
     // Play before any finished recording does nothing; Remove suspends the
-    // reports until the next Record; listening runs the finishing step again
-    // but leaves temp.wav and temp.tbr exactly as they were.
+    // reports until the next Record; listening follows the message to its end
+    // and leaves temp.wav and temp.tbr exactly as they were.
     void playRemoveAndListening() {
         RecordingBench bench;
         bench.click(Row, Col);
@@ -177,14 +177,14 @@ private Q_SLOTS:
         w->CmdPlay_Click();
         QCOMPARE(w->Slider1->maximum(), 3000);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Playing);
-        // A report while nothing is recorded and the slider stands at 1 changes nothing.
-        bench.advance(1);
-        w->MMControl1_StatusUpdate();
-        QCOMPARE(w->Slider1->value(), 1);
         QCOMPARE(w->windowTitle(), Base);
-        bench.advance(3500); // to the end: the automatic stop
-        QCOMPARE(w->state(), RecordingState::AutoFinishing);
-        w->TimerTempo_Timer();
+        bench.advance(1500);
+        QCOMPARE(w->windowTitle(), Base + "1/3 seconds");
+        bench.advance(2000); // to the end: the automatic stop
+        QCOMPARE(w->state(), RecordingState::Recorded);
+        QCOMPARE(w->windowTitle(), Base);
+        QVERIFY(!w->TimerTempo->isActive());
+        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
         QCOMPARE(bench.app.read("temp.wav"), wav);
         QCOMPARE(bench.app.read("temp.tbr"), tbr);
         for (const char *name : {"temp.wav", "temp.tbr"})
@@ -199,15 +199,13 @@ private Q_SLOTS:
         QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(153));
         QCOMPARE(bench.app.messageBox->shown[0].style & 7, int(vbYesNoCancel));
         QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
-        QVERIFY(w->UpdatesSuspended);
-        w->Slider1->setValue(1);
-        w->MMControl1_StatusUpdate();
+        QVERIFY(w->session().UpdatesSuspended);
         w->Slider1->setValue(2000);
-        w->MMControl1_StatusUpdate();
+        w->session().positionReport(500);
         QCOMPARE(w->Slider1->value(), 2000); // not moved by the report
         QCOMPARE(w->windowTitle(), Base);
         w->CmdRecord_Click();
-        QVERIFY(!w->UpdatesSuspended);
+        QVERIFY(!w->session().UpdatesSuspended);
         bench.advance(1000);
         QCOMPARE(w->windowTitle(), Base + "1/60 seconds");
     }

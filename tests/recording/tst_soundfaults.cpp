@@ -9,7 +9,7 @@
 
 #include "AudioBench.h"
 
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
@@ -209,7 +209,7 @@ private Q_SLOTS:
         RecordingBench bench(QDate(2005, 1, 10));
         const QByteArray speech = onRealDevice(bench);
         QVERIFY2(!speech.isEmpty(), "run through scripts/with-audio.sh, with an input");
-        QVERIFY(storeMarkedMessage(Row, Col, PcmSound{m_mic.rate, 1, speech}));
+        QVERIFY(storeMessage(2005, Slot{Row, Col}, PcmSound{m_mic.rate, 1, speech}, Marker::Vert));
         bench.reopenGrid();
         FrmConsultGrille *g = bench.grid.get();
         g->show();
@@ -249,15 +249,11 @@ private Q_SLOTS:
                  "run through CTest, which points PULSE_SERVER nowhere");
         AppFixture app(QDate(2005, 1, 10));
         QVERIFY(app.writeHours({"08:00", "08:30", "09:00"}));
-        QVERIFY(storeMarkedMessage(Row, Col, PcmSound{16000, 1, QByteArray(64000, '\x10')}));
+        QVERIFY(storeMessage(2005, Slot{Row, Col}, PcmSound{16000, 1, QByteArray(64000, '\x10')},
+                             Marker::Vert));
         MMControl::setBackendFactory({});
-        MdiMain::registerWindow(MdiMain::Tool::Grid,
-                                [](QWidget *parent) { return new FrmConsultGrille(parent); });
+        registerWindows();
         QPointer<FrmEnregMessage> recording;
-        FrmConsultGrille::setRecordingWindowFactory([&](FrmConsultGrille *grid) {
-            recording = new FrmEnregMessage(grid);
-            return recording.data();
-        });
         {
             MdiMain main;
             QVERIFY(main.Form_Load());
@@ -275,6 +271,9 @@ private Q_SLOTS:
             };
 
             click(Row, Col + 1);
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *r = qobject_cast<FrmEnregMessage *>(w))
+                    recording = r;
             QVERIFY(recording);
             recording->CmdRecord_Click();
             QCOMPARE(app.messageBox->shown.size(), 1);
@@ -292,8 +291,7 @@ private Q_SLOTS:
                   beat.largestGap());
             QVERIFY(beat.largestGap() < 250);
         }
-        FrmConsultGrille::setRecordingWindowFactory({});
-        MdiMain::registerWindow(MdiMain::Tool::Grid, {});
+        unregisterWindows();
     }
 };
 

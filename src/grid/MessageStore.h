@@ -1,18 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The slot archives of the year grid: one one-entry zip archive per stored
-// message, AppFolder + "D<year>/W<year><row><col>.tbr", row and column written
-// with at least three digits. Storing puts the recording's scratch archive
-// (temp.tbr) in a slot, playback unpacks a slot's archive into temp.wav, and
-// deletion takes it away. No widgets here: the windows call these and show
-// the results.
+// The message files: one one-entry zip archive per stored message, AppFolder
+// + "D<year>/W<year><row><col>.tbr", row and column written with at least
+// three digits, and the scratch files of recording and playback. A recording
+// is packed from temp.wav into temp.tbr; storing puts temp.tbr in a slot,
+// playback unpacks a slot's archive into temp.wav, and deletion takes it
+// away. No widgets here: the models and windows call these and show the
+// results.
 
 #include <QList>
-#include <QPoint>
 #include <QString>
 
 namespace tembrel {
+
+// A cell of the grid that can hold a message: row >= 3 (time row row - 3),
+// column >= 1 (day column of the year, 1 January being 1).
+struct Slot {
+    int row = 0;
+    int col = 0;
+    bool operator==(const Slot &) const = default;
+};
 
 // A number with at least three digits: 5 -> "005", 123 -> "123", 1234 -> "1234".
 QString slotNumber(int n);
@@ -32,6 +40,10 @@ struct SlotResult {
     QString error; // what went wrong, for a log or a message box
 };
 
+// Packs temp.wav into temp.tbr, the one-entry archive a slot stores. Refused
+// when temp.wav is missing or empty; temp.tbr is then left as it was.
+SlotResult packScratchWave();
+
 // Copies `archive` into the slot, making the year's folder when needed. The
 // copy is written under a temporary name in that folder and renamed over the
 // slot's name only once it is whole, so the slot holds the old archive, the new
@@ -44,9 +56,11 @@ SlotResult storeSlotArchive(const QString &archive, int year, int row, int col);
 // nothing stale is played.
 SlotResult extractSlotArchive(int year, int row, int col);
 
-// The slots of a year whose archive is in D<year> and not empty: the ground
-// truth of which slots hold a message. x is the column, y the row.
-QList<QPoint> archivedSlots(int year);
+// The slots of a year whose archive is named in D<year>: the ground truth of
+// which slots hold a message. One listing of the folder, no file opened.
+QList<Slot> archivedSlots(int year);
+// Whether the slot's archive holds any bytes (an empty one is no message).
+bool slotArchiveHoldsBytes(int year, const Slot &slot);
 
 // Takes the slot's archive away: into the desktop's trash where there is one
 // (so a message deleted by mistake can be got back), otherwise erased. A

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "grid/SlotArchives.h"
+#include "grid/MessageStore.h"
 
+#include "archive/ZipClass.h"
 #include "archive/ZipExtractionClass.h"
 #include "shell/Shared.h"
 #include "shell/TextRecords.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace tembrel {
 namespace {
@@ -72,6 +75,17 @@ QString scratchArchivePath() {
     return appFile(QStringLiteral("temp.tbr"));
 }
 
+SlotResult packScratchWave() {
+    const QFileInfo wav(scratchWavePath());
+    if (!wav.isFile() || wav.size() < 1)
+        return failed(QStringLiteral("%1 holds no recording").arg(wav.filePath()));
+    ZipClass zip;
+    if (!zip.AddFile(QFile::encodeName(wav.filePath()).toStdString()) ||
+        !zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true))
+        return failed(QStringLiteral("%1 cannot be written").arg(scratchArchivePath()));
+    return {true, {}};
+}
+
 SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) {
     const FileBytes in = readFileBounded(archive, MaxArchiveBytes);
     if (!in.bytes && in.failure == ReadFailure::Missing)
@@ -120,23 +134,36 @@ SlotResult extractSlotArchive(int year, int row, int col) {
     return failed(error.isEmpty() ? QStringLiteral("%1 holds no temp.wav").arg(path) : error);
 }
 
-QList<QPoint> archivedSlots(int year) {
+QList<Slot> archivedSlots(int year) {
     // W<year><row><col>.tbr: the column has three digits (a year has no more
-    // than 366 days), the row three or more.
-    static const QRegularExpression name(QStringLiteral("^W(\\d{4})(\\d{3,})(\\d{3})\\.tbr$"));
-    QList<QPoint> found;
-    const QDir folder(appFile(slotFolderName(year)));
-    const QFileInfoList files = folder.entryInfoList(QDir::Files);
-    for (const QFileInfo &file : files) {
-        const auto match = name.match(file.fileName());
-        if (!match.hasMatch() || match.captured(1).toInt() != year || file.size() <= 0)
+    // than 366 days), the row three or more. Names only: a full year holds
+    // tens of thousands of archives, and neither a sort nor a stat per file
+    // tells anything more.
+    QList<Slot> found;
+    const QString prefix = QStringLiteral("W%1").arg(year);
+    QDirIterator it(appFile(slotFolderName(year)), QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        // At least the prefix, three row digits, three column digits, ".tbr".
+        if (name.size() < prefix.size() + 10 || !name.startsWith(prefix) ||
+            !name.endsWith(QLatin1String(".tbr")))
+            continue;
+        const QStringView digits =
+            QStringView(name).mid(prefix.size(), name.size() - prefix.size() - 4);
+        if (!std::all_of(digits.begin(), digits.end(),
+                         [](QChar ch) { return ch >= u'0' && ch <= u'9'; }))
             continue;
         bool rowOk = false;
-        const int row = match.captured(2).toInt(&rowOk);
+        const int row = digits.first(digits.size() - 3).toInt(&rowOk);
         if (rowOk)
-            found.append(QPoint(match.captured(3).toInt(), row));
+            found.append(Slot{row, digits.last(3).toInt()});
     }
     return found;
+}
+
+bool slotArchiveHoldsBytes(int year, const Slot &slot) {
+    return QFileInfo(slotArchivePath(year, slot.row, slot.col)).size() > 0;
 }
 
 SlotResult removeSlotArchive(int year, int row, int col) {

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "grid/YearModel.h"
+
+#include "grid/YearGrid.h"
+#include "shell/Shared.h"
+
+#include <QLocale>
+
+#include <array>
+
+namespace tembrel {
+
+YearModel::YearModel(QObject *parent)
+    : QObject(parent) {
+    qRegisterMetaType<tembrel::Slot>();
+}
+
+YearModel::~YearModel() = default;
+
+QString YearModel::filePath() const {
+    return appFile(yearFileName(m_year));
+}
+
+YearModel::Opening YearModel::open(int year, const QStringList &timeRowLabels) {
+    Opening opening;
+    m_year = year;
+    m_cols = yearColumns(year);
+    const QString path = filePath();
+    const YearContent content = loadYearContent(path, year);
+    const QList<Slot> archived = archivedSlots(year);
+    opening.file = content.state;
+    opening.damage = content.damage;
+
+    int rows = gridRows(content.rows, int(timeRowLabels.size()));
+    for (const Slot &slot : archived)
+        if (slot.row < GridFixedRows + MaxTimeRows)
+            rows = std::max(rows, slot.row + 1);
+    m_rows = rows;
+    m_texts = QList<QString>(qsizetype(m_rows) * m_cols);
+
+    // The heading rows are the program's own, from the locale and the year:
+    // the file holds them in Windows-1252, which has no Cyrillic or Polish
+    // month names.
+    const QLocale locale;
+    std::array<QString, 13> months;
+    std::array<QString, 8> days;
+    for (int m = 1; m <= 12; ++m)
+        months[m] = locale.standaloneMonthName(m, QLocale::LongFormat).toUpper();
+    for (int d = 1; d <= 7; ++d)
+        days[d] = locale.standaloneDayName(d, QLocale::LongFormat);
+    for (int c = 1; c < m_cols; ++c) {
+        const QDate date = dateOfColumn(year, c);
+        m_texts[index(0, c)] = months[date.month()];
+        m_texts[index(1, c)] = days[date.dayOfWeek()];
+        m_texts[index(2, c)] = QString::number(date.day());
+    }
+    for (int r = GridFixedRows; r < m_rows; ++r)
+        m_texts[index(r, 0)] = timeRowLabels.value(r - GridFixedRows);
+
+    if (content.state != YearContent::State::Missing) {
+        for (int c = 0; c < m_cols; ++c) {
+            if (!content.recovered.value(c))
+                continue;
+            for (int r = GridFixedRows; r < m_rows; ++r) {
+                // A label that a damaged file lost keeps the one hours.dat gave.
+                QString text = content.text(r, c);
+                if (!(c == 0 && content.isDamaged() && text.isEmpty()))
+                    m_texts[index(r, c)] = std::move(text);
+            }
+        }
+    }
+
+    // The archives are the ground truth: a slot whose message is stored but
+    // whose cell holds no marker (a crash between storing the archive and
+    // rewriting the year file, a year file from an old backup) gets the black
+    // marker back. Only those archives are looked at more closely.
+    for (const Slot &slot : archived) {
+        if (!isSlot(slot) || marker(slot) != Marker::None || !slotArchiveHoldsBytes(year, slot))
+            continue;
+        m_texts[index(slot.row, slot.col)] = codeForMarker(Marker::Noir);
+        ++opening.restoredMarkers;
+    }
+
+    // A damaged file is set aside before anything overwrites it; the model
+    // then holds what could be recovered, and that is written in its place.
+    bool rewrite = opening.restoredMarkers > 0;
+    if (content.isDamaged()) {
+        opening.setAside = setDamagedFileAside(path);
+        qWarning("%s is damaged (%s): set aside as %s", qUtf8Printable(path),
+                 qUtf8Printable(content.damage), qUtf8Printable(opening.setAside));
+        rewrite = !opening.setAside.isEmpty();
+    }
+    if (rewrite && !save()) {
+        opening.rewriteFailed = true;
+        qWarning("%s could not be rewritten", qUtf8Printable(path));
+    }
+    Q_EMIT reset();
+    return opening;
+}
+
+QString YearModel::text(int row, int col) const {
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        return {};
+    return m_texts[index(row, col)];
+}
+
+Marker YearModel::marker(const Slot &slot) const {
+    return isSlot(slot) ? markerForCode(m_texts[index(slot.row, slot.col)]) : Marker::None;
+}
+
+QDate YearModel::date(int col) const {
+    return dateOfColumn(m_year, col);
+}
+
+QString YearModel::title(const Slot &slot) const {
+    return text(1, slot.col) + QStringLiteral(", ") + text(0, slot.col) + QLatin1Char(' ') +
+           text(2, slot.col).toLower() + QStringLiteral(", ") + QString::number(m_year) +
+           QStringLiteral(" - ") + text(slot.row, 0) + QStringLiteral(" - ");
+}
+
+QList<Slot> YearModel::markedSlots() const {
+    QList<Slot> marked;
+    for (int c = 1; c < m_cols; ++c)
+        for (int r = GridFixedRows; r < m_rows; ++r)
+            if (markerForCode(m_texts[index(r, c)]) != Marker::None)
+                marked.append(Slot{r, c});
+    return marked;
+}
+
+void YearModel::setMarker(const Slot &slot, Marker marker) {
+    if (!isSlot(slot))
+        return;
+    m_texts[index(slot.row, slot.col)] = codeForMarker(marker);
+    Q_EMIT changed(slot);
+}
+
+void YearModel::setRecordingSlot(std::optional<Slot> slot) {
+    if (slot == m_recording)
+        return;
+    const std::optional<Slot> before = m_recording;
+    m_recording = slot;
+    if (before)
+        Q_EMIT recordingChanged(*before, false);
+    if (slot)
+        Q_EMIT recordingChanged(*slot, true);
+}
+
+bool YearModel::save(const std::function<void(int done, int total)> &progress) const {
+    if (m_rows <= 0 || m_cols <= 0)
+        return false;
+    YearFileWriter writer(qint64(m_rows) * m_cols);
+    for (int c = 0; c < m_cols; ++c) {
+        for (int r = 0; r < m_rows; ++r)
+            writer.append(m_texts[index(r, c)]);
+        if (progress)
+            progress(c, m_cols - 1);
+    }
+    return writer.commit(filePath());
+}
+
+} // namespace tembrel

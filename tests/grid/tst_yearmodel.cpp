@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The year's model without widgets: opening a year from its file and its
+// archives (reconciling, recovering), marking and saving, the slot captions.
+#include "grid/YearModel.h"
+
+#include "AppFixture.h"
+#include "MessageSupport.h"
+#include "YearFiles.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tembrel;
+using namespace tembrel::test;
+
+namespace {
+
+const QStringList Labels = {"08:00", "08:30", "09:00"};
+
+// What a model holds in its slots, as "row,col:code" sorted.
+QStringList slotTexts(const YearModel &m) {
+    QStringList out;
+    for (int c = 1; c < m.cols(); ++c)
+        for (int r = 3; r < m.rows(); ++r)
+            if (!m.text(r, c).isEmpty())
+                out << QStringLiteral("%1,%2:%3").arg(r).arg(c).arg(m.text(r, c));
+    return out;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<YearCell>)
+
+class TestYearModel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // What opening makes of a year file (rows given, 0: none) and the
+    // archives in D2005: the slots it shows, its rows, and whether it wrote
+    // the file back.
+    void opening_data() {
+        QTest::addColumn<int>("fileRows");
+        QTest::addColumn<QList<YearCell>>("cells");
+        QTest::addColumn<QList<Slot>>("archives");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("rewritten");
+        const QList<Slot> none;
+        QTest::newRow("nothing yet")
+            << 0 << QList<YearCell>{} << none << QStringList{} << 6 << false;
+        QTest::newRow("markers with their archives")
+            << 6 << QList<YearCell>{{3, 1, ".."}, {5, 365, ":"}} << QList<Slot>{{3, 1}, {5, 365}}
+            << QStringList{"3,1:..", "5,365::"} << 6 << false;
+        QTest::newRow("an archive without its marker gets the black one")
+            << 6 << QList<YearCell>{{3, 1, ".."}} << QList<Slot>{{3, 1}, {4, 10}}
+            << QStringList{"3,1:..", "4,10:,"} << 6 << true;
+        QTest::newRow("no file, an archive")
+            << 0 << QList<YearCell>{} << QList<Slot>{{4, 10}} << QStringList{"4,10:,"} << 6 << true;
+        QTest::newRow("an archive below the rows gets its row")
+            << 6 << QList<YearCell>{} << QList<Slot>{{9, 2}} << QStringList{"9,2:,"} << 10 << true;
+        QTest::newRow("the file's own rows")
+            << 8 << QList<YearCell>{{7, 3, "-"}} << none << QStringList{"7,3:-"} << 8 << false;
+        QTest::newRow("texts that are no marker stay")
+            << 6 << QList<YearCell>{{4, 4, "note"}} << none << QStringList{"4,4:note"} << 6
+            << false;
+    }
+    void opening() {
+        QFETCH(int, fileRows);
+        QFETCH(QList<YearCell>, cells);
+        QFETCH(QList<Slot>, archives);
+        QFETCH(QStringList, shown);
+        QFETCH(int, rows);
+        QFETCH(bool, rewritten);
+        AppFixture app(QDate(2005, 3, 10));
+        const QByteArray file = fileRows ? yearBytes(2005, fileRows, cells) : QByteArray();
+        if (fileRows)
+            QVERIFY(app.write("_2005.dte", file));
+        for (const Slot &slot : archives)
+            QVERIFY(storeMessage(2005, slot, flatSound(100)));
+        QVERIFY(QDir().mkpath(app.path("D2005")));
+        QVERIFY(app.write("D2005/W2005003002.tbr", "")); // empty: no message
+        YearModel m;
+        QSignalSpy reset(&m, &YearModel::reset);
+        const YearModel::Opening opening = m.open(2005, Labels);
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(m.rows(), rows);
+        QCOMPARE(m.cols(), 366);
+        QCOMPARE(slotTexts(m), shown);
+        QCOMPARE(opening.restoredMarkers > 0, rewritten);
+        QCOMPARE(app.exists("_2005.dte"), fileRows > 0 || rewritten);
+        if (fileRows && !rewritten)
+            QCOMPARE(app.read("_2005.dte"), file);
+        // Headings from the locale and the year, labels from the file or hours.dat.
+        QCOMPARE(m.text(0, 52), QStringLiteral("FEBRUARY"));
+        QCOMPARE(m.text(1, 52), QStringLiteral("Monday"));
+        QCOMPARE(m.text(2, 52), QStringLiteral("21"));
+        QCOMPARE(m.text(3, 0), fileRows ? QStringLiteral("row 3") : Labels[0]);
+        if (rewritten) {
+            YearModel again;
+            again.open(2005, Labels);
+            QCOMPARE(slotTexts(again), shown);
+            QCOMPARE(again.open(2005, Labels).restoredMarkers, 0);
+        }
+    }
+
+    // A damaged file is set aside, never overwritten; what stands of it is
+    // recovered and written in its place.
+    void damagedFile() {
+        AppFixture app(QDate(2005, 3, 10));
+        const QByteArray whole = yearBytes(2005, 6, {{3, 1, ".."}, {5, 300, "-"}, {3, 365, ":"}});
+        QVERIFY(app.write("_2005.dte", whole.left(whole.size() - 30)));
+        YearModel m;
+        const YearModel::Opening opening = m.open(2005, Labels);
+        QCOMPARE(opening.file, YearContent::State::Damaged);
+        QVERIFY(opening.setAside.contains(".damaged-"));
+        QCOMPARE(QFileInfo(opening.setAside).size(), whole.size() - 30);
+        QCOMPARE(slotTexts(m), (QStringList{"3,1:..", "5,300:-"})); // the last column is cut
+        QCOMPARE(loadYearContent(app.path("_2005.dte"), 2005).state, YearContent::State::Whole);
+        QVERIFY(!opening.rewriteFailed);
+    }
+
+    // Marking tells the views, saving writes every cell, and the next opening
+    // reads them back; the caption names the slot's day and time row.
+    void markingAndSaving() {
+        AppFixture app(QDate(2005, 3, 10));
+        YearModel m;
+        m.open(2005, Labels);
+        QSignalSpy changed(&m, &YearModel::changed);
+        m.setMarker({4, 52}, Marker::Vert);
+        m.setMarker({2, 52}, Marker::Vert);  // a heading is no slot
+        m.setMarker({4, 366}, Marker::Vert); // nor a day past the year
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].value<Slot>(), Slot({4, 52}));
+        QCOMPARE(m.marker({4, 52}), Marker::Vert);
+        QCOMPARE(m.title({4, 52}), QStringLiteral("Monday, FEBRUARY 21, 2005 - 08:30 - "));
+        int reported = 0;
+        QVERIFY(m.save(
+            [&](int done, int total) { reported = done == total ? reported + 1 : reported; }));
+        QCOMPARE(reported, 1);
+        YearModel again;
+        again.open(2005, Labels);
+        QCOMPARE(slotTexts(again), QStringList{"4,52:.."});
+        again.clear({4, 52});
+        QCOMPARE(again.marker({4, 52}), Marker::None);
+        QVERIFY(again.save());
+        m.open(2005, Labels);
+        QVERIFY(slotTexts(m).isEmpty());
+        QCOMPARE(QFileInfo(app.path("_2005.dte")).size(), qint64(6) * 366 * YearRecordSize);
+    }
+
+    // The slot being recorded into is told to the views as it begins and ends.
+    void recordingSlot() {
+        AppFixture app;
+        YearModel m;
+        m.open(2005, Labels);
+        QSignalSpy spy(&m, &YearModel::recordingChanged);
+        m.setRecordingSlot(Slot{3, 5});
+        m.setRecordingSlot(Slot{3, 5});
+        m.setRecordingSlot(std::nullopt);
+        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy[0][1].toBool(), true);
+        QCOMPARE(spy[1][0].value<Slot>(), Slot({3, 5}));
+        QCOMPARE(spy[1][1].toBool(), false);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestYearModel)
+#include "tst_yearmodel.moc"

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Messages in the fixture's application folder, made the way recording makes
+// them: a wave in temp.wav, packed into temp.tbr, stored into a slot's
+// archive, and the slot marked in the year file through the year's model.
+// Header only: tests that use it link the grid library.
+
+#include "grid/MessageStore.h"
+#include "grid/YearModel.h"
+#include "shell/Shared.h"
+#include "sound/WaveFile.h"
+#include "timerows/HoursFile.h"
+
+#include <QFile>
+
+namespace tembrel::test {
+
+// `ms` of a constant 16 kHz mono sound.
+inline PcmSound flatSound(int ms, char level = '\x10') {
+    PcmSound sound;
+    sound.samples = QByteArray(qsizetype(ms) * 16 * 2, level);
+    return sound;
+}
+
+// temp.wav and temp.tbr for `sound`, as the finishing step leaves them.
+inline bool packMessage(const PcmSound &sound) {
+    return writeWaveFile(scratchWavePath(), sound) && packScratchWave().ok;
+}
+
+// Stores `sound` into the slot's archive; with a marker, also marks the slot
+// and rewrites the year file, as saving a recording does. The scratch files
+// are gone afterwards.
+inline bool storeMessage(int year, Slot slot, const PcmSound &sound, Marker marker = Marker::None) {
+    if (!packMessage(sound) || !storeSlotArchive(scratchArchivePath(), year, slot.row, slot.col).ok)
+        return false;
+    QFile::remove(scratchWavePath());
+    QFile::remove(scratchArchivePath());
+    if (marker == Marker::None)
+        return true;
+    YearModel model;
+    model.open(year, readHours(hoursFilePath()));
+    model.setMarker(slot, marker);
+    return model.save();
+}
+
+} // namespace tembrel::test
