@@ -267,7 +267,8 @@ void FrmJoursFeries::CmdEnreg_Click() {
     bool written = false;
     if (m_fileDamaged) {
         const QString aside = setDamagedFileAside(path);
-        qWarning("%s is in no date form: set aside as %s", qUtf8Printable(path),
+        qWarning("%s is in no date form: %s %s", qUtf8Printable(path),
+                 aside.isEmpty() ? "it could not be set aside" : "set aside as",
                  qUtf8Printable(aside));
         m_fileDamaged = aside.isEmpty();
     }
