@@ -299,6 +299,22 @@
         <source>The message is deleted, but the year file could not be written: its marker may show again the next time the grid is opened.</source>
         <translation>Le message est supprimé, mais le fichier de l&apos;année n&apos;a pas pu être écrit : son repère pourra réapparaître à la prochaine ouverture de la grille.</translation>
     </message>
+    <message>
+        <source>The settings could not be saved in param.ini, so they would be lost at the next start. The window stays open: close it again to try once more.</source>
+        <translation>Les réglages n&apos;ont pas pu être enregistrés dans param.ini : ils seraient perdus au prochain démarrage. La fenêtre reste ouverte : fermez-la de nouveau pour réessayer.</translation>
+    </message>
+    <message>
+        <source>The settings still could not be saved in param.ini. Close the window anyway? The font, colours and path chosen will be lost at the next start.</source>
+        <translation>Les réglages n&apos;ont toujours pas pu être enregistrés dans param.ini. Fermer la fenêtre quand même ? La police, les couleurs et le chemin choisis seront perdus au prochain démarrage.</translation>
+    </message>
+    <message>
+        <source>The holidays of %1 could not be saved in F%1.ini. They are kept here: try Save again.</source>
+        <translation>Les jours fériés de %1 n&apos;ont pas pu être enregistrés dans F%1.ini. Ils sont conservés ici : cliquez de nouveau sur Sauvegarder.</translation>
+    </message>
+    <message>
+        <source>The holidays picked for %1 are not saved. Close the window anyway? They will be lost.</source>
+        <translation>Les jours fériés choisis pour %1 ne sont pas enregistrés. Fermer la fenêtre quand même ? Ils seront perdus.</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>

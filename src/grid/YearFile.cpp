@@ -4,7 +4,6 @@
 #include "shell/TextRecords.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -197,17 +196,6 @@ YearContent loadYearContent(const QString &path, int year) {
     content.damage = file.failure == ReadFailure::TooLarge ? QStringLiteral("larger than any year")
                                                            : QStringLiteral("cannot be read");
     return content;
-}
-
-QString setDamagedFileAside(const QString &path) {
-    const QString stem = path + QStringLiteral(".damaged-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-    QString aside = stem;
-    for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
-        aside = stem + QStringLiteral("-%1").arg(n);
-    if (QFileInfo::exists(aside) || !QFile::rename(path, aside))
-        return {};
-    return aside;
 }
 
 YearFileWriter::YearFileWriter(qint64 records) {

@@ -10,6 +10,8 @@
 // included: 24-byte records (a 4-byte zero, then 20 Windows-1252 characters
 // padded with spaces), column by column, record 1 + col * Rows + row.
 
+#include "shell/TextRecords.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -83,11 +85,6 @@ YearContent readYearContent(QByteArray bytes, int year);
 // The same from disk. Missing when there is no file; a file larger than
 // MaxYearFileBytes or unreadable is damaged and not read.
 YearContent loadYearContent(const QString &path, int year);
-
-// Sets a damaged year file aside under a name of its own in the same folder,
-// "<name>.damaged-<yyyyMMdd-hhmmss>" (a number added when that is taken), so
-// that nothing overwrites it. The new name, or empty when it cannot be moved.
-QString setDamagedFileAside(const QString &path);
 
 // Builds the new content of a year message file record by record, then
 // replaces the file through a temporary file and a rename. Records that an

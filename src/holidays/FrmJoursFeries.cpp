@@ -6,6 +6,7 @@
 #include "shell/Platform.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
+#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
 #include <QCheckBox>
@@ -186,6 +187,8 @@ void FrmJoursFeries::TxtAnnee_Change() {
         const QSignalBlocker block(List1);
         List1->clear();
     }
+    m_savedRows.clear();
+    m_fileDamaged = false;
     const QString text = TxtAnnee->text();
     switch (classifyYearText(text)) {
     case YearText::TooLow:
@@ -197,7 +200,8 @@ void FrmJoursFeries::TxtAnnee_Change() {
     case YearText::InRange: {
         const int year = text.trimmed().toInt();
         const auto picked = readPickedDays(appFile(pickedHolidaysFileName(year)), year);
-        const QList<ListedDay> days = listedDays(year, picked);
+        const QList<ListedDay> days = listedDays(year, picked ? picked->days : PickedDays{});
+        m_fileDamaged = picked && picked->reading == PicksReading::Damaged;
         bool anyPicked = false;
         {
             const QSignalBlocker block(List1);
@@ -210,6 +214,7 @@ void FrmJoursFeries::TxtAnnee_Change() {
             }
         }
         List1->scrollToTop();
+        m_savedRows = pickedRows();
         if (!picked)
             CmdEnreg->setEnabled(false);
         // A day picked in the file counts as a pick, as a click would.
@@ -256,10 +261,49 @@ void FrmJoursFeries::CmdEnreg_Click() {
         days.append(parseDateText(item->text()).value_or(QDate()));
         picked.append(item->isSelected());
     }
+    // A file read in no date form is kept aside rather than overwritten.
+    const int year = text.toInt();
+    const QString path = appFile(pickedHolidaysFileName(year));
+    bool written = false;
+    if (m_fileDamaged) {
+        const QString aside = setDamagedFileAside(path);
+        qWarning("%s is in no date form: %s %s", qUtf8Printable(path),
+                 aside.isEmpty() ? "it could not be set aside" : "set aside as",
+                 qUtf8Printable(aside));
+        m_fileDamaged = aside.isEmpty();
+    }
+    if (!m_fileDamaged)
+        written = writePickedHolidays(path, days, picked);
+    if (written) {
+        m_savedRows = pickedRows();
+        return;
+    }
     // A failed write leaves the old file whole and the picks unsaved, so Save
     // stays available.
-    if (!writePickedHolidays(appFile(pickedHolidaysFileName(text.toInt())), days, picked))
-        CmdEnreg->setEnabled(true);
+    CmdEnreg->setEnabled(true);
+    MsgBox(LoadResString(215).arg(year), vbExclamation);
+}
+
+QList<int> FrmJoursFeries::pickedRows() const {
+    QList<int> rows;
+    for (int i = 0; i < List1->count(); ++i)
+        if (List1->item(i)->isSelected())
+            rows.append(i);
+    return rows;
+}
+
+bool FrmJoursFeries::Form_QueryUnload() {
+    if (pickedRows() == m_savedRows)
+        return true;
+    return MsgBox(LoadResString(216).arg(TxtAnnee->text().trimmed()), vbYesNo | vbExclamation) ==
+           vbYes;
+}
+
+void FrmJoursFeries::closeEvent(QCloseEvent *event) {
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace tembrel

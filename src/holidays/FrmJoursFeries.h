@@ -60,14 +60,26 @@ public Q_SLOTS:
     void CmdEnreg_Click();
     // A standard holiday box changed: JFValid.ini is rewritten with all thirteen.
     void ChkStandard_Click();
+    // False, the window staying open, when days picked in the list are not
+    // saved and the user does not choose to close anyway.
+    bool Form_QueryUnload();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
     void loadStandardChoice();
+    QList<int> pickedRows() const;
 
     std::array<QCheckBox *, StandardHolidayCount> m_standard{};
     QWidget *m_standardPart = nullptr;
     QWidget *m_daysPart = nullptr;
+    // The rows of List1 picked as F<year>.ini holds them, since it was read
+    // or saved.
+    QList<int> m_savedRows;
+    // F<year>.ini read in no date form: it is set aside before Save writes.
+    bool m_fileDamaged = false;
 };
 
 } // namespace tembrel

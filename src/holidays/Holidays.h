@@ -43,15 +43,29 @@ bool writeJFValid(const QString &path, const StandardChoice &choice);
 QString pickedHolidaysFileName(int year);
 
 // F<year>.ini holds one field per day: its date text, followed by "F" when
-// the day is picked. It is read by date, never by position: each field's date
-// is parsed, and a field whose date does not read, or lies in another year, is
-// passed over without moving the days after it. 40 000 fields with a wide
-// margin: a real file has 366 of 12 bytes.
+// the day is picked. Files written here hold dd/MM/yyyy, but the date form was
+// once the system's, so a user may hold one in month/day/year or
+// year-month-day. How a file is read depends on the form its fields read in:
+// - ByDate: the program's form (it wins every tie). Each picked field's date
+//   is parsed; one that does not read, or lies in another year, is passed over
+//   without moving the days after it.
+// - ByPosition: another short date form (its fields read as days of the year
+//   in it more often, or more of them on their own line). Field n is day n of
+//   the year, picked when it ends in "F", whatever its date text says.
+// - Damaged: fields that read as a day of the year in no form (or a file
+//   larger than any real one). Nothing is picked, and the file is set aside
+//   before anything is written in its place.
+// 40 000 fields with a wide margin: a real file has 366 of 12 bytes.
 inline constexpr qint64 MaxPickedDaysBytes = 1024 * 1024;
 using PickedDays = QSet<QDate>;
-PickedDays parsePickedDays(const QByteArray &content, int year);
-// nullopt when the file does not exist, cannot be read or is too large.
-std::optional<PickedDays> readPickedDays(const QString &path, int year);
+enum class PicksReading { ByDate, ByPosition, Damaged };
+struct PickedDaysFile {
+    PickedDays days;
+    PicksReading reading = PicksReading::ByDate;
+};
+PickedDaysFile parsePickedDays(const QByteArray &content, int year);
+// nullopt when the file does not exist or cannot be read.
+std::optional<PickedDaysFile> readPickedDays(const QString &path, int year);
 
 // One field per day of the year from 1 January: the dates as text, picked
 // ones followed by "F".

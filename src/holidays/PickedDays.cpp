@@ -19,7 +19,7 @@ YearText classifyYearText(const QString &text) {
     return YearText::Incomplete;
 }
 
-QList<ListedDay> listedDays(int year, const std::optional<PickedDays> &picked) {
+QList<ListedDay> listedDays(int year, const PickedDays &picked) {
     const QDate first(year, 1, 1);
     // Every fourth year is a leap year throughout the years in range.
     const int count = year % 4 == 0 ? 366 : 365;
@@ -27,7 +27,7 @@ QList<ListedDay> listedDays(int year, const std::optional<PickedDays> &picked) {
     days.reserve(count);
     for (int i = 0; i < count; ++i) {
         const QDate d = first.addDays(i);
-        days.append({d, picked && picked->contains(d)});
+        days.append({d, picked.contains(d)});
     }
     return days;
 }

@@ -37,8 +37,8 @@ struct ListedDay {
 };
 
 // The days listed for a year in range: every day of the year in order, the
-// picked ones marked, whatever the file held (a field that did not read as a
-// day of the year shifts nothing, and Save writes the year's days in order).
-QList<ListedDay> listedDays(int year, const std::optional<PickedDays> &picked);
+// picked ones marked, whatever the file held (parsePickedDays says how its
+// fields become days), so that Save writes the year's days in order.
+QList<ListedDay> listedDays(int year, const PickedDays &picked);
 
 } // namespace tembrel

@@ -313,14 +313,26 @@ bool FrmReglages::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void FrmReglages::Form_QueryUnload() {
+bool FrmReglages::Form_QueryUnload() {
     if (m_unloaded)
-        return;
-    m_unloaded = true;
+        return true;
     const Settings s = chosenSettings();
     Q_EMIT settingsChanged(s);
-    // A failed write leaves the previous file whole; the colours already shown stay.
-    writeParamIni(paramIniPath(), s);
+    // A failed write leaves the previous file whole; the colours already shown
+    // stay. The window stays open so the choices are not lost at the next
+    // start: closing again tries again, and from then on the user may close
+    // anyway.
+    if (!writeParamIni(paramIniPath(), s)) {
+        if (!m_writeFailed) {
+            m_writeFailed = true;
+            MsgBox(LoadResString(213), vbExclamation);
+            return false;
+        }
+        if (MsgBox(LoadResString(214), vbYesNo | vbExclamation) != vbYes)
+            return false;
+    }
+    m_unloaded = true;
+    return true;
 }
 
 Settings FrmReglages::chosenSettings() const {
@@ -335,8 +347,10 @@ Settings FrmReglages::chosenSettings() const {
 }
 
 void FrmReglages::closeEvent(QCloseEvent *event) {
-    Form_QueryUnload();
-    event->accept();
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace tembrel

@@ -48,7 +48,9 @@ public:
 public Q_SLOTS:
     void Form_Load();
     void Form_Activate();
-    void Form_QueryUnload();
+    // False, the window staying open, when param.ini could not be written and
+    // the user did not choose to close anyway.
+    bool Form_QueryUnload();
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
@@ -80,6 +82,8 @@ private:
     void showFontName(const QString &name);
 
     bool m_unloaded = false;
+    // param.ini could not be written at an earlier attempt to close.
+    bool m_writeFailed = false;
 };
 
 } // namespace tembrel

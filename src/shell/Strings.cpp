@@ -111,6 +111,21 @@ constexpr Entry Table[] = {
     {212, QT_TRANSLATE_NOOP("Strings",
                             "The sound output stopped answering, so the message was not played "
                             "to its end. It is kept: play it again in a moment.")},
+    // What the settings and holiday windows say when their file cannot be written.
+    {213, QT_TRANSLATE_NOOP("Strings",
+                            "The settings could not be saved in param.ini, so they would be lost "
+                            "at the next start. The window stays open: close it again to try "
+                            "once more.")},
+    {214, QT_TRANSLATE_NOOP("Strings",
+                            "The settings still could not be saved in param.ini. Close the window "
+                            "anyway? The font, colours and path chosen will be lost at the next "
+                            "start.")},
+    {215,
+     QT_TRANSLATE_NOOP("Strings", "The holidays of %1 could not be saved in F%1.ini. They are kept "
+                                  "here: try Save again.")},
+    {216, QT_TRANSLATE_NOOP("Strings",
+                            "The holidays picked for %1 are not saved. Close the window anyway? "
+                            "They will be lost.")},
     // What the grid says when a deletion fails.
     {231, QT_TRANSLATE_NOOP("Strings",
                             "The message could not be deleted: its archive cannot be removed. "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/TextRecords.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -197,6 +198,17 @@ bool writeFileSafely(const QString &path, const QByteArray &bytes) {
 
 bool writeRecords(const QString &path, const QList<Record> &records) {
     return writeFileSafely(path, formatRecords(records));
+}
+
+QString setDamagedFileAside(const QString &path) {
+    const QString stem = path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n)
+        aside = stem + QStringLiteral("-%1").arg(n);
+    if (QFileInfo::exists(aside) || !QFile::rename(path, aside))
+        return {};
+    return aside;
 }
 
 std::optional<qint64> fieldToInt(const QString &field) {

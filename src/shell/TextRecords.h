@@ -68,6 +68,11 @@ bool writeFileSafely(const QString &path, const QByteArray &bytes);
 // files left in a folder.
 void removeSaveLeftovers(const QString &folder);
 
+// Sets a damaged file aside under a name of its own in the same folder,
+// "<name>.damaged-<yyyyMMdd-hhmmss>" (a number added when that is taken), so
+// that nothing overwrites it. The new name, or empty when it cannot be moved.
+QString setDamagedFileAside(const QString &path);
+
 // Reads a field as a number the way the old files were read: leading and
 // trailing blanks ignored, nullopt when it is not a number.
 std::optional<qint64> fieldToInt(const QString &field);

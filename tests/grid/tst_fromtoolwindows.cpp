@@ -11,15 +11,19 @@
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "PicksFiles.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFontDatabase>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
+using tembrel::test::picksFile;
 
 namespace {
 
@@ -62,6 +66,62 @@ private Q_SLOTS:
             QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 6, 15))), holiday);
             QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 6, 14))), 0u);
         }
+    }
+
+    // A year file written where the short date form was another keeps its
+    // picks: the window and the grid show them, and Save writes them back in
+    // the program's form. A file in no date form is set aside, not overwritten.
+    void picksOfAnotherDateFormAreKept_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("MM/dd/yyyy") << "MM/dd/yyyy" << true;
+        QTest::newRow("yyyy-MM-dd") << "yyyy-MM-dd" << true;
+        QTest::newRow("month names") << "d MMMM yyyy" << false;
+    }
+    void picksOfAnotherDateFormAreKept() {
+        QFETCH(QString, form);
+        QFETCH(bool, kept);
+        AppFixture app;
+        app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
+        const QList<int> picked{dayColumn(QDate(2005, 5, 1)) - 1,
+                                dayColumn(QDate(2005, 6, 15)) - 1};
+        const QByteArray original = picksFile(2005, 365, picked, form);
+        QVERIFY(app.write(QStringLiteral("F2005.ini"), original));
+        const QList<int> shown = kept ? picked : QList<int>{};
+        MdiMain main;
+        {
+            FrmConsultGrille grid;
+            FlexGrid *g = grid.GridLegendes;
+            const quint32 holiday = main.LbCouleurWE.BackColor;
+            const QStringList listed{"01/05/2005", "15/06/2005"};
+            QCOMPARE(grid.ListFerie, kept ? listed : QStringList());
+            // 1 May 2005 is a Sunday, coloured either way; 15 June a Wednesday.
+            QCOMPARE(slotColour(g, GridFixedRows, dayColumn(QDate(2005, 5, 1))), holiday);
+            QCOMPARE(slotColour(g, GridFixedRows, dayColumn(QDate(2005, 6, 15))),
+                     kept ? holiday : 0u);
+            QCOMPARE(slotColour(g, GridFixedRows, dayColumn(QDate(2005, 6, 14))), 0u);
+        }
+        FrmJoursFeries w;
+        QList<int> selected;
+        for (int i = 0; i < w.List1->count(); ++i)
+            if (w.List1->item(i)->isSelected())
+                selected << i;
+        QCOMPARE(selected, shown);
+        QVERIFY(w.close()); // nothing changed: nothing to ask
+        QCOMPARE(app.read(QStringLiteral("F2005.ini")), original);
+        w.CmdEnreg_Click();
+        QCOMPARE(app.read(QStringLiteral("F2005.ini")), picksFile(2005, 365, shown));
+        const QStringList aside =
+            QDir(AppFolder).entryList({QStringLiteral("F2005.ini.damaged-*")}, QDir::Files);
+        QCOMPARE(aside.size(), kept ? 0 : 1);
+        if (!kept) {
+            QVERIFY(QRegularExpression(QStringLiteral("^F2005\\.ini\\.damaged-\\d{8}-\\d{6}$"))
+                        .match(aside.first())
+                        .hasMatch());
+            QCOMPARE(app.read(aside.first()), original);
+        }
+        QVERIFY(app.messageBox->shown.isEmpty());
     }
 
     void chosenFontAndColoursShowInTheNextGrid() {

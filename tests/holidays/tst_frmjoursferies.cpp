@@ -6,6 +6,7 @@
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
+#include "PicksFiles.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -31,11 +32,7 @@ QList<int> selectedRows(const QListWidget *list) {
 }
 
 QByteArray picksFile(int lines, const QList<int> &picked) {
-    QByteArray out;
-    for (int i = 0; i < lines; ++i)
-        out += "\"" + dateText(QDate(2005, 1, 1).addDays(i)).toLatin1() +
-               (picked.contains(i) ? "F" : "") + "\"\r\n";
-    return out;
+    return test::picksFile(2005, lines, picked);
 }
 
 void clickRow(QListWidget *list, int row) {
@@ -165,6 +162,52 @@ private Q_SLOTS:
         w.CmdEnreg_Click();
         QVERIFY(w.CmdEnreg->isEnabled());
         QVERIFY(QFileInfo(m_app->path(QStringLiteral("F2005.ini"))).isDir());
+    }
+
+    // A Save that fails says so and keeps the picks and Save; closing with
+    // picks that are not saved asks first, and only Yes drops them.
+    void unsavedPicksAreNeverDroppedWithoutAWord() {
+        const QByteArray earlier = picksFile(365, {0});
+        QVERIFY(m_app->write(QStringLiteral("F2005.ini"), earlier));
+        FrmJoursFeries w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.List1->item(120)->setSelected(true);
+        {
+            const FileSizeLimit limit(8);
+            QVERIFY(limit.ok());
+            w.CmdEnreg_Click();
+        }
+        QVERIFY(w.CmdEnreg->isEnabled());
+        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), earlier);
+        m_app->messageBox->answers.enqueue(vbNo);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(selectedRows(w.List1), (QList<int>{0, 120}));
+        m_app->messageBox->answers.enqueue(vbYes);
+        QVERIFY(w.close());
+        QList<QPair<QString, int>> shown;
+        for (const auto &m : m_app->messageBox->shown)
+            shown.append({m.text, m.style});
+        const QPair asked(QStringLiteral("The holidays picked for 2005 are not saved. Close the "
+                                         "window anyway? They will be lost."),
+                          vbYesNo | vbExclamation);
+        QCOMPARE(shown, (QList<QPair<QString, int>>{
+                            {QStringLiteral("The holidays of 2005 could not be saved in "
+                                            "F2005.ini. They are kept here: try Save again."),
+                             vbExclamation},
+                            asked,
+                            asked}));
+        // Saved picks, or none changed, close without a question.
+        FrmJoursFeries again;
+        again.List1->item(120)->setSelected(true);
+        again.CmdEnreg_Click();
+        QVERIFY(again.close());
+        FrmJoursFeries unchanged;
+        QCOMPARE(selectedRows(unchanged.List1), (QList<int>{0, 120}));
+        QVERIFY(unchanged.close());
+        QCOMPARE(m_app->messageBox->shown.size(), 3);
+        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(365, {0, 120}));
     }
 
     void standardBoxesFollowJFValid() {

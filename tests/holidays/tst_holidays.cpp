@@ -2,11 +2,15 @@
 #include "holidays/Holidays.h"
 
 #include "AppFixture.h"
+#include "PicksFiles.h"
 
 #include <QTest>
 
+#include <algorithm>
+
 using namespace tembrel;
 using tembrel::test::AppFixture;
+using tembrel::test::picksFile;
 
 namespace {
 
@@ -92,6 +96,53 @@ private Q_SLOTS:
         }
         QVERIFY(writePickedHolidays(app.path(pickedHolidaysFileName(2005)), days, picked));
         QCOMPARE(holidayList(2005, AppFolder), (QStringList{"01/05/2005", "15/06/2005"}));
+    }
+
+    // F<year>.ini in the program's form is read by date, in another short
+    // date form by position, and in none as damaged; the grid's list follows.
+    void picksInEveryShortDateForm_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("reading");
+        QTest::addColumn<QList<QDate>>("picked");
+        const QList<QDate> two{QDate(2005, 5, 1), QDate(2005, 6, 15)};
+        const int byDate = int(PicksReading::ByDate), byPosition = int(PicksReading::ByPosition),
+                  damaged = int(PicksReading::Damaged);
+        QTest::newRow("dd/MM/yyyy") << picksFile(2005, 365, {120, 165}) << byDate << two;
+        for (const char *form : {"MM/dd/yyyy", "yyyy-MM-dd", "yyyy/MM/dd", "dd.MM.yyyy"})
+            QTest::newRow(form) << picksFile(2005, 365, {120, 165}, QString::fromLatin1(form))
+                                << byPosition << two;
+        // 01/02/2005 reads in both forms, but on its own line only in its own.
+        QTest::newRow("ten days in M/d/yyyy")
+            << picksFile(2005, 10, {1}, QStringLiteral("M/d/yyyy")) << byPosition
+            << QList<QDate>{QDate(2005, 1, 2)};
+        QTest::newRow("MM/dd/yyyy into the next year")
+            << picksFile(2005, 400, {120, 380}, QStringLiteral("MM/dd/yyyy")) << byPosition
+            << QList<QDate>{QDate(2005, 5, 1)};
+        QTest::newRow("dd/MM/yyyy after a stray line")
+            << "\"garbageF\"\r\n" + picksFile(2005, 365, {120, 165}) << byDate << two;
+        QTest::newRow("another year's") << picksFile(2006, 365, {120}) << damaged << QList<QDate>{};
+        QTest::newRow("month names") << picksFile(2005, 365, {120}, QStringLiteral("d MMMM yyyy"))
+                                     << damaged << QList<QDate>{};
+        QTest::newRow("larger than any real file")
+            << picksFile(2005, 365, {120}) + QByteArray(MaxPickedDaysBytes, '\n') << damaged
+            << QList<QDate>{};
+        QTest::newRow("empty") << QByteArray("") << byDate << QList<QDate>{};
+    }
+    void picksInEveryShortDateForm() {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<QDate>, picked);
+        AppFixture app;
+        QVERIFY(app.write(pickedHolidaysFileName(2005), content));
+        const auto file = readPickedDays(app.path(pickedHolidaysFileName(2005)), 2005);
+        QVERIFY(file);
+        QTEST(int(file->reading), "reading");
+        QList<QDate> days(file->days.begin(), file->days.end());
+        std::sort(days.begin(), days.end());
+        QCOMPARE(days, picked);
+        QStringList texts;
+        for (const QDate &d : std::as_const(picked))
+            texts << dateText(d);
+        QCOMPARE(holidayList(2005, AppFolder), texts); // no JFValid.ini: only the picks
     }
 
     void jfValidRoundTrip() {

@@ -6,6 +6,7 @@
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "FileSizeLimit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -105,6 +106,55 @@ private Q_SLOTS:
         }
         w.close();
         QCOMPARE(m_app->read(QStringLiteral("param.ini")), expected);
+    }
+
+    // param.ini that cannot be written: a message, the window stays open and
+    // the file keeps what it held. Closing again tries again; if that fails
+    // too, the window closes only when the user says so.
+    void aFailedWriteKeepsTheWindowOpen() {
+        const QByteArray earlier = "\"Arial\",1,2,3,\"\"\r\n";
+        const QString failed = QStringLiteral(
+            "The settings could not be saved in param.ini, so they would be lost at the next "
+            "start. The window stays open: close it again to try once more.");
+        const QString askAgain = QStringLiteral(
+            "The settings still could not be saved in param.ini. Close the window anyway? The "
+            "font, colours and path chosen will be lost at the next start.");
+        for (const bool retryWrites : {true, false}) {
+            QVERIFY(m_app->write(QStringLiteral("param.ini"), earlier));
+            m_app->messageBox->shown.clear();
+            FrmReglages w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            m_app->dialogs->colours.enqueue(QColor(255, 0, 0));
+            w.Command1->click();
+            {
+                const FileSizeLimit limit(8);
+                QVERIFY(limit.ok());
+                QVERIFY(!w.close());
+                QVERIFY(w.isVisible());
+                QCOMPARE(m_app->read(QStringLiteral("param.ini")), earlier);
+                if (!retryWrites) {
+                    m_app->messageBox->answers.enqueue(vbNo);
+                    QVERIFY(!w.close());
+                    QVERIFY(w.isVisible());
+                    m_app->messageBox->answers.enqueue(vbYes);
+                    QVERIFY(w.close());
+                }
+            }
+            QList<QPair<QString, int>> shown;
+            for (const auto &m : m_app->messageBox->shown)
+                shown.append({m.text, m.style});
+            QList<QPair<QString, int>> expected{{failed, vbExclamation}};
+            if (retryWrites) {
+                QVERIFY(w.close()); // the write works now: closed without a question
+            } else {
+                expected.append({askAgain, vbYesNo | vbExclamation});
+                expected.append(expected.last());
+            }
+            QCOMPARE(shown, expected);
+            QCOMPARE(m_app->read(QStringLiteral("param.ini")),
+                     retryWrites ? QByteArray("\"Arial\",255,2,3,\"\"\r\n") : earlier);
+        }
     }
 
     void quotesNeverReachThePath() {

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fail("hours.dat does not read back as written");
 
     for (const int year : {2004, 2005}) {
-        const PickedDays days = parsePickedDays(bytes, year);
+        const PickedDays days = parsePickedDays(bytes, year).days;
         if (days.size() > 366)
             fail("more picked days than the year has");
         for (const QDate &d : days)
