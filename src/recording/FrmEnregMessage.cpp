@@ -11,6 +11,7 @@
 #include "shell/Shared.h"
 #include "shell/Strings.h"
 #include "sound/MMControl.h"
+#include "sound/SoundChoice.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -106,13 +107,16 @@ void FrmEnregMessage::buildControls() {
     lbSliderLen->setObjectName(QStringLiteral("lbSliderLen"));
     lbSliderLen->setAlignment(Qt::AlignCenter);
     frame->addWidget(lbSliderLen, 2, 3);
+    lbMicrophone = new QLabel(FrameEnreg);
+    lbMicrophone->setObjectName(QStringLiteral("lbMicrophone"));
+    frame->addWidget(lbMicrophone, 3, 0, 1, 4);
 
     CheckDiagramme = new QCheckBox(FrameEnreg);
     CheckDiagramme->setObjectName(QStringLiteral("CheckDiagramme"));
-    frame->addWidget(CheckDiagramme, 3, 0, 1, 4);
+    frame->addWidget(CheckDiagramme, 4, 0, 1, 4);
     scopeBox = new ScopeView(FrameEnreg);
     scopeBox->setObjectName(QStringLiteral("scopeBox"));
-    frame->addWidget(scopeBox, 4, 0, 1, 4);
+    frame->addWidget(scopeBox, 5, 0, 1, 4);
     outer->addWidget(FrameEnreg, 1);
 
     // The colour column: each image beside its option button, a click on the
@@ -224,6 +228,17 @@ void FrmEnregMessage::Form_Load() {
     setWindowTitle(CaptionBase);
     applyState(RecordingState::Empty);
     CmdRecord->setFocus();
+    showMicrophone();
+}
+
+void FrmEnregMessage::showMicrophone() {
+    const ChosenDevice chosen = chosenDevice(SoundUse::Microphone);
+    lbMicrophone->setText(
+        tr("Microphone: %1").arg(chosen.id.isEmpty() ? tr("System default") : chosen.description));
+    MMControl1->backend()->readDevices(lbMicrophone, [this](const SoundDevices &devices) {
+        const auto device = deviceInUse(SoundUse::Microphone, devices);
+        lbMicrophone->setText(tr("Microphone: %1").arg(device ? device->description : tr("none")));
+    });
 }
 
 void FrmEnregMessage::applyState(RecordingState state) {
@@ -259,6 +274,7 @@ void FrmEnregMessage::setCaptionSeconds(int valueMs, int maxMs) {
 // --- recording -----------------------------------------------------------
 
 void FrmEnregMessage::CmdRecord_Click() {
+    showMicrophone(); // plugged in or out since the window opened
     UpdatesSuspended = false;
     MMControl1->setCommand(QStringLiteral("Close"));
     deleteScratchFiles();

@@ -59,6 +59,7 @@ public:
     QCheckBox *CheckDiagramme = nullptr;
     QSlider *Slider1 = nullptr;
     QLabel *lbSliderLen = nullptr;
+    QLabel *lbMicrophone = nullptr; // the microphone a Record listens to
     ScopeView *scopeBox = nullptr;
     MMControl *MMControl1 = nullptr;
     QTimer *TimerTempo = nullptr;
@@ -129,6 +130,9 @@ private:
     void stopAutomatically();
     void clearSlotCell();
     void deleteScratchFiles();
+    // Names the microphone a Record opens now; filled in once the device
+    // lists are read (off this thread), the choice kept until then.
+    void showMicrophone();
 
     QPointer<FrmConsultGrille> m_grid;
     RecordingState m_state = RecordingState::Empty;
