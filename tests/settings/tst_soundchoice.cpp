@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the microphone and the speaker, on the virtual sound device: the
-// settings window's lists, the choice kept between runs, the streams that
-// open the chosen device from the next Record or playback, and the fallback
-// to the default while the chosen one is not there.
+// settings window's lists while the server has not answered and once it has,
+// the choice kept between runs, and the streams that open the chosen device
+// from the next Record or playback. A chosen device that is not there is
+// tested on the real bench (tst_soundchoice_audio.cpp).
 #include "settings/FrmReglages.h"
 #include "settings/SoundChoiceBox.h"
 #include "sound/MMControl.h"
@@ -129,28 +130,6 @@ private Q_SLOTS:
         QVERIFY(pickEntry(again.SoundBox->CboMicrophone, "System default"));
         QCOMPARE(chosenDevice(SoundUse::Microphone), ChosenDevice());
         QCOMPARE(recordingDevice(), BuiltIn.id);
-    }
-
-    // The chosen microphone unplugged: Record opens the default, the window
-    // names the choice "(not connected)" and keeps it; plugged in again, it
-    // is used again.
-    void aChosenDeviceThatIsNotThere() {
-        chooseDevice(SoundUse::Microphone, {Headset.id, Headset.description});
-        m_app->sound->setDevices({{BuiltIn}, {Speakers}});
-        QCOMPARE(recordingDevice(), BuiltIn.id);
-        FrmReglages w;
-        w.show();
-        m_app->sound->answerDeviceReads();
-        QCOMPARE(
-            itemTexts(w.SoundBox->CboMicrophone),
-            (QStringList{"System default", "Built-in microphone", "USB Headset (not connected)"}));
-        QCOMPARE(w.SoundBox->CboMicrophone->currentIndex(), 2);
-        QCOMPARE(w.SoundBox->CboSpeaker->currentText(), QString("System default"));
-        w.close();
-        QCOMPARE(chosenDevice(SoundUse::Microphone).id, Headset.id);
-
-        m_app->sound->setDevices({{BuiltIn, Headset}, {Speakers}});
-        QCOMPARE(recordingDevice(), Headset.id);
     }
 };
 
