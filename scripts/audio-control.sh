@@ -72,6 +72,8 @@ case "${1:-}" in
     plug tembrel_mic "$fifo" Microphone
     pactl set-default-source tembrel_mic
     listen tembrel_mic
+    # The server moves the other source's listener to the new default.
+    if [ -f "$(pid_file tembrel_mic2)" ]; then listen tembrel_mic2; fi
     ;;
   listen) listen tembrel_mic ;;
   mic2-off) unplug tembrel_mic2 ;;
