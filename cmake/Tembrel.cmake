@@ -17,12 +17,14 @@ function(tembrel_library folder)
   target_compile_options(tembrel_${folder} PRIVATE -Wall -Wextra)
 endfunction()
 
-# tembrel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [TIMEOUT s] [ARGS ...])
+# tembrel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [TIMEOUT s] [ARGS ...]
+#                  [WRAP command...])
 # A Qt Test executable under CTest, with a fixed locale and time zone and the
 # offscreen platform, so that results do not depend on the machine. ARGS go
-# to the executable (Qt Test function names run only those functions).
+# to the executable (Qt Test function names run only those functions); WRAP
+# runs it through a command (see tembrel_add_test_run).
 function(tembrel_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV;ARGS;WRAP" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
   target_compile_definitions(${name} PRIVATE
@@ -30,7 +32,7 @@ function(tembrel_add_test name)
     TEMBREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     TEMBREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   tembrel_add_test_run(${name} TARGET ${name} LABELS ${T_LABELS} ENV ${T_ENV}
-    TIMEOUT ${T_TIMEOUT} ARGS ${T_ARGS})
+    TIMEOUT ${T_TIMEOUT} ARGS ${T_ARGS} WRAP ${T_WRAP})
 endfunction()
 
 # tembrel_add_test_run(<name> TARGET <test executable> [WRAP command...] [ARGS ...]

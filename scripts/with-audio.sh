@@ -10,12 +10,21 @@
 #   TEMBREL_PULSE_PID     the server's process id
 #   TEMBREL_AUDIO_CONTROL a command that unloads and reloads the microphone,
 #                         stops, continues or kills the server (audio-control.sh)
+# With --second-devices the server also has a second microphone ("Headset",
+# source tembrel_mic2, reading the FIFO TEMBREL_MIC2_FIFO at the same rate)
+# and a second speaker ("Headphones", sink tembrel_speaker2), neither of them
+# the default, for the tests that choose a device.
 # If the server cannot start, this fails loudly and the command does not run.
-#   usage: scripts/with-audio.sh ctest --output-on-failure -L audio
+#   usage: scripts/with-audio.sh [--second-devices] ctest --output-on-failure -L audio
 set -euo pipefail
 
+second=""
+if [ "${1:-}" = "--second-devices" ]; then
+  second=1
+  shift
+fi
 if [ $# -eq 0 ]; then
-  echo "usage: $0 command [argument...]" >&2
+  echo "usage: $0 [--second-devices] command [argument...]" >&2
   exit 2
 fi
 if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
@@ -29,6 +38,7 @@ runtime="$work/run"
 mkdir -m 700 "$runtime" "$work/home"
 socket="$runtime/native"
 fifo="$work/mic.fifo"
+fifo2="$work/mic2.fifo"
 rate=16000
 channels=1
 log="$work/pulseaudio.log"
@@ -44,12 +54,18 @@ load-module module-pipe-source source_name=tembrel_mic file=$fifo format=s16le r
 set-default-sink tembrel_speaker
 set-default-source tembrel_mic
 SERVER
+if [ -n "$second" ]; then
+  cat >>"$work/server.pa" <<SERVER
+load-module module-null-sink sink_name=tembrel_speaker2 sink_properties=device.description=Headphones norewinds=1
+load-module module-pipe-source source_name=tembrel_mic2 file=$fifo2 format=s16le rate=$rate channels=$channels source_properties=device.description=Headset
+SERVER
+fi
 
 pid=""
 cleanup() {
-  if [ -f "$work/listener.pid" ]; then
-    kill "$(cat "$work/listener.pid")" 2>/dev/null || true
-  fi
+  for listener in "$work"/listener*.pid; do
+    if [ -f "$listener" ]; then kill "$(cat "$listener")" 2>/dev/null || true; fi
+  done
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
     # A server a test left stopped takes SIGTERM only once it runs again.
     kill -CONT "$pid" 2>/dev/null || true
@@ -97,6 +113,11 @@ export TEMBREL_PULSE_PID="$pid" TEMBREL_AUDIO_WORK="$work"
 export TEMBREL_AUDIO_CONTROL="$here/audio-control.sh"
 # The listener that keeps the microphone hearing, as a real one does.
 "$TEMBREL_AUDIO_CONTROL" listen || fail "the microphone listener did not connect"
+if [ -n "$second" ]; then
+  [ -p "$fifo2" ] || fail "the second microphone FIFO $fifo2 is missing"
+  export TEMBREL_MIC2_FIFO="$fifo2"
+  "$TEMBREL_AUDIO_CONTROL" listen2 || fail "the second microphone listener did not connect"
+fi
 status=0
 "$@" || status=$?
 exit "$status"

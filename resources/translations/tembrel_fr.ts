@@ -428,6 +428,18 @@
         <source> seconds</source>
         <translation> secondes</translation>
     </message>
+    <message>
+        <source>Microphone: %1</source>
+        <translation>Microphone : %1</translation>
+    </message>
+    <message>
+        <source>System default</source>
+        <translation>Par défaut du système</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>aucun</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmHlp</name>
@@ -511,6 +523,29 @@
         <source>N</source>
         <comment>access key of Net</comment>
         <translation>I</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::SoundChoiceBox</name>
+    <message>
+        <source>Sound</source>
+        <translation>Son</translation>
+    </message>
+    <message>
+        <source>Microphone</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>Speaker</source>
+        <translation>Haut-parleur</translation>
+    </message>
+    <message>
+        <source>System default</source>
+        <translation>Par défaut du système</translation>
+    </message>
+    <message>
+        <source>%1 (not connected)</source>
+        <translation>%1 (non connecté)</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include "shell/Shared.h"
 #include "shell/Strings.h"
 #include "sound/MMControl.h"
+#include "sound/SoundChoice.h"
 #include "sound/SoundPlayer.h"
 
 #include <QCheckBox>
@@ -104,13 +105,16 @@ void FrmEnregMessage::buildControls() {
     lbSliderLen->setObjectName(QStringLiteral("lbSliderLen"));
     lbSliderLen->setAlignment(Qt::AlignCenter);
     frame->addWidget(lbSliderLen, 2, 3);
+    lbMicrophone = new QLabel(FrameEnreg);
+    lbMicrophone->setObjectName(QStringLiteral("lbMicrophone"));
+    frame->addWidget(lbMicrophone, 3, 0, 1, 4);
 
     CheckDiagramme = new QCheckBox(FrameEnreg);
     CheckDiagramme->setObjectName(QStringLiteral("CheckDiagramme"));
-    frame->addWidget(CheckDiagramme, 3, 0, 1, 4);
+    frame->addWidget(CheckDiagramme, 4, 0, 1, 4);
     scopeBox = new ScopeView(FrameEnreg);
     scopeBox->setObjectName(QStringLiteral("scopeBox"));
-    frame->addWidget(scopeBox, 4, 0, 1, 4);
+    frame->addWidget(scopeBox, 5, 0, 1, 4);
     outer->addWidget(FrameEnreg, 1);
 
     // The colour column: each image beside its option button, a click on the
@@ -215,6 +219,17 @@ void FrmEnregMessage::Form_Load() {
     CaptionBase = m_model ? m_model->title(m_slot) : QString();
     applyState(RecordingState::Empty);
     CmdRecord->setFocus();
+    showMicrophone();
+}
+
+void FrmEnregMessage::showMicrophone() {
+    const ChosenDevice chosen = chosenDevice(SoundUse::Microphone);
+    lbMicrophone->setText(
+        tr("Microphone: %1").arg(chosen.id.isEmpty() ? tr("System default") : chosen.description));
+    MMControl1->backend()->readDevices(lbMicrophone, [this](const SoundDevices &devices) {
+        const auto device = deviceInUse(SoundUse::Microphone, devices);
+        lbMicrophone->setText(tr("Microphone: %1").arg(device ? device->description : tr("none")));
+    });
 }
 
 // The window shows the session's state: the buttons of its row, and the
@@ -276,6 +291,7 @@ void FrmEnregMessage::MMControl1_StatusUpdate(int position, int maximum) {
 }
 
 void FrmEnregMessage::CmdRecord_Click() {
+    showMicrophone(); // plugged in or out since the window opened
     m_session->record();
 }
 

@@ -59,6 +59,7 @@ public:
     QCheckBox *CheckDiagramme = nullptr;
     QSlider *Slider1 = nullptr;
     QLabel *lbSliderLen = nullptr;
+    QLabel *lbMicrophone = nullptr; // the microphone a Record listens to
     ScopeView *scopeBox = nullptr;
     MMControl *MMControl1 = nullptr;
     QTimer *TimerTempo = nullptr;
@@ -118,6 +119,9 @@ private:
     void setCaptions();
     void applyState(RecordingState state);
     void setCaptionSeconds(int valueMs, int maxMs);
+    // Names the microphone a Record opens now; filled in once the device
+    // lists are read (off this thread), the choice kept until then.
+    void showMicrophone();
 
     QPointer<YearModel> m_model;
     const Slot m_slot;

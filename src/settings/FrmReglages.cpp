@@ -2,6 +2,7 @@
 #include "settings/FrmReglages.h"
 
 #include "settings/PictureBox.h"
+#include "settings/SoundChoiceBox.h"
 #include "shell/Colours.h"
 #include "shell/Module1.h"
 #include "shell/ParamIni.h"
@@ -12,6 +13,7 @@
 #include "shell/Twips.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -139,8 +141,10 @@ void FrmReglages::buildControls() {
     buttons->addStretch(1);
     buttons->addWidget(CmdFocus);
 
+    SoundBox = new SoundChoiceBox(this);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
+    layout->addWidget(SoundBox);
     layout->addLayout(buttons);
 
     setTabOrder(Command1, Command2);
@@ -148,7 +152,9 @@ void FrmReglages::buildControls() {
     setTabOrder(Command4, LstFonts);
     setTabOrder(LstFonts, TextTableur);
     setTabOrder(TextTableur, Command3);
-    setTabOrder(Command3, CmdFocus);
+    setTabOrder(Command3, SoundBox->CboMicrophone);
+    setTabOrder(SoundBox->CboMicrophone, SoundBox->CboSpeaker);
+    setTabOrder(SoundBox->CboSpeaker, CmdFocus);
 
     connect(Command1, &QPushButton::clicked, this, &FrmReglages::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &FrmReglages::Command2_Click);

@@ -19,6 +19,7 @@ class QPushButton;
 namespace tembrel {
 
 class PictureBox;
+class SoundChoiceBox;
 
 class FrmReglages final : public QWidget {
     Q_OBJECT
@@ -44,6 +45,7 @@ public:
     QLineEdit *TextTableur = nullptr;
     QPushButton *Command3 = nullptr;
     QPushButton *CmdFocus = nullptr;
+    SoundChoiceBox *SoundBox = nullptr; // the microphone and the speaker
 
 public Q_SLOTS:
     void Form_Load();

@@ -56,6 +56,10 @@ void MMControl::setBackendFactory(BackendFactory factory) {
     backendFactory() = std::move(factory);
 }
 
+std::shared_ptr<SoundBackend> MMControl::newBackend() {
+    return makeBackend();
+}
+
 MMControl::MMControl(QObject *parent)
     : MMControl(makeBackend(), parent) {}
 

@@ -53,6 +53,9 @@ public:
     // The backend of every control constructed afterwards; an empty factory
     // restores the Qt Multimedia one.
     static void setBackendFactory(BackendFactory factory);
+    // The backend a control constructed now gets: for the device lists of a
+    // window that has no control of its own.
+    static std::shared_ptr<SoundBackend> newBackend();
 
     explicit MMControl(QObject *parent = nullptr);
     explicit MMControl(std::shared_ptr<SoundBackend> backend, QObject *parent = nullptr);

@@ -3,6 +3,7 @@
 
 #include "sound/QtSoundStreams.h"
 #include "sound/QtSoundThreads.h"
+#include "sound/SoundChoice.h"
 
 #include <QTimer>
 
@@ -25,20 +26,19 @@ constexpr int StartTimeoutMs = 1500;
 // How long suspend() and stop() wait for the samples still on their way.
 constexpr auto SamplesWait = 100ms;
 
-// Qt 6.4 on PulseAudio may flag the wrong input as default (it compares with
-// the default output's name): the flagged default first, then any.
-QAudioDevice pickInput(const QList<QAudioDevice> &inputs) {
-    for (const QAudioDevice &d : inputs)
-        if (d.isDefault())
-            return d;
-    return inputs.isEmpty() ? QAudioDevice() : inputs.first();
+QList<SoundDevice> soundDevices(const QList<QAudioDevice> &devices) {
+    QList<SoundDevice> out;
+    for (const QAudioDevice &d : devices)
+        out.append({d.id(), d.description(), d.isDefault()});
+    return out;
 }
 
-QAudioDevice pickOutput(const QList<QAudioDevice> &outputs) {
-    for (const QAudioDevice &d : outputs)
-        if (d.isDefault())
-            return d;
-    return outputs.isEmpty() ? QAudioDevice() : outputs.first();
+// The chosen device when listed, else the default. Qt 6.4 on PulseAudio may
+// flag the wrong input as default (it compares with the default output's
+// name), or none: then the first listed, the oldest of the server's.
+QAudioDevice pick(const QList<QAudioDevice> &devices, SoundUse use) {
+    const qsizetype i = deviceInUse(soundDevices(devices), chosenDevice(use).id);
+    return i < 0 ? QAudioDevice() : devices[i];
 }
 
 // The wanted format when the device takes it, otherwise the nearest one it does.
@@ -258,9 +258,17 @@ bool QtSoundBackend::hasOutput() {
     return !SoundThreads::instance().devices().outputs.isEmpty();
 }
 
+void QtSoundBackend::readDevices(QObject *context, DevicesHandler onRead) {
+    SoundThreads::instance().readAgain(
+        context, [onRead = std::move(onRead)](const qtsound::DeviceList &list) {
+            onRead(SoundDevices{soundDevices(list.inputs), soundDevices(list.outputs)});
+        });
+}
+
 std::unique_ptr<CaptureStream> QtSoundBackend::createCapture(PcmFormat preferred,
                                                              DataHandler onData) {
-    const QAudioDevice device = pickInput(SoundThreads::instance().devices().inputs);
+    const QAudioDevice device =
+        pick(SoundThreads::instance().devices().inputs, SoundUse::Microphone);
     if (device.isNull())
         return nullptr;
     const QAudioFormat format = nearestFormat(device, preferred);
@@ -276,7 +284,7 @@ std::unique_ptr<CaptureStream> QtSoundBackend::createCapture(PcmFormat preferred
 
 std::unique_ptr<PlaybackStream> QtSoundBackend::createPlayback(PcmFormat format, QByteArray pcm,
                                                                FinishedHandler onFinished) {
-    const QAudioDevice device = pickOutput(SoundThreads::instance().devices().outputs);
+    const QAudioDevice device = pick(SoundThreads::instance().devices().outputs, SoundUse::Speaker);
     if (device.isNull() || format.sampleRate < 1 || format.channels < 1)
         return nullptr;
     return std::make_unique<QtPlayback>(SoundThreads::instance().streamThread(),

@@ -20,6 +20,7 @@ public:
 
     bool hasInput() override;
     bool hasOutput() override;
+    void readDevices(QObject *context, DevicesHandler onRead) override;
     std::unique_ptr<CaptureStream> createCapture(PcmFormat preferred, DataHandler onData) override;
     std::unique_ptr<PlaybackStream> createPlayback(PcmFormat format, QByteArray pcm,
                                                    FinishedHandler onFinished) override;

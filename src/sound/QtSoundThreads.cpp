@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 namespace tembrel::qtsound {
 
@@ -59,17 +60,25 @@ SoundThreads::SoundThreads()
     auto *timer = new QTimer;
     timer->setInterval(ReadInterval);
     timer->moveToThread(&m_deviceThread);
+    m_reader = new DeviceReader;
+    m_reader->moveToThread(&m_deviceThread);
     QObject::connect(timer, &QTimer::timeout, [this] { read(); });
     QObject::connect(&m_deviceThread, &QThread::started, timer, [this, timer] {
         read(); // Qt connects to the server here, on this thread
         timer->start();
     });
     QObject::connect(&m_deviceThread, &QThread::finished, timer, &QObject::deleteLater);
+    QObject::connect(&m_deviceThread, &QThread::finished, m_reader, &QObject::deleteLater);
     m_deviceThread.start();
     qAddPostRoutine([] { instance().shutDown(); });
 }
 
 void SoundThreads::read() {
+    quint64 reading = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        reading = ++m_readingsBegun;
+    }
     DeviceList list;
     for (const QAudioDevice &d : QMediaDevices::audioInputs())
         if (!d.id().endsWith(".monitor"))
@@ -78,9 +87,11 @@ void SoundThreads::read() {
     {
         std::lock_guard lock(m_mutex);
         m_devices = std::move(list);
+        m_devicesFrom = reading;
         m_read = true;
     }
     m_readOnce.notify_all();
+    Q_EMIT m_reader->readingDone();
 }
 
 DeviceList SoundThreads::devices() {
@@ -99,6 +110,36 @@ bool SoundThreads::listsOutput(const QByteArray &id) {
     const DeviceList list = devices();
     return std::any_of(list.outputs.begin(), list.outputs.end(),
                        [&](const QAudioDevice &d) { return d.id() == id; });
+}
+
+void SoundThreads::readAgain(QObject *context, std::function<void(const DeviceList &)> onRead) {
+    quint64 needed = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        needed = m_readingsBegun + 1;
+    }
+    // Connected here, on the context's thread, so that Qt drops the call
+    // safely when the context goes first; a reading already under way when
+    // the call came is not the one asked for.
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    auto answered = std::make_shared<bool>(false);
+    *connection = QObject::connect(
+        m_reader, &DeviceReader::readingDone, context,
+        [this, connection, answered, needed, onRead = std::move(onRead)] {
+            DeviceList list;
+            {
+                std::lock_guard lock(m_mutex);
+                if (*answered || m_devicesFrom < needed)
+                    return;
+                list = m_devices;
+            }
+            *answered = true;
+            QObject::disconnect(*connection);
+            onRead(list);
+        },
+        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_reader, [this] { read(); }, Qt::QueuedConnection);
 }
 
 StreamThread *SoundThreads::streamThread() {

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace tembrel::qtsound {
@@ -28,6 +29,14 @@ namespace tembrel::qtsound {
 struct DeviceList {
     QList<QAudioDevice> inputs; // monitors of outputs left out
     QList<QAudioDevice> outputs;
+};
+
+// Lives on the device thread and says when a reading has ended.
+class DeviceReader final : public QObject {
+    Q_OBJECT
+
+Q_SIGNALS:
+    void readingDone();
 };
 
 class StreamThread final : public QThread {
@@ -53,6 +62,9 @@ public:
     DeviceList devices();
     bool listsInput(const QByteArray &id);
     bool listsOutput(const QByteArray &id);
+    // The lists of a reading that starts after this call, handed to onRead
+    // on the thread of `context`; never while the server hangs the reading.
+    void readAgain(QObject *context, std::function<void(const DeviceList &)> onRead);
 
     StreamThread *streamThread();
     // The thread stopped answering: later streams go to a fresh one.
@@ -66,9 +78,12 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_readOnce;
     bool m_read = false;
+    quint64 m_readingsBegun = 0;
+    quint64 m_devicesFrom = 0; // the reading that m_devices comes from
     DeviceList m_devices;
     std::chrono::steady_clock::time_point m_startedAt;
     QThread m_deviceThread;
+    DeviceReader *m_reader = nullptr;
     StreamThread *m_streamThread = nullptr;
 };
 

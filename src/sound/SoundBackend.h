@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <utility>
+
+class QObject;
 
 namespace tembrel {
 
@@ -77,6 +80,19 @@ public:
     virtual qint64 processedUSecs() const = 0;
 };
 
+// A microphone or speaker as the sound server lists it.
+struct SoundDevice {
+    QByteArray id; // stable between runs: what a choice is kept by
+    QString description;
+    bool isDefault = false; // as the server flags it (not always right, see QtSoundBackend)
+    friend bool operator==(const SoundDevice &, const SoundDevice &) = default;
+};
+
+struct SoundDevices {
+    QList<SoundDevice> inputs; // monitors of outputs left out
+    QList<SoundDevice> outputs;
+};
+
 class Ticker {
 public:
     virtual ~Ticker() = default;
@@ -89,11 +105,18 @@ public:
     using DataHandler = std::function<void(QByteArrayView)>;
     using FinishedHandler = std::function<void()>;
     using TickHandler = std::function<void()>;
+    using DevicesHandler = std::function<void(const SoundDevices &)>;
 
     virtual ~SoundBackend() = default;
 
     virtual bool hasInput() = 0;
     virtual bool hasOutput() = 0;
+    // Reads the device lists afresh, off the calling thread, and hands them
+    // to onRead on the thread of `context`, once; never when the server does
+    // not answer, nor once `context` is gone. Returns at once.
+    virtual void readDevices(QObject *context, DevicesHandler onRead) = 0;
+    // Streams open the device chosen for their use (SoundChoice.h) when it is
+    // listed, the system default otherwise.
     // Null when there is no input or it refuses every format tried.
     virtual std::unique_ptr<CaptureStream> createCapture(PcmFormat preferred,
                                                          DataHandler onData) = 0;

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabBar>
@@ -37,6 +38,10 @@ QStringList unnamedControls(QWidget *window, QStringList *names) {
             qobject_cast<QGroupBox *>(w) || w->focusProxy())
             continue;
         QString name = QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+        // On Linux Qt names a combo box by its current entry, and a reader
+        // says its label (the buddy relation) before it.
+        if (qobject_cast<QComboBox *>(w))
+            name = buddies.value(w, w->accessibleName()) + u' ' + name;
         if (name.isEmpty())
             name = buddies.value(w);
         name.remove(u'&');

@@ -8,6 +8,7 @@
 #include "shell/MdiMain.h"
 #include "shell/Strings.h"
 #include "sound/MMControl.h"
+#include "sound/SoundChoice.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -124,6 +125,31 @@ private Q_SLOTS:
         w->close();
         QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
         QVERIFY(main.close());
+    }
+
+    // The label under the position names the microphone a Record opens: the
+    // choice kept until the device lists are read, then the device in use,
+    // read again at Record (the chosen one unplugged meanwhile: the default).
+    void microphoneLabel() {
+        RecordingBench bench;
+        const SoundDevice builtIn{"builtin", "Built-in microphone", true};
+        const SoundDevice headset{"usb-headset", "USB Headset", false};
+        bench.app.sound->setDevices({{builtIn, headset}, {}});
+        chooseDevice(SoundUse::Microphone, {headset.id, headset.description});
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        QVERIFY(w);
+        QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
+        bench.app.sound->setDevices({{builtIn}, {}});
+        bench.app.sound->answerDeviceReads();
+        QCOMPARE(w->lbMicrophone->text(), QString("Microphone: Built-in microphone"));
+
+        bench.app.sound->setDevices({{builtIn, headset}, {}});
+        w->CmdRecord_Click();
+        QCOMPARE(bench.app.sound->lastCaptureDevice(), headset.id);
+        bench.app.sound->answerDeviceReads();
+        QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
+        QVERIFY(!w->lbMicrophone->text().isEmpty() && w->lbMicrophone->isVisibleTo(w));
     }
 
     // Stop leaves the device recording until the next tick; only that tick

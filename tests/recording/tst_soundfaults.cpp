@@ -34,52 +34,14 @@ constexpr int Col = 10;
 const QString Sentence =
     QStringLiteral("Please call the garage about the car, then buy bread and milk on the way home");
 
-// The largest gap between the ticks of a 10 ms timer on the user interface
-// thread, since it was made: how long the windows could not answer.
-class Heartbeat final {
-public:
-    Heartbeat() {
-        m_clock.start();
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_largest = std::max(m_largest, now - m_last);
-            m_last = now;
-        });
-        m_timer.start();
-    }
-    qint64 largestGap() const { return std::max(m_largest, m_clock.elapsed() - m_last); }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_largest = 0;
-};
-
-bool audioControl(const QString &command) {
-    return run(qEnvironmentVariable("TEMBREL_AUDIO_CONTROL"), {command});
-}
-
 void signalServer(int signal) {
     ::kill(pid_t(qEnvironmentVariableIntValue("TEMBREL_PULSE_PID")), signal);
 }
 
-// Records with the window's own handlers while the microphone says `speech`:
-// Record, about two and a half seconds, Stop, and the finishing step the
-// window's timer runs. True when the window got to the recorded state.
+// Records about two and a half seconds while the microphone says `speech`.
 bool recordSpeech(FrmEnregMessage *w, const QString &fifo, int rate, const QByteArray &speech) {
     Microphone mic(fifo, rate, speech);
-    if (!mic.isOpen())
-        return false;
-    w->CmdRecord_Click();
-    if (w->state() != RecordingState::Recording)
-        return false;
-    const qint64 from = mic.writtenMs();
-    if (!QTest::qWaitFor([&] { return mic.writtenMs() >= from + 2500; }, 10000))
-        return false;
-    w->cmdStopRecord_Click();
-    return QTest::qWaitFor([&] { return w->state() == RecordingState::Recorded; }, 5000);
+    return mic.isOpen() && recordWhileHeard(w, mic, 2500);
 }
 
 } // namespace

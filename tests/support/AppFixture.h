@@ -72,8 +72,12 @@ public:
     bool isValid() const { return m_folder.isValid(); }
     // The user's data folder for the fixture's life (XDG_DATA_HOME).
     QString dataHome() const { return m_folder.path(QStringLiteral("home/.local/share")); }
+    // The user's settings folder for the fixture's life (QSettings).
+    QString configHome() const { return m_folder.path(QStringLiteral("home/.config")); }
 
 private:
+    static void setSettingsFolder(const QString &folder);
+
     QByteArray m_savedDataHome;
     TempAppFolder m_folder;
     FakePlatform m_platform;

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -134,6 +135,80 @@ private:
     std::atomic<qint64> m_written = 0;
     std::jthread m_thread;
 };
+
+// The largest gap between the ticks of a 10 ms timer on the user interface
+// thread, since it was made: how long the windows could not answer.
+class Heartbeat final {
+public:
+    Heartbeat() {
+        m_clock.start();
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.elapsed();
+            m_largest = std::max(m_largest, now - m_last);
+            m_last = now;
+        });
+        m_timer.start();
+    }
+    qint64 largestGap() const { return std::max(m_largest, m_clock.elapsed() - m_last); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_largest = 0;
+};
+
+// Runs scripts/audio-control.sh with one command (mic-off, stop, ...).
+inline bool audioControl(const QString &command) {
+    return run(qEnvironmentVariable("TEMBREL_AUDIO_CONTROL"), {command});
+}
+
+// Records with the window's own handlers for `ms` of what `mic` says (its
+// clock): Record, Stop, and the finishing step its timer runs. True when the
+// window got to the recorded state. (A template: the window is not the
+// sound layer's.)
+template <typename Window> bool recordWhileHeard(Window *w, const Microphone &mic, qint64 ms) {
+    w->CmdRecord_Click();
+    if (w->state() != decltype(w->state())::Recording)
+        return false;
+    const qint64 from = mic.writtenMs();
+    if (!QTest::qWaitFor([&] { return mic.writtenMs() >= from + ms; }, 10000))
+        return false;
+    w->cmdStopRecord_Click();
+    return QTest::qWaitFor([&] { return w->state() == decltype(w->state())::Recorded; }, 5000);
+}
+
+// How well `heard` holds a stretch of `spoken` (both at `rate`): the best
+// correlation of their loudness over time (log energy of 20 ms frames), over
+// every shift of one against the other that overlaps by a second or more.
+// Near 1 for the same speech, well below for another sentence.
+inline double speechMatch(const QList<qint16> &heard, const QList<qint16> &spoken, int rate) {
+    const auto loudness = [rate](const QList<qint16> &s) {
+        const qsizetype frame = rate / 50;
+        QList<double> out;
+        for (qsizetype i = 0; i + frame <= s.size(); i += frame)
+            out.append(std::log(rms(s, i, frame) + 1e-4));
+        return out;
+    };
+    const QList<double> a = loudness(heard), b = loudness(spoken);
+    constexpr qsizetype MinOverlap = 50;
+    double best = -1;
+    for (qsizetype shift = -(a.size() - MinOverlap); shift <= b.size() - MinOverlap; ++shift) {
+        const qsizetype from = std::max<qsizetype>(0, -shift);
+        const qsizetype to = std::min(a.size(), b.size() - shift);
+        const double n = double(to - from);
+        double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+        for (qsizetype i = from; i < to; ++i) {
+            const double x = a[i], y = b[i + shift];
+            sa += x, sb += y, saa += x * x, sbb += y * y, sab += x * y;
+        }
+        const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+        if (va > 0 && vb > 0)
+            best = std::max(best, (sab - sa * sb / n) / std::sqrt(va * vb));
+    }
+    return best;
+}
 
 // Waits until the real sound device has read the server's device lists and
 // lists an input, as it has long before a user's first Record (the grid

@@ -6,6 +6,9 @@
 #include "shell/TextRecords.h"
 #include "sound/MMControl.h"
 
+#include <QSettings>
+#include <QStandardPaths>
+
 namespace tembrel::test {
 
 int FakeMessageBox::show(const QString &text, int style, const QString &title) {
@@ -61,6 +64,8 @@ AppFixture::AppFixture()
     MMControl::setBackendFactory([device = sound] { return device; });
     // The user's data folder (and so the desktop's trash) inside the fixture.
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
+    // And the user's settings (the sound devices chosen).
+    setSettingsFolder(configHome());
 }
 
 AppFixture::AppFixture(const QDate &today)
@@ -71,6 +76,12 @@ AppFixture::AppFixture(const QDate &today)
 AppFixture::~AppFixture() {
     MMControl::setBackendFactory({});
     qputenv("XDG_DATA_HOME", m_savedDataHome);
+    setSettingsFolder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+void AppFixture::setSettingsFolder(const QString &folder) {
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, folder);
 }
 
 void AppFixture::setToday(const QDate &today) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "VirtualSoundBackend.h"
 
+#include "sound/SoundChoice.h"
+
 #include <algorithm>
 
 namespace tembrel {
@@ -197,9 +199,27 @@ int VirtualSoundBackend::runningTickers() const {
     }));
 }
 
+SoundDevices VirtualSoundBackend::listed() const {
+    return {m_inputPresent ? m_devices.inputs : QList<SoundDevice>(),
+            m_outputPresent ? m_devices.outputs : QList<SoundDevice>()};
+}
+
+void VirtualSoundBackend::readDevices(QObject *context, DevicesHandler onRead) {
+    m_deviceReads.emplace_back(context, std::move(onRead));
+}
+
+void VirtualSoundBackend::answerDeviceReads() {
+    const auto reads = std::exchange(m_deviceReads, {});
+    for (const auto &[context, onRead] : reads)
+        if (context)
+            onRead(listed());
+}
+
 std::unique_ptr<CaptureStream> VirtualSoundBackend::createCapture(PcmFormat, DataHandler onData) {
-    if (!m_inputPresent || openCaptures() >= m_captureLimit)
+    const auto device = deviceInUse(SoundUse::Microphone, listed());
+    if (!device || openCaptures() >= m_captureLimit)
         return nullptr;
+    m_lastCaptureDevice = device->id;
     auto capture = std::make_unique<VirtualCapture>();
     ++m_capturesMade;
     capture->backend = this;
@@ -211,8 +231,10 @@ std::unique_ptr<CaptureStream> VirtualSoundBackend::createCapture(PcmFormat, Dat
 
 std::unique_ptr<PlaybackStream>
 VirtualSoundBackend::createPlayback(PcmFormat format, QByteArray pcm, FinishedHandler onFinished) {
-    if (!m_outputPresent || format.sampleRate < 1 || format.channels < 1)
+    const auto device = deviceInUse(SoundUse::Speaker, listed());
+    if (!device || format.sampleRate < 1 || format.channels < 1)
         return nullptr;
+    m_lastPlaybackDevice = device->id;
     auto playback = std::make_unique<VirtualPlayback>();
     playback->backend = this;
     const qint64 frames = pcm.size() / (2 * format.channels);

@@ -10,6 +10,8 @@
 
 #include "sound/SoundBackend.h"
 
+#include <QPointer>
+
 #include <vector>
 
 namespace tembrel {
@@ -23,6 +25,16 @@ public:
     // Which devices exist; both do at first.
     void setInputPresent(bool present) { m_inputPresent = present; }
     void setOutputPresent(bool present) { m_outputPresent = present; }
+    // The devices listed (while present): one default microphone and speaker
+    // at first. Streams open the chosen one when listed, as the real device does.
+    void setDevices(SoundDevices devices) { m_devices = std::move(devices); }
+    // The ids of the devices the last recording and playback streams opened.
+    QByteArray lastCaptureDevice() const { return m_lastCaptureDevice; }
+    QByteArray lastPlaybackDevice() const { return m_lastPlaybackDevice; }
+    // readDevices() answers only here, with the lists as they are then: a
+    // test that never calls it has a server that never answers.
+    int pendingDeviceReads() const { return int(m_deviceReads.size()); }
+    void answerDeviceReads();
     // The most recordings the input runs at once; a device that cannot share
     // refuses the next one (no limit at first).
     void setCaptureLimit(int limit) { m_captureLimit = limit; }
@@ -54,8 +66,9 @@ public:
     int capturesMade() const { return m_capturesMade; }
     int openCaptures() const;
 
-    bool hasInput() override { return m_inputPresent; }
-    bool hasOutput() override { return m_outputPresent; }
+    bool hasInput() override { return m_inputPresent && !m_devices.inputs.isEmpty(); }
+    bool hasOutput() override { return m_outputPresent && !m_devices.outputs.isEmpty(); }
+    void readDevices(QObject *context, DevicesHandler onRead) override;
     std::unique_ptr<CaptureStream> createCapture(PcmFormat preferred, DataHandler onData) override;
     std::unique_ptr<PlaybackStream> createPlayback(PcmFormat format, QByteArray pcm,
                                                    FinishedHandler onFinished) override;
@@ -86,7 +99,14 @@ private:
     // What the microphone hears in the step that ends at `to`.
     const QByteArray &heard(qint64 from, qint64 to);
 
+    SoundDevices listed() const;
+
     bool m_inputPresent = true;
+    SoundDevices m_devices{{{"virtual-microphone", QStringLiteral("Microphone"), true}},
+                           {{"virtual-speaker", QStringLiteral("Speaker"), true}}};
+    QByteArray m_lastCaptureDevice;
+    QByteArray m_lastPlaybackDevice;
+    std::vector<std::pair<QPointer<QObject>, DevicesHandler>> m_deviceReads;
     bool m_outputPresent = true;
     int m_inputRate = 16000;
     QByteArray m_input;

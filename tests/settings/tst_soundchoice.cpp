@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Choosing the microphone and the speaker, on the virtual sound device: the
+// settings window's lists while the server has not answered and once it has,
+// the choice kept between runs, and the streams that open the chosen device
+// from the next Record or playback. A chosen device that is not there is
+// tested on the real bench (tst_soundchoice_audio.cpp).
+#include "settings/FrmReglages.h"
+#include "settings/SoundChoiceBox.h"
+#include "sound/MMControl.h"
+#include "sound/SoundChoice.h"
+#include "sound/WaveFile.h"
+
+#include "AppFixture.h"
+#include "SoundDevices.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+
+#include <optional>
+
+using namespace tembrel;
+using namespace tembrel::test;
+
+namespace {
+
+const SoundDevice BuiltIn{"builtin", QStringLiteral("Built-in microphone"), true};
+const SoundDevice Headset{"usb-headset", QStringLiteral("USB Headset"), false};
+const SoundDevice Speakers{"speakers", QStringLiteral("Speakers"), true};
+const SoundDevice Hdmi{"hdmi", QStringLiteral("HDMI"), false};
+
+} // namespace
+
+class TestSoundChoice : public QObject {
+    Q_OBJECT
+
+    std::optional<AppFixture> m_app;
+
+    // The devices a Record and a playback open now, through the sound
+    // device control as the windows use it.
+    QByteArray recordingDevice() {
+        MMControl c;
+        c.setDeviceType(QStringLiteral("WaveAudio"));
+        c.setFileName(m_app->path("new.wav"));
+        if (c.setCommand(QStringLiteral("Open")) != MciError::None ||
+            c.setCommand(QStringLiteral("Record")) != MciError::None)
+            return {};
+        return m_app->sound->lastCaptureDevice();
+    }
+    QByteArray playbackDevice() {
+        if (!writeWaveFile(m_app->path("old.wav"), PcmSound{16000, 1, QByteArray(3200, '\x10')}))
+            return {};
+        MMControl c;
+        c.setDeviceType(QStringLiteral("WaveAudio"));
+        c.setFileName(m_app->path("old.wav"));
+        if (c.setCommand(QStringLiteral("Open")) != MciError::None ||
+            c.setCommand(QStringLiteral("Play")) != MciError::None)
+            return {};
+        return m_app->sound->lastPlaybackDevice();
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_app.emplace();
+        m_app->sound->setDevices({{BuiltIn, Headset}, {Speakers, Hdmi}});
+    }
+    void cleanup() { m_app.reset(); }
+
+    // Which device a stream opens: the chosen one when listed, otherwise
+    // the default, which Qt does not always flag (then the first).
+    void deviceInUse_data() {
+        QTest::addColumn<QList<SoundDevice>>("listed");
+        QTest::addColumn<QByteArray>("chosen");
+        QTest::addColumn<int>("used");
+        const SoundDevice unflagged{"builtin", QStringLiteral("Built-in microphone"), false};
+        QTest::newRow("no choice: the default") << QList{Headset, BuiltIn} << QByteArray() << 1;
+        QTest::newRow("chosen and listed") << QList{BuiltIn, Headset} << Headset.id << 1;
+        QTest::newRow("chosen, not listed") << QList{Headset, BuiltIn} << QByteArray("gone") << 1;
+        QTest::newRow("none flagged: the first")
+            << QList{unflagged, Headset} << QByteArray("gone") << 0;
+        QTest::newRow("nothing listed") << QList<SoundDevice>{} << Headset.id << -1;
+    }
+    void deviceInUse() {
+        QFETCH(QList<SoundDevice>, listed);
+        QFETCH(QByteArray, chosen);
+        QFETCH(int, used);
+        QCOMPARE(tembrel::deviceInUse(listed, chosen), used);
+    }
+
+    // The lists fill in when the server answers, not before (the window is
+    // open and answers meanwhile); a pick is kept at once, is used by the
+    // next Record and playback, and is still there in a window opened later
+    // and in the settings file.
+    void choosingDevices() {
+        QCOMPARE(recordingDevice(), BuiltIn.id);
+        QCOMPARE(playbackDevice(), Speakers.id);
+        {
+            FrmReglages w;
+            w.show();
+            QCOMPARE(m_app->sound->pendingDeviceReads(), 1);
+            QCOMPARE(itemTexts(w.SoundBox->CboMicrophone), QStringList{"System default"});
+            QCOMPARE(itemTexts(w.SoundBox->CboSpeaker), QStringList{"System default"});
+            m_app->sound->answerDeviceReads();
+            QCOMPARE(itemTexts(w.SoundBox->CboMicrophone),
+                     (QStringList{"System default", "Built-in microphone", "USB Headset"}));
+            QCOMPARE(itemTexts(w.SoundBox->CboSpeaker),
+                     (QStringList{"System default", "Speakers", "HDMI"}));
+            QCOMPARE(w.SoundBox->CboMicrophone->currentIndex(), 0);
+            QVERIFY(pickEntry(w.SoundBox->CboMicrophone, "USB Headset"));
+            QVERIFY(pickEntry(w.SoundBox->CboSpeaker, "HDMI"));
+            QCOMPARE(recordingDevice(), Headset.id); // without closing the window
+            QCOMPARE(playbackDevice(), Hdmi.id);
+            w.close();
+        }
+        // On disk for the next run, in the user's settings (not param.ini).
+        const QString file = QSettings().fileName();
+        QVERIFY(file.startsWith(m_app->configHome()));
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        const QByteArray text = kept.readAll();
+        QVERIFY(text.contains("Microphone=usb-headset") && text.contains("Speaker=hdmi"));
+        QVERIFY(!m_app->exists("param.ini") || !m_app->read("param.ini").contains("hdmi"));
+
+        FrmReglages again;
+        again.show();
+        QCOMPARE(again.SoundBox->CboMicrophone->currentText(), QString("USB Headset"));
+        m_app->sound->answerDeviceReads();
+        QCOMPARE(again.SoundBox->CboMicrophone->currentText(), QString("USB Headset"));
+        QCOMPARE(again.SoundBox->CboSpeaker->currentText(), QString("HDMI"));
+        QVERIFY(pickEntry(again.SoundBox->CboMicrophone, "System default"));
+        QCOMPARE(chosenDevice(SoundUse::Microphone), ChosenDevice());
+        QCOMPARE(recordingDevice(), BuiltIn.id);
+    }
+};
+
+QTEST_MAIN(TestSoundChoice)
+#include "tst_soundchoice.moc"
