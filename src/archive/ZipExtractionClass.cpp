@@ -278,9 +278,11 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
     }
 
     m_bytesUsed = 0;
+    m_bytesLeft = MaxTotalSize;
+    int accepted = 0;
     std::uint64_t position = m_end.CentralDirectoryOffset;
     const int total = m_end.TotalEntries;
-    for (int k = 1; k <= total; ++k) {
+    for (int k = 1; k <= total && accepted < MaxEntries; ++k) {
         unsigned char c[CentralHeaderSize];
         // A central directory cut short or overwritten leaves no way to find
         // the entries after it.
@@ -319,9 +321,9 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
                 ch = Separator;
         }
 
-        const bool accepted = !Accept || Accept(decodeName(raw));
-        if (entry.UncompressedSize >= 1 && accepted) {
-            if (entry.UncompressedSize > MaxEntrySize) {
+        if (entry.UncompressedSize >= 1 && (!Accept || Accept(decodeName(raw)))) {
+            ++accepted;
+            if (entry.UncompressedSize > MaxEntrySize || entry.UncompressedSize > m_bytesLeft) {
                 error(5, "The entry " + name + " is larger than any message");
             } else if (!isSafeName(name)) {
                 error(6, "The entry name " + name + " is not allowed");
@@ -416,6 +418,8 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
         error(5, damaged);
         return EntryResult::Failed;
     }
+    // Whatever becomes of the entry, its bytes may have reached the disk.
+    m_bytesLeft -= m_entry.UncompressedSize;
 
     const fs::path finalPath = toPath(target);
     durable::removeLeftovers(finalPath.parent_path());
