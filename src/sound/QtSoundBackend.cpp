@@ -3,6 +3,7 @@
 
 #include "sound/QtSoundStreams.h"
 #include "sound/QtSoundThreads.h"
+#include "sound/WaveFile.h"
 
 #include <QTimer>
 
@@ -277,7 +278,8 @@ std::unique_ptr<CaptureStream> QtSoundBackend::createCapture(PcmFormat preferred
 std::unique_ptr<PlaybackStream> QtSoundBackend::createPlayback(PcmFormat format, QByteArray pcm,
                                                                FinishedHandler onFinished) {
     const QAudioDevice device = pickOutput(SoundThreads::instance().devices().outputs);
-    if (device.isNull() || format.sampleRate < 1 || format.channels < 1)
+    if (device.isNull() || format.sampleRate < 1 || format.sampleRate > MaxWaveRate ||
+        format.channels < 1 || format.channels > MaxWaveChannels)
         return nullptr;
     return std::make_unique<QtPlayback>(SoundThreads::instance().streamThread(),
                                         std::make_shared<std::atomic<qint64>>(0), device, format,

@@ -7,6 +7,7 @@
 #include "sound/QtSoundBackend.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
@@ -40,6 +41,23 @@ QByteArray soxWave(int rate, int channels, int ms, const QStringList &sample) {
             QStringList{file, "synth", QString::number(ms / 1000.0), "sine", "440", "vol", "0.5"});
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A 16-bit PCM wave whose header says what it is told, whatever that is.
+QByteArray pcmWave(quint32 rate, quint16 channels, const QByteArray &data) {
+    QByteArray w;
+    QDataStream out(&w, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint16 block = quint16(channels * 2);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + data.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << channels << rate << quint32(quint64(rate) * block) << block
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(data.size());
+    out.writeRawData(data.constData(), int(data.size()));
+    return w;
 }
 
 double rms(const QByteArray &samples) {
@@ -313,6 +331,13 @@ private Q_SLOTS:
         row("not a wave", false, "RIFF....WAVEjunk and more junk", refused,
             refusedBy(E::FileUnreadable));
         row("cut short", false, wave.left(30), refused, refusedBy(E::FileUnreadable));
+        // Headers no sound card makes count as damage, whatever the data.
+        for (const auto &[name, rate, channels] : {std::tuple{"2 000 000 000 Hz", 2000000000u, 1},
+                                                   {"1 024 channels", 16000u, 1024},
+                                                   {"0 Hz", 0u, 1},
+                                                   {"9 channels", 16000u, 9}})
+            row(name, false, pcmWave(rate, channels, ramp(9216)), refused,
+                refusedBy(E::FileUnreadable));
         row("no server, new recording", true, {}, refused, refusedBy(E::NoDevice));
         row("no server, existing wave", true, wave, refused, refusedBy(E::NoDevice));
     }
