@@ -14,6 +14,7 @@
 // 13 target folder cannot be created.
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -102,8 +103,7 @@ private:
                       std::ofstream &out);
     Outcome copyTo(std::uint64_t dataOffset, std::uint32_t size, std::ofstream &out);
 
-    std::ifstream m_file;
-    bool m_fileOpen = false;
+    std::FILE *m_file = nullptr;
     std::string m_zipPath;
     std::uint64_t m_fileLength = 0;
     // Bytes of local blocks used by the entries of the current Extract.

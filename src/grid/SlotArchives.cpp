@@ -75,7 +75,7 @@ QString scratchArchivePath() {
 
 SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) {
     const FileBytes in = readFileBounded(archive, MaxArchiveBytes);
-    if (!in.bytes && in.failure == ReadFailure::Missing)
+    if (!in.bytes && (in.failure == ReadFailure::Missing || in.failure == ReadFailure::NotRegular))
         return failed(QStringLiteral("%1 does not exist").arg(archive));
     if (!in.bytes && in.failure == ReadFailure::Unreadable)
         return failed(QStringLiteral("%1 cannot be read").arg(archive));

@@ -9,10 +9,13 @@
 #include "grid/SlotArchives.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
+#include "help/FrmHlp.h"
 #include "shell/FlexGrid.h"
+#include "shell/MdiMain.h"
 #include "shell/PlatformReal.h"
 #include "shell/Shared.h"
 #include "shell/TextRecords.h"
+#include "sound/WaveFile.h"
 #include "timerows/FrmEmp.h"
 
 #include "AppFixture.h"
@@ -24,8 +27,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
@@ -49,6 +59,53 @@ bool storeArchive(const AppFixture &app, int row, int col) {
            zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true) &&
            storeSlotArchive(scratchArchivePath(), 2005, row, col).ok;
 }
+
+// Makes a reader that waits on a FIFO fail the test instead of hanging it:
+// past the deadline it opens the FIFO's other end whenever a reader holds
+// it, which lets a waiting open return (and read an empty file).
+class FifoWatchdog final {
+public:
+    explicit FifoWatchdog(const QString &fifo)
+        : m_path(QFile::encodeName(fifo))
+        , m_thread([this] { watch(); }) {}
+    ~FifoWatchdog() { stop(); }
+    // True when a reader had to be freed.
+    bool stop() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_freed;
+    }
+
+private:
+    void watch() {
+        using namespace std::chrono_literals;
+        std::unique_lock lock(m_mutex);
+        if (m_wake.wait_for(lock, 2s, [this] { return m_stop; }))
+            return;
+        while (!m_stop) {
+            // Opens only while a reader has the FIFO open.
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat st {};
+            if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
+                m_freed = true;
+            if (fd >= 0)
+                ::close(fd);
+            m_wake.wait_for(lock, 20ms, [this] { return m_stop; });
+        }
+    }
+
+    const QByteArray m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    bool m_freed = false;
+    std::thread m_thread; // last: starts once the rest is ready
+};
 
 } // namespace
 
@@ -177,6 +234,42 @@ private Q_SLOTS:
         QCOMPARE(first.heldPath(), fallback);
         LockFileInstance second({nowhere, fallback});
         QVERIFY(second.anotherInstanceRunning());
+    }
+
+    // A FIFO in place of a file the program reads counts as missing (a year
+    // file's as damaged): the program starts, the grid opens, the help
+    // document and a slot's message are looked for, and no reader waits for
+    // a writer that never comes.
+    void fifosAreNoFiles_data() {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"param.ini", "pos.ini", "hours.dat", "_2005.dte", "F2005.ini",
+                                 "JFValid.ini", "Tembrel.rtf", "D2005/W2005003001.tbr", "temp.wav"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void fifosAreNoFiles() {
+        QFETCH(QString, name);
+        AppFixture app(QDate(2005, 3, 10));
+        QVERIFY(QDir().mkpath(app.path(QStringLiteral("D2005"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(app.path(name)).constData(), 0600), 0);
+        FifoWatchdog watchdog(app.path(name));
+        {
+            MdiMain main;
+            QVERIFY(main.Form_Load());
+            FrmConsultGrille grid;
+            FrmHlp help;
+            QVERIFY(!extractSlotArchive(2005, 3, 1).ok);
+            QVERIFY(!readWaveFile(scratchWavePath()).sound);
+            QVERIFY(!ZipClass().AddFile(QFile::encodeName(scratchWavePath()).toStdString()));
+        }
+        QVERIFY2(!watchdog.stop(), "a reader waited on the FIFO");
+        if (name == u"_2005.dte") {
+            // Set aside as damaged, and the grid written in its place.
+            QVERIFY(QFileInfo(app.path(name)).isFile());
+            const QStringList aside =
+                QDir(app.path(QString()))
+                    .entryList({name + QStringLiteral(".damaged-*")}, QDir::Files | QDir::System);
+            QCOMPARE(aside.size(), 1);
+        }
     }
 
     // A program folder whose name is not valid UTF-8 is used as it is,
