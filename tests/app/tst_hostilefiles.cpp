@@ -14,6 +14,7 @@
 #include "shell/MdiMain.h"
 #include "shell/PlatformReal.h"
 #include "shell/Shared.h"
+#include "shell/Strings.h"
 #include "shell/TextRecords.h"
 #include "sound/WaveFile.h"
 #include "timerows/FrmEmp.h"
@@ -24,6 +25,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -270,6 +273,46 @@ private Q_SLOTS:
                     .entryList({name + QStringLiteral(".damaged-*")}, QDir::Files | QDir::System);
             QCOMPARE(aside.size(), 1);
         }
+    }
+
+    // One program per data folder: while a copy runs on it (another user's,
+    // another machine's), a start on the same folder says so (111) and ends,
+    // touching nothing; the lock of a copy that was killed is taken over.
+    void oneProgramPerDataFolder() {
+        AppFixture app(QDate(2005, 3, 10));
+        // The real program, in the folder, keeps its files there.
+        QVERIFY(
+            QFile::copy(QStringLiteral(TEMBREL_BINARY_DIR "/bin/Tembrel"), app.path("Tembrel")));
+        QVERIFY(QDir().mkpath(app.path(QStringLiteral("run"))));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // Its user's own folders: only the data folder is shared.
+        for (const char *name : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "TMPDIR"})
+            env.insert(QLatin1String(name), app.path(QStringLiteral("run")));
+        QProcess other;
+        other.setProcessEnvironment(env);
+        other.start(app.path(QStringLiteral("Tembrel")));
+        QTRY_VERIFY_WITH_TIMEOUT(app.exists(QStringLiteral("Tembrel.lock")), 30000);
+        const QDir folder(app.path(QString()));
+        const QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
+        const QByteArray lock = app.read(QStringLiteral("Tembrel.lock"));
+        {
+            MdiMain second;
+            QVERIFY(!second.Form_Load());
+            QCOMPARE(app.messageBox->shown.size(), 1);
+            QCOMPARE(app.messageBox->shown[0].text, LoadResString(111));
+        }
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden), files);
+        QCOMPARE(app.read(QStringLiteral("Tembrel.lock")), lock);
+
+        other.kill();
+        QVERIFY(other.waitForFinished());
+        MdiMain next;
+        QVERIFY(next.Form_Load());
+        qint64 pid = 0;
+        QString host, appName;
+        QLockFile held(app.path(QStringLiteral("Tembrel.lock")));
+        QVERIFY(held.getLockInfo(&pid, &host, &appName));
+        QCOMPARE(pid, QCoreApplication::applicationPid());
     }
 
     // A program folder whose name is not valid UTF-8 is used as it is,
