@@ -5,16 +5,20 @@
 #include "VirtualSoundBackend.h"
 #include "sound/MMControl.h"
 #include "sound/QtSoundBackend.h"
+#include "sound/QtStreamSide.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cmath>
+#include <future>
 
 using namespace tembrel;
 using Mode = MMControl::ModeValue;
@@ -67,6 +71,52 @@ double rms(const QByteArray &samples) {
         sum += double(v[i]) * v[i];
     return samples.isEmpty() ? 0 : std::sqrt(sum / double(samples.size() / 2)) / 32768.0;
 }
+
+// A stream worker whose start waits until it is let go (ten seconds at most),
+// as Qt's does on a server that hangs.
+class WaitingWorker final : public QObject {
+    Q_OBJECT
+
+public:
+    WaitingWorker(qtsound::StreamThread *thread, std::shared_future<void> go)
+        : m_thread(thread)
+        , m_go(std::move(go)) {
+        m_thread->addStream();
+        moveToThread(thread);
+    }
+    ~WaitingWorker() override { m_thread->removeStream(); }
+    void start() {
+        ranOn = QThread::currentThread();
+        m_go.wait_for(std::chrono::seconds(10));
+        Q_EMIT started(true);
+    }
+    std::atomic<QThread *> ranOn = nullptr;
+
+Q_SIGNALS:
+    void started(bool ok);
+    void lost();
+
+private:
+    qtsound::StreamThread *const m_thread;
+    const std::shared_future<void> m_go;
+};
+
+class WaitingStream final : public qtsound::StreamSide<WaitingWorker> {
+public:
+    WaitingStream(qtsound::StreamThread *thread, std::shared_future<void> go)
+        : StreamSide(new WaitingWorker(thread, std::move(go)), thread) {}
+    using StreamSide::beginStart;
+    bool running() const { return m_phase == Phase::Running; }
+    QThread *thread() const { return m_thread; }
+    QThread *ranOn() const { return m_worker->ranOn; }
+    bool lost = false;
+
+private:
+    void lose() override {
+        lost = true;
+        end();
+    }
+};
 
 } // namespace
 
@@ -370,6 +420,35 @@ private Q_SLOTS:
         QCOMPARE(running(), 0);
         QCOMPARE(folder->exists("temp.wav"), !content.isEmpty()); // neither created
         QCOMPARE(folder->read("temp.wav"), content);              // nor changed
+    }
+
+    // A stream thread stuck in a hung server's call: the caller is not kept
+    // waiting, the start fails once its time is up, the next stream goes to a
+    // fresh thread, and the stuck one ends once the server answers.
+    void hungStreamThreadGivenUp() {
+        std::promise<void> answer;
+        std::promise<void> answered;
+        answered.set_value();
+        auto &threads = qtsound::SoundThreads::instance();
+        auto hung =
+            std::make_unique<WaitingStream>(threads.streamThread(), answer.get_future().share());
+        const QPointer<QThread> stuck = hung->thread();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(hung->beginStart());
+        QVERIFY(clock.elapsed() < qtsound::StartTimeoutMs);
+        QTRY_COMPARE(hung->ranOn(), stuck.data());
+        QTRY_VERIFY_WITH_TIMEOUT(hung->lost, 4 * qtsound::StartTimeoutMs);
+
+        WaitingStream next(threads.streamThread(), answered.get_future().share());
+        QVERIFY(next.thread() != stuck);
+        QVERIFY(next.beginStart());
+        QTRY_VERIFY(next.running());
+        QCOMPARE(next.ranOn(), next.thread());
+
+        answer.set_value();
+        hung.reset();
+        QTRY_VERIFY(stuck.isNull());
     }
 };
 
