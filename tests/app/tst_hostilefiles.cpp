@@ -260,9 +260,9 @@ private Q_SLOTS:
             QVERIFY(main.Form_Load());
             FrmConsultGrille grid;
             FrmHlp help;
-            QVERIFY(!extractSlotArchive(2005, 3, 1).ok);
             QVERIFY(!readWaveFile(scratchWavePath()).sound);
             QVERIFY(!ZipClass().AddFile(QFile::encodeName(scratchWavePath()).toStdString()));
+            QVERIFY(!extractSlotArchive(2005, 3, 1).ok); // removes temp.wav first
         }
         QVERIFY2(!watchdog.stop(), "a reader waited on the FIFO");
         if (name == u"_2005.dte") {
