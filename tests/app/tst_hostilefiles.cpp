@@ -30,10 +30,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <condition_variable>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 #include <fcntl.h>
@@ -63,50 +62,37 @@ bool storeArchive(const AppFixture &app, int row, int col) {
            storeSlotArchive(scratchArchivePath(), 2005, row, col).ok;
 }
 
-// Makes a reader that waits on a FIFO fail the test instead of hanging it:
-// past the deadline it opens the FIFO's other end whenever a reader holds
-// it, which lets a waiting open return (and read an empty file).
+// Frees a reader that waits on the FIFO once two seconds have passed, by
+// opening the other end while a reader holds it: such a reader then fails
+// the test instead of hanging it. stop() says whether one had to be freed.
 class FifoWatchdog final {
 public:
     explicit FifoWatchdog(const QString &fifo)
-        : m_path(QFile::encodeName(fifo))
-        , m_thread([this] { watch(); }) {}
+        : m_thread([this, path = QFile::encodeName(fifo)] {
+            using namespace std::chrono_literals;
+            const auto deadline = std::chrono::steady_clock::now() + 2s;
+            for (; !m_stop; std::this_thread::sleep_for(20ms)) {
+                if (std::chrono::steady_clock::now() < deadline)
+                    continue;
+                const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                struct stat st {};
+                if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
+                    m_freed = true;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }) {}
     ~FifoWatchdog() { stop(); }
-    // True when a reader had to be freed.
     bool stop() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
+        m_stop = true;
         if (m_thread.joinable())
             m_thread.join();
         return m_freed;
     }
 
 private:
-    void watch() {
-        using namespace std::chrono_literals;
-        std::unique_lock lock(m_mutex);
-        if (m_wake.wait_for(lock, 2s, [this] { return m_stop; }))
-            return;
-        while (!m_stop) {
-            // Opens only while a reader has the FIFO open.
-            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            struct stat st {};
-            if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
-                m_freed = true;
-            if (fd >= 0)
-                ::close(fd);
-            m_wake.wait_for(lock, 20ms, [this] { return m_stop; });
-        }
-    }
-
-    const QByteArray m_path;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stop = false;
-    bool m_freed = false;
+    std::atomic<bool> m_stop = false;
+    std::atomic<bool> m_freed = false;
     std::thread m_thread; // last: starts once the rest is ready
 };
 
