@@ -2,6 +2,7 @@
 #include "archive/ZipClass.h"
 
 #include "archive/DurableFiles.h"
+#include "archive/RegularFile.h"
 #include "archive/ZipBytes.h"
 
 #include <zlib.h>
@@ -121,18 +122,18 @@ bool ZipFile::ReadFile(const std::string &FilePath) {
 }
 
 bool ZipFile::compressFile(const std::string &FilePath) {
-    std::ifstream in(toPath(FilePath), std::ios::binary);
-    if (!in)
+    const OpenedFile in = openRegularFile(toPath(FilePath));
+    if (!in.file)
         return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
-    if (length <= 0 || static_cast<std::uint64_t>(length) > MaxEntryBytes)
+    std::vector<unsigned char> source;
+    bool read = false;
+    if (in.size > 0 && in.size <= MaxEntryBytes) {
+        source.resize(static_cast<std::size_t>(in.size));
+        read = readFileAt(in.file, 0, source.data(), source.size());
+    }
+    std::fclose(in.file);
+    if (!read)
         return false;
-    in.seekg(0, std::ios::beg);
-    std::vector<unsigned char> source(static_cast<std::size_t>(length));
-    if (!in.read(reinterpret_cast<char *>(source.data()), length))
-        return false;
-    in.close();
 
     const uLong sourceLength = static_cast<uLong>(source.size());
     uLong sum = crc32(0L, Z_NULL, 0);

@@ -2,6 +2,7 @@
 #include "archive/ZipExtractionClass.h"
 
 #include "archive/DurableFiles.h"
+#include "archive/RegularFile.h"
 #include "archive/ZipBytes.h"
 
 #include <zlib.h>
@@ -154,18 +155,9 @@ std::string ZipExtractionClass::ZLibVersion() {
 }
 
 bool ZipExtractionClass::readAt(std::uint64_t offset, void *buffer, std::size_t size) {
-    if (!m_fileOpen || offset > m_fileLength || size > m_fileLength - offset)
+    if (!m_file || offset > m_fileLength || size > m_fileLength - offset)
         return false;
-    if (size == 0)
-        return true;
-    m_file.clear();
-    m_file.seekg(static_cast<std::streamoff>(offset));
-    m_file.read(static_cast<char *>(buffer), static_cast<std::streamsize>(size));
-    if (!m_file) {
-        m_file.clear();
-        return false;
-    }
-    return true;
+    return size == 0 || readFileAt(m_file, offset, buffer, size);
 }
 
 // The last end record in the file that can stand: complete, its comment inside
@@ -202,20 +194,18 @@ bool ZipExtractionClass::OpenZip(const std::string &ZipPath) {
     status("Opening Zip");
     CloseZip();
     m_zipPath = ZipPath;
-    if (!fileExists(ZipPath)) {
+    // A FIFO, a device or a folder of that name is no archive file at all.
+    const OpenedFile opened = openRegularFile(toPath(ZipPath));
+    if (opened.failure == OpenFailure::Missing || opened.failure == OpenFailure::NotRegular) {
         error(10, "The file " + ZipPath + " doesn't exist");
         return false;
     }
-    m_file.open(toPath(ZipPath), std::ios::binary);
-    if (!m_file) {
-        m_file.clear();
+    if (!opened.file) {
         error(9, "Can't read the file " + ZipPath);
         return false;
     }
-    m_fileOpen = true;
-    m_file.seekg(0, std::ios::end);
-    const std::streamoff length = m_file.tellg();
-    m_fileLength = length > 0 ? static_cast<std::uint64_t>(length) : 0;
+    m_file = opened.file;
+    m_fileLength = opened.size;
     const std::int64_t position = findEndRecord();
     if (position < 0) {
         error(9, "Can't read the file " + ZipPath);
@@ -231,10 +221,9 @@ bool ZipExtractionClass::OpenZip(const std::string &ZipPath) {
 }
 
 void ZipExtractionClass::CloseZip() {
-    if (m_fileOpen) {
-        m_file.close();
-        m_file.clear();
-        m_fileOpen = false;
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
         status("Zip Closed");
     }
     m_endRecordPosition = 0;
@@ -278,9 +267,11 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
     }
 
     m_bytesUsed = 0;
+    m_bytesLeft = MaxTotalSize;
+    int accepted = 0;
     std::uint64_t position = m_end.CentralDirectoryOffset;
     const int total = m_end.TotalEntries;
-    for (int k = 1; k <= total; ++k) {
+    for (int k = 1; k <= total && accepted < MaxEntries; ++k) {
         unsigned char c[CentralHeaderSize];
         // A central directory cut short or overwritten leaves no way to find
         // the entries after it.
@@ -319,9 +310,9 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
                 ch = Separator;
         }
 
-        const bool accepted = !Accept || Accept(decodeName(raw));
-        if (entry.UncompressedSize >= 1 && accepted) {
-            if (entry.UncompressedSize > MaxEntrySize) {
+        if (entry.UncompressedSize >= 1 && (!Accept || Accept(decodeName(raw)))) {
+            ++accepted;
+            if (entry.UncompressedSize > MaxEntrySize || entry.UncompressedSize > m_bytesLeft) {
                 error(5, "The entry " + name + " is larger than any message");
             } else if (!isSafeName(name)) {
                 error(6, "The entry name " + name + " is not allowed");
@@ -416,6 +407,8 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
         error(5, damaged);
         return EntryResult::Failed;
     }
+    // Whatever becomes of the entry, its bytes may have reached the disk.
+    m_bytesLeft -= m_entry.UncompressedSize;
 
     const fs::path finalPath = toPath(target);
     durable::removeLeftovers(finalPath.parent_path());

@@ -14,6 +14,7 @@
 // 13 target folder cannot be created.
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -41,6 +42,13 @@ public:
     // A larger claimed size is damage (ZipError 5): nothing of it is written.
     static constexpr std::uint64_t DefaultMaxEntrySize = 5ull * 60 * 48000 * 2 * 2 + 4096;
     std::uint64_t MaxEntrySize = DefaultMaxEntrySize;
+    // The most bytes one Extract writes, all entries together: an archive
+    // that names the same entry again and again would otherwise write it
+    // over and over. An entry past it is damage (ZipError 5), not written.
+    std::uint64_t MaxTotalSize = UINT64_MAX;
+    // The most entries one Extract writes: once this many were accepted, the
+    // rest of the central directory is not visited.
+    int MaxEntries = 65535;
     // When set, only the entries whose name (as stored, "/" separated) it
     // accepts are written; the others are passed over without an event.
     std::function<bool(const std::string &Name)> Accept;
@@ -95,12 +103,13 @@ private:
                       std::ofstream &out);
     Outcome copyTo(std::uint64_t dataOffset, std::uint32_t size, std::ofstream &out);
 
-    std::ifstream m_file;
-    bool m_fileOpen = false;
+    std::FILE *m_file = nullptr;
     std::string m_zipPath;
     std::uint64_t m_fileLength = 0;
     // Bytes of local blocks used by the entries of the current Extract.
     std::uint64_t m_bytesUsed = 0;
+    // Bytes the current Extract may still write.
+    std::uint64_t m_bytesLeft = 0;
     // Position of the end record counted from 1; 0 while no archive is open.
     std::int64_t m_endRecordPosition = 0;
     EndRecord m_end;

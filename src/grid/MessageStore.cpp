@@ -5,6 +5,7 @@
 #include "archive/ZipExtractionClass.h"
 #include "shell/Shared.h"
 #include "shell/TextRecords.h"
+#include "sound/WaveFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -88,7 +89,7 @@ SlotResult packScratchWave() {
 
 SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) {
     const FileBytes in = readFileBounded(archive, MaxArchiveBytes);
-    if (!in.bytes && in.failure == ReadFailure::Missing)
+    if (!in.bytes && (in.failure == ReadFailure::Missing || in.failure == ReadFailure::NotRegular))
         return failed(QStringLiteral("%1 does not exist").arg(archive));
     if (!in.bytes && in.failure == ReadFailure::Unreadable)
         return failed(QStringLiteral("%1 cannot be read").arg(archive));
@@ -114,10 +115,13 @@ SlotResult extractSlotArchive(int year, int row, int col) {
     if (QFileInfo(path).size() > MaxArchiveBytes)
         return failed(QStringLiteral("%1 is larger than any message archive").arg(path));
     ZipExtractionClass zip;
-    zip.MaxEntrySize = MaxArchiveBytes;
     // A message archive holds temp.wav; an archive that also names param.ini
-    // or hours.dat must not write over the user's files.
+    // or hours.dat must not write over the user's files. One temp.wav is
+    // taken, as long as any wave read back: an archive naming it again and
+    // again would write it over and over.
     zip.Accept = [](const std::string &name) { return name == "temp.wav"; };
+    zip.MaxEntries = 1;
+    zip.MaxEntrySize = zip.MaxTotalSize = MaxWaveBytes;
     QString error;
     zip.ZipError = [&error](std::int32_t, const std::string &text) {
         if (error.isEmpty())

@@ -194,7 +194,9 @@ YearContent loadYearContent(const QString &path, int year) {
     content.state = YearContent::State::Damaged;
     content.recovered = QList<bool>(columnsOfYear(year), false);
     content.damage = file.failure == ReadFailure::TooLarge ? QStringLiteral("larger than any year")
-                                                           : QStringLiteral("cannot be read");
+                     : file.failure == ReadFailure::NotRegular
+                         ? QStringLiteral("not a regular file")
+                         : QStringLiteral("cannot be read");
     return content;
 }
 
@@ -209,7 +211,7 @@ void YearFileWriter::append(const QString &text) {
 bool YearFileWriter::commit(const QString &path) {
     QByteArray content = m_bytes;
     const QFileInfo info(path);
-    if (info.exists() && info.size() > content.size()) {
+    if (info.isFile() && info.size() > content.size()) {
         QFile old(path);
         if (!old.open(QIODevice::ReadOnly) || !old.seek(content.size()))
             return false;

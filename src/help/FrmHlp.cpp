@@ -34,7 +34,7 @@ QString helpDocumentName() {
     const QString language = interfaceLanguage();
     if (!language.isEmpty()) {
         const QString local = QStringLiteral("Tembrel.%1.rtf").arg(language);
-        if (QFileInfo::exists(appFile(local)))
+        if (QFileInfo(appFile(local)).isFile()) // a FIFO or a folder is no guide
             return local;
     }
     return QStringLiteral("Tembrel.rtf");

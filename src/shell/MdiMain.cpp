@@ -4,6 +4,7 @@
 #include "shell/FrmEntry.h"
 #include "shell/Icons.h"
 #include "shell/Platform.h"
+#include "shell/PlatformReal.h"
 #include "shell/Shared.h"
 #include "shell/Strings.h"
 
@@ -162,6 +163,15 @@ bool MdiMain::Form_Load() {
             programFolder(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
         // Nowhere to keep files: the current folder rather than the root.
         setAppFolder(folder.isEmpty() ? QStringLiteral(".") : folder);
+    }
+    // One program per data folder too: two users or two machines sharing it
+    // would write over each other's scratch and year files. A lock left by a
+    // program that died is taken over.
+    m_folderLock =
+        std::make_unique<LockFileInstance>(QStringList{appFile(QStringLiteral("Tembrel.lock"))});
+    if (m_folderLock->anotherInstanceRunning()) {
+        MsgBox(LoadResString(111), vbCritical);
+        return false;
     }
     // 4., 5. Captions.
     setCaptions();

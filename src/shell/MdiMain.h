@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMdiArea;
@@ -21,6 +22,8 @@ class QMenu;
 class QToolBar;
 
 namespace tembrel {
+
+class LockFileInstance;
 
 class MdiMain final : public QMainWindow {
     Q_OBJECT
@@ -116,6 +119,8 @@ private:
     quint32 m_backColor = 0;
     QHash<int, QPointer<QWidget>> m_open;
     QHash<QString, QAction *> m_buttons;
+    // Held for the whole run: one program per data folder.
+    std::unique_ptr<LockFileInstance> m_folderLock;
 };
 
 // Hide / show the main window's toolbar, and enable or disable its "File"

@@ -33,8 +33,9 @@ public:
     bool openUrl(const QUrl &url) override;
 };
 
-// One lock file in the user's runtime folder; a stale lock of a crashed
-// run is taken over. A folder that takes no lock file (read-only, missing)
+// One lock file held for the run: by default in the user's runtime folder
+// (the main window holds one more in the data folder); a stale lock of a
+// crashed run is taken over. A folder that takes no lock file (read-only, missing)
 // is no other instance: the next place is tried, and where none takes one
 // the program runs rather than refuse to start.
 class LockFileInstance final : public InstanceService {

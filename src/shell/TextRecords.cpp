@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/TextRecords.h"
 
+#include "archive/RegularFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -123,8 +125,16 @@ QStringList parseFields(const QByteArray &content) {
 
 FileBytes readFileBounded(const QString &path, qint64 maxBytes) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {std::nullopt, f.exists() ? ReadFailure::Unreadable : ReadFailure::Missing};
+    const OpenedFile opened = openRegularFile(f.filesystemFileName());
+    if (opened.failure == OpenFailure::Missing)
+        return {std::nullopt, ReadFailure::Missing};
+    if (opened.failure == OpenFailure::NotRegular)
+        return {std::nullopt, ReadFailure::NotRegular};
+    if (!opened.file || !f.open(opened.file, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
+        if (opened.file)
+            std::fclose(opened.file);
+        return {std::nullopt, ReadFailure::Unreadable};
+    }
     // The size is asked first and the read stops one byte past the bound, so
     // a sparse 30 GB file costs nothing, and neither does one that grows
     // while it is read.

@@ -39,8 +39,10 @@ QStringList parseFields(const QByteArray &content);
 // Every file is untrusted: it may have been cut short, grown, copied from
 // elsewhere or edited by hand. Each reader states the largest file of its kind
 // it takes (the largest real one with a wide margin); a larger file is damaged
-// and never read whole.
-enum class ReadFailure { Missing, Unreadable, TooLarge };
+// and never read whole. Only a regular file is read: a FIFO (whose opening
+// would wait for a writer for ever), a device or a folder of that name is
+// NotRegular, which counts as missing for a text file.
+enum class ReadFailure { Missing, Unreadable, TooLarge, NotRegular };
 struct FileBytes {
     std::optional<QByteArray> bytes;
     ReadFailure failure = ReadFailure::Missing; // when bytes is empty

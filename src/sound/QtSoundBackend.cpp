@@ -3,7 +3,9 @@
 
 #include "sound/QtSoundStreams.h"
 #include "sound/QtSoundThreads.h"
+#include "sound/QtStreamSide.h"
 #include "sound/SoundChoice.h"
+#include "sound/WaveFile.h"
 
 #include <QTimer>
 
@@ -18,11 +20,9 @@ using qtsound::CaptureLink;
 using qtsound::CaptureWorker;
 using qtsound::PlaybackWorker;
 using qtsound::SoundThreads;
+using qtsound::StreamSide;
 using qtsound::StreamThread;
 
-// A start the server has not confirmed by then has failed (the window says so
-// and the user may try again).
-constexpr int StartTimeoutMs = 1500;
 // How long suspend() and stop() wait for the samples still on their way.
 constexpr auto SamplesWait = 100ms;
 
@@ -56,64 +56,6 @@ QAudioFormat nearestFormat(const QAudioDevice &device, PcmFormat wanted) {
         return f;
     return device.preferredFormat();
 }
-
-// The user interface thread's side of a stream: commands go to the worker
-// on the stream thread and return at once; its reports come back queued.
-template <typename Worker> class StreamSide {
-protected:
-    enum class Phase { Created, Starting, Running, Ended };
-
-    explicit StreamSide(Worker *worker, StreamThread *thread)
-        : m_worker(worker)
-        , m_thread(thread) {
-        m_deadline.setSingleShot(true);
-        m_deadline.setInterval(StartTimeoutMs);
-        QObject::connect(m_worker, &Worker::started, &m_receiver, [this](bool ok) {
-            if (m_phase != Phase::Starting)
-                return;
-            m_deadline.stop();
-            if (ok)
-                m_phase = Phase::Running;
-            else
-                lose();
-        });
-        QObject::connect(m_worker, &Worker::lost, &m_receiver, [this] { lose(); });
-        QObject::connect(&m_deadline, &QTimer::timeout, &m_receiver, [this] {
-            // The thread waits for a server that does not answer.
-            SoundThreads::instance().giveUp(m_thread);
-            lose();
-        });
-    }
-    virtual ~StreamSide() {
-        QObject::disconnect(m_worker, nullptr, &m_receiver, nullptr);
-        m_worker->deleteLater();
-    }
-
-    template <typename F> void post(F command) {
-        QMetaObject::invokeMethod(
-            m_worker, [w = m_worker, command] { command(w); }, Qt::QueuedConnection);
-    }
-    bool beginStart() {
-        if (m_phase != Phase::Created)
-            return false;
-        m_phase = Phase::Starting;
-        post([](Worker *w) { w->start(); });
-        m_deadline.start();
-        return true;
-    }
-    bool live() const { return m_phase == Phase::Starting || m_phase == Phase::Running; }
-    void end() {
-        m_deadline.stop();
-        m_phase = Phase::Ended;
-    }
-    virtual void lose() = 0;
-
-    Worker *const m_worker;
-    StreamThread *const m_thread;
-    QObject m_receiver; // what the worker's reports are queued to
-    QTimer m_deadline;
-    Phase m_phase = Phase::Created;
-};
 
 class QtCapture final : public CaptureStream, StreamSide<CaptureWorker> {
 public:
@@ -285,7 +227,8 @@ std::unique_ptr<CaptureStream> QtSoundBackend::createCapture(PcmFormat preferred
 std::unique_ptr<PlaybackStream> QtSoundBackend::createPlayback(PcmFormat format, QByteArray pcm,
                                                                FinishedHandler onFinished) {
     const QAudioDevice device = pick(SoundThreads::instance().devices().outputs, SoundUse::Speaker);
-    if (device.isNull() || format.sampleRate < 1 || format.channels < 1)
+    if (device.isNull() || format.sampleRate < 1 || format.sampleRate > MaxWaveRate ||
+        format.channels < 1 || format.channels > MaxWaveChannels)
         return nullptr;
     return std::make_unique<QtPlayback>(SoundThreads::instance().streamThread(),
                                         std::make_shared<std::atomic<qint64>>(0), device, format,

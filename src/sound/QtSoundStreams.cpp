@@ -199,7 +199,7 @@ PlaybackWorker::PlaybackWorker(StreamThread *thread, std::shared_ptr<std::atomic
     const qint64 frames = m_pcm.size() / bytesPerFrame;
     m_pcm.truncate(frames * bytesPerFrame);
     m_durationUs = frames * 1000000 / format.sampleRate;
-    m_bufferBytes = qsizetype(format.sampleRate * BufferMs / 1000 * bytesPerFrame);
+    m_bufferBytes = qsizetype(qint64(format.sampleRate) * BufferMs / 1000 * bytesPerFrame);
     m_soundBytes = m_pcm.size();
     m_pcm.append(QByteArray(m_bufferBytes, '\0'));
     m_poll->setInterval(20);

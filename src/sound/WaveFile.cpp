@@ -102,13 +102,18 @@ WaveRead decodeWave(const QByteArray &bytes) {
     // written in the extensible layout, which libsndfile names WAVEX.
     if ((container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) || !isPcm(info.format)) {
         result.error = QStringLiteral("not a PCM wave");
-    } else if (info.channels < 1 || info.samplerate < 1) {
-        result.error = QStringLiteral("no channels or no sample rate");
+    } else if (info.channels < 1 || info.channels > MaxWaveChannels || info.samplerate < 1 ||
+               info.samplerate > MaxWaveRate) {
+        result.error =
+            QStringLiteral("%1 channels at %2 Hz").arg(info.channels).arg(info.samplerate);
+    } else if (info.frames < 0 || qint64(info.frames) * info.channels * 2 > 2 * MaxWaveBytes) {
+        // 8-bit samples double in size: nothing read can be larger.
+        result.error = QStringLiteral("larger than any message");
     } else {
         PcmSound sound;
         sound.sampleRate = info.samplerate;
         sound.channels = info.channels;
-        sound.samples.resize(qsizetype(info.frames * info.channels * 2));
+        sound.samples.resize(qsizetype(qint64(info.frames) * info.channels * 2));
         // sf_readf_short converts 8-bit unsigned and wider PCM to 16-bit.
         const sf_count_t got =
             sf_readf_short(sf, reinterpret_cast<short *>(sound.samples.data()), info.frames);

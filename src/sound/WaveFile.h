@@ -36,8 +36,15 @@ struct WaveRead {
     QString error; // empty when sound holds the file
 };
 
+// The widest waves read: any sound card's rates and channels, with room to
+// spare. A header past them (2 000 000 000 Hz, 1 024 channels) is damage; it
+// would only make playback ask for gigabytes of buffer.
+inline constexpr int MaxWaveRate = 384000;
+inline constexpr int MaxWaveChannels = 8;
+
 // Decodes a wave held in memory. Only PCM waves are accepted (8-bit unsigned,
-// 16/24/32-bit signed, any channel count and rate); they come back as 16-bit.
+// 16/24/32-bit signed, 1 to MaxWaveChannels channels at 1 Hz to MaxWaveRate);
+// they come back as 16-bit.
 WaveRead decodeWave(const QByteArray &bytes);
 // The largest wave read: five minutes of 48 kHz 16-bit stereo (a message is a
 // minute at most; the device records nothing wider).

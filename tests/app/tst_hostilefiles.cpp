@@ -9,10 +9,14 @@
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
+#include "help/FrmHlp.h"
 #include "shell/FlexGrid.h"
+#include "shell/MdiMain.h"
 #include "shell/PlatformReal.h"
 #include "shell/Shared.h"
+#include "shell/Strings.h"
 #include "shell/TextRecords.h"
+#include "sound/WaveFile.h"
 #include "timerows/FrmEmp.h"
 
 #include "AppFixture.h"
@@ -21,11 +25,19 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
@@ -49,6 +61,40 @@ bool storeArchive(const AppFixture &app, int row, int col) {
            zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true) &&
            storeSlotArchive(scratchArchivePath(), 2005, row, col).ok;
 }
+
+// Frees a reader that waits on the FIFO once two seconds have passed, by
+// opening the other end while a reader holds it: such a reader then fails
+// the test instead of hanging it. stop() says whether one had to be freed.
+class FifoWatchdog final {
+public:
+    explicit FifoWatchdog(const QString &fifo)
+        : m_thread([this, path = QFile::encodeName(fifo)] {
+            using namespace std::chrono_literals;
+            const auto deadline = std::chrono::steady_clock::now() + 2s;
+            for (; !m_stop; std::this_thread::sleep_for(20ms)) {
+                if (std::chrono::steady_clock::now() < deadline)
+                    continue;
+                const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                struct stat st {};
+                if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
+                    m_freed = true;
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }) {}
+    ~FifoWatchdog() { stop(); }
+    bool stop() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_freed;
+    }
+
+private:
+    std::atomic<bool> m_stop = false;
+    std::atomic<bool> m_freed = false;
+    std::thread m_thread; // last: starts once the rest is ready
+};
 
 } // namespace
 
@@ -177,6 +223,82 @@ private Q_SLOTS:
         QCOMPARE(first.heldPath(), fallback);
         LockFileInstance second({nowhere, fallback});
         QVERIFY(second.anotherInstanceRunning());
+    }
+
+    // A FIFO in place of a file the program reads counts as missing (a year
+    // file's as damaged): the program starts, the grid opens, the help
+    // document and a slot's message are looked for, and no reader waits for
+    // a writer that never comes.
+    void fifosAreNoFiles_data() {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"param.ini", "pos.ini", "hours.dat", "_2005.dte", "F2005.ini",
+                                 "JFValid.ini", "Tembrel.rtf", "D2005/W2005003001.tbr", "temp.wav"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void fifosAreNoFiles() {
+        QFETCH(QString, name);
+        AppFixture app(QDate(2005, 3, 10));
+        QVERIFY(QDir().mkpath(app.path(QStringLiteral("D2005"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(app.path(name)).constData(), 0600), 0);
+        FifoWatchdog watchdog(app.path(name));
+        {
+            MdiMain main;
+            QVERIFY(main.Form_Load());
+            FrmConsultGrille grid;
+            FrmHlp help;
+            QVERIFY(!readWaveFile(scratchWavePath()).sound);
+            QVERIFY(!ZipClass().AddFile(QFile::encodeName(scratchWavePath()).toStdString()));
+            QVERIFY(!extractSlotArchive(2005, 3, 1).ok); // removes temp.wav first
+        }
+        QVERIFY2(!watchdog.stop(), "a reader waited on the FIFO");
+        if (name == u"_2005.dte") {
+            // Set aside as damaged, and the grid written in its place.
+            QVERIFY(QFileInfo(app.path(name)).isFile());
+            const QStringList aside =
+                QDir(app.path(QString()))
+                    .entryList({name + QStringLiteral(".damaged-*")}, QDir::Files | QDir::System);
+            QCOMPARE(aside.size(), 1);
+        }
+    }
+
+    // One program per data folder: while a copy runs on it (another user's,
+    // another machine's), a start on the same folder says so (111) and ends,
+    // touching nothing; the lock of a copy that was killed is taken over.
+    void oneProgramPerDataFolder() {
+        AppFixture app(QDate(2005, 3, 10));
+        // The real program, in the folder, keeps its files there.
+        QVERIFY(
+            QFile::copy(QStringLiteral(TEMBREL_BINARY_DIR "/bin/Tembrel"), app.path("Tembrel")));
+        QVERIFY(QDir().mkpath(app.path(QStringLiteral("run"))));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // Its user's own folders: only the data folder is shared.
+        for (const char *name : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "TMPDIR"})
+            env.insert(QLatin1String(name), app.path(QStringLiteral("run")));
+        QProcess other;
+        other.setProcessEnvironment(env);
+        other.start(app.path(QStringLiteral("Tembrel")));
+        QTRY_VERIFY_WITH_TIMEOUT(app.exists(QStringLiteral("Tembrel.lock")), 30000);
+        const QDir folder(app.path(QString()));
+        const QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
+        const QByteArray lock = app.read(QStringLiteral("Tembrel.lock"));
+        {
+            MdiMain second;
+            QVERIFY(!second.Form_Load());
+            QCOMPARE(app.messageBox->shown.size(), 1);
+            QCOMPARE(app.messageBox->shown[0].text, LoadResString(111));
+        }
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden), files);
+        QCOMPARE(app.read(QStringLiteral("Tembrel.lock")), lock);
+
+        other.kill();
+        QVERIFY(other.waitForFinished());
+        MdiMain next;
+        QVERIFY(next.Form_Load());
+        qint64 pid = 0;
+        QString host, appName;
+        QLockFile held(app.path(QStringLiteral("Tembrel.lock")));
+        QVERIFY(held.getLockInfo(&pid, &host, &appName));
+        QCOMPARE(pid, QCoreApplication::applicationPid());
     }
 
     // A program folder whose name is not valid UTF-8 is used as it is,

@@ -34,6 +34,7 @@ private slots:
             {"regression/encrypted.zip", {"5"}},
             {"regression/long-name.zip", {"7"}}, // a file that cannot be written stops
             {"regression/count-lie.zip", {"2"}},
+            {"regression/repeated-entry.zip", {}}, // each copy written over the last
         };
         const QString root = TEMBREL_TEST_DATA "/archive/";
         QStringList found;

@@ -7,6 +7,7 @@
 #include "AppFixture.h"
 
 #include "archive/ZipClass.h"
+#include "sound/WaveFile.h"
 
 #include <QDir>
 #include <QProcess>
@@ -28,12 +29,11 @@ QByteArray archiveOf(const AppFixture &app, const QByteArray &wave) {
     return app.read("pack/temp.tbr");
 }
 
-// An archive whose one entry unpacks to more than any message (80 MB of
-// silence, deflated to a few kilobytes).
-QByteArray hugeArchive(const AppFixture &app) {
+// An archive whose one entry unpacks to `size` bytes of silence, deflated to
+// a few kilobytes.
+QByteArray hugeArchive(const AppFixture &app, qint64 size) {
     QFile wave(app.path("pack/temp.wav"));
-    if (!QDir().mkpath(app.path("pack")) || !wave.open(QIODevice::WriteOnly) ||
-        !wave.resize(80 << 20))
+    if (!QDir().mkpath(app.path("pack")) || !wave.open(QIODevice::WriteOnly) || !wave.resize(size))
         return {};
     wave.close();
     ZipClass zip;
@@ -41,6 +41,12 @@ QByteArray hugeArchive(const AppFixture &app) {
         !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
         return {};
     return app.read("pack/temp.tbr");
+}
+
+// One of the hand-made hostile archives of tests/data/archive/make-hostile.py.
+QByteArray hostileArchive(const char *name) {
+    QFile f(QStringLiteral(TEMBREL_TEST_DATA "/archive/regression/") + QLatin1String(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // An archive made by Python's zipfile with the given entries, in order.
@@ -136,6 +142,8 @@ private Q_SLOTS:
         QTest::newRow("not an archive") << "garbage";
         QTest::newRow("data changed") << "flipped";
         QTest::newRow("unpacks past the bound") << "huge";
+        QTest::newRow("unpacks past the wave bound") << "past wave";
+        QTest::newRow("temp.wav twelve times") << "repeated";
         QTest::newRow("empty entry") << "empty";
         QTest::newRow("other entries beside it") << "others";
         QTest::newRow("sparse 30 GB archive") << "sparse";
@@ -155,7 +163,11 @@ private Q_SLOTS:
         else if (damage == u"flipped")
             tbr[60] = char(tbr[60] ^ 0x55);
         else if (damage == u"huge")
-            tbr = hugeArchive(app);
+            tbr = hugeArchive(app, 80 << 20);
+        else if (damage == u"past wave")
+            tbr = hugeArchive(app, MaxWaveBytes + 1);
+        else if (damage == u"repeated")
+            tbr = hostileArchive("repeated-entry.zip");
         else if (damage == u"empty")
             tbr = pythonArchive(app, {{"temp.wav", QByteArray()}});
         else if (damage == u"others")
@@ -169,8 +181,11 @@ private Q_SLOTS:
         QVERIFY(!tbr.isEmpty() || damage == u"missing");
         QVERIFY(app.write("temp.wav", "an older message"));
         const SlotResult r = extractSlotArchive(2005, 5, 123);
-        QCOMPARE(r.ok, damage.isEmpty() || damage == u"others");
+        QCOMPARE(r.ok, damage.isEmpty() || damage == u"others" || damage == u"repeated");
         QVERIFY(!app.exists("hours.dat") && !app.exists("D2005/W2005003001.tbr"));
+        // Of the twelve copies, the first: a megabyte that starts with its number.
+        if (damage == u"repeated")
+            wave = QByteArray("copy 00 ").repeated(1 << 17);
         if (r.ok)
             QCOMPARE(app.read("temp.wav"), wave);
         else

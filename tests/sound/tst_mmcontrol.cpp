@@ -5,15 +5,20 @@
 #include "VirtualSoundBackend.h"
 #include "sound/MMControl.h"
 #include "sound/QtSoundBackend.h"
+#include "sound/QtStreamSide.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <cmath>
+#include <future>
 
 using namespace tembrel;
 using Mode = MMControl::ModeValue;
@@ -42,6 +47,23 @@ QByteArray soxWave(int rate, int channels, int ms, const QStringList &sample) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// A 16-bit PCM wave whose header says what it is told, whatever that is.
+QByteArray pcmWave(quint32 rate, quint16 channels, const QByteArray &data) {
+    QByteArray w;
+    QDataStream out(&w, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint16 block = quint16(channels * 2);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + data.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << channels << rate << quint32(quint64(rate) * block) << block
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(data.size());
+    out.writeRawData(data.constData(), int(data.size()));
+    return w;
+}
+
 double rms(const QByteArray &samples) {
     const auto *v = reinterpret_cast<const qint16 *>(samples.constData());
     double sum = 0;
@@ -49,6 +71,52 @@ double rms(const QByteArray &samples) {
         sum += double(v[i]) * v[i];
     return samples.isEmpty() ? 0 : std::sqrt(sum / double(samples.size() / 2)) / 32768.0;
 }
+
+// A stream worker whose start waits until it is let go (ten seconds at most),
+// as Qt's does on a server that hangs.
+class WaitingWorker final : public QObject {
+    Q_OBJECT
+
+public:
+    WaitingWorker(qtsound::StreamThread *thread, std::shared_future<void> go)
+        : m_thread(thread)
+        , m_go(std::move(go)) {
+        m_thread->addStream();
+        moveToThread(thread);
+    }
+    ~WaitingWorker() override { m_thread->removeStream(); }
+    void start() {
+        ranOn = QThread::currentThread();
+        m_go.wait_for(std::chrono::seconds(10));
+        Q_EMIT started(true);
+    }
+    std::atomic<QThread *> ranOn = nullptr;
+
+Q_SIGNALS:
+    void started(bool ok);
+    void lost();
+
+private:
+    qtsound::StreamThread *const m_thread;
+    const std::shared_future<void> m_go;
+};
+
+class WaitingStream final : public qtsound::StreamSide<WaitingWorker> {
+public:
+    WaitingStream(qtsound::StreamThread *thread, std::shared_future<void> go)
+        : StreamSide(new WaitingWorker(thread, std::move(go)), thread) {}
+    using StreamSide::beginStart;
+    bool running() const { return m_phase == Phase::Running; }
+    QThread *thread() const { return m_thread; }
+    QThread *ranOn() const { return m_worker->ranOn; }
+    bool lost = false;
+
+private:
+    void lose() override {
+        lost = true;
+        end();
+    }
+};
 
 } // namespace
 
@@ -313,6 +381,13 @@ private Q_SLOTS:
         row("not a wave", false, "RIFF....WAVEjunk and more junk", refused,
             refusedBy(E::FileUnreadable));
         row("cut short", false, wave.left(30), refused, refusedBy(E::FileUnreadable));
+        // Headers no sound card makes count as damage, whatever the data.
+        for (const auto &[name, rate, channels] : {std::tuple{"2 000 000 000 Hz", 2000000000u, 1},
+                                                   {"1 024 channels", 16000u, 1024},
+                                                   {"0 Hz", 0u, 1},
+                                                   {"9 channels", 16000u, 9}})
+            row(name, false, pcmWave(rate, channels, ramp(9216)), refused,
+                refusedBy(E::FileUnreadable));
         row("no server, new recording", true, {}, refused, refusedBy(E::NoDevice));
         row("no server, existing wave", true, wave, refused, refusedBy(E::NoDevice));
     }
@@ -345,6 +420,35 @@ private Q_SLOTS:
         QCOMPARE(running(), 0);
         QCOMPARE(folder->exists("temp.wav"), !content.isEmpty()); // neither created
         QCOMPARE(folder->read("temp.wav"), content);              // nor changed
+    }
+
+    // A stream thread stuck in a hung server's call: the caller is not kept
+    // waiting, the start fails once its time is up, the next stream goes to a
+    // fresh thread, and the stuck one ends once the server answers.
+    void hungStreamThreadGivenUp() {
+        std::promise<void> answer;
+        std::promise<void> answered;
+        answered.set_value();
+        auto &threads = qtsound::SoundThreads::instance();
+        auto hung =
+            std::make_unique<WaitingStream>(threads.streamThread(), answer.get_future().share());
+        const QPointer<QThread> stuck = hung->thread();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(hung->beginStart());
+        QVERIFY(clock.elapsed() < qtsound::StartTimeoutMs);
+        QTRY_COMPARE(hung->ranOn(), stuck.data());
+        QTRY_VERIFY_WITH_TIMEOUT(hung->lost, 4 * qtsound::StartTimeoutMs);
+
+        WaitingStream next(threads.streamThread(), answered.get_future().share());
+        QVERIFY(next.thread() != stuck);
+        QVERIFY(next.beginStart());
+        QTRY_VERIFY(next.running());
+        QCOMPARE(next.ranOn(), next.thread());
+
+        answer.set_value();
+        hung.reset();
+        QTRY_VERIFY(stuck.isNull());
     }
 };
 

@@ -111,6 +111,11 @@ for e in bomb[1:]:
     e.payload = shared.payload
 write("overlap-bomb.zip", archive(bomb))
 
+# temp.wav twelve times over, each copy a megabyte that starts with its
+# number: a message archive yields its first copy and no more.
+write("repeated-entry.zip", archive([
+    Entry("temp.wav", (b"copy %02d " % k) * (1 << 17)) for k in range(12)]))
+
 # A password-protected entry: the reader knows no passwords, so the bytes
 # are damage to it and nothing of them may be written.
 header = bytes(range(11)) + bytes([(zlib.crc32(voice) >> 24) & 0xFF])
