@@ -3,12 +3,12 @@
 // time rows (100 x 367 cells) and a full year file: opening it (build, load,
 // show and first paint), rebuilding it for a year change, and saving it.
 
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/TextRecords.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearFile.h"
-#include "shell/FlexGrid.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

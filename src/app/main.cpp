@@ -10,6 +10,7 @@
 #include "settings/FrmReglages.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
+#include "shell/PlatformReal.h"
 #include "shell/Translations.h"
 #include "timerows/FrmEmp.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char *argv[]) {
     // The installed desktop entry's name: the desktop matches the windows to it.
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.ostrand.Tembrel"));
     QApplication::setWindowIcon(programIcon());
+    installRealPlatform();
     installTranslations();
 
     MdiMain::registerWindow(MdiMain::Tool::Grid, factory<FrmConsultGrille>());

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/HiddenControl.h"
 #include "grid/YearFile.h"
-#include "shell/HiddenControl.h"
 
 #include <QPixmap>
 #include <QStringList>

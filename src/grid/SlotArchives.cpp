@@ -2,8 +2,8 @@
 #include "grid/SlotArchives.h"
 
 #include "archive/ZipExtractionClass.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
+#include "core/Shared.h"
+#include "core/TextRecords.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,14 +2,14 @@
 #include "recording/FrmEnregMessage.h"
 
 #include "archive/ZipClass.h"
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/Markers.h"
 #include "grid/SlotArchives.h"
 #include "recording/ScopeView.h"
-#include "shell/FlexGrid.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
 #include "sound/MMControl.h"
 
 #include <QCheckBox>

@@ -5,14 +5,14 @@
 // param.ini's in the main window's; archives' in the slot archive tests.
 
 #include "archive/ZipClass.h"
+#include "core/Shared.h"
+#include "core/TextRecords.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/SlotArchives.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
-#include "shell/FlexGrid.h"
 #include "shell/PlatformReal.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
 #include "timerows/FrmEmp.h"
 
 #include "AppFixture.h"

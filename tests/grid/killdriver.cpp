@@ -6,10 +6,10 @@
 // what a SIGKILL cut short. Usage: tembrel_killdriver <application folder> <seed>
 
 #include "archive/ZipClass.h"
+#include "core/Shared.h"
 #include "grid/SlotArchives.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
-#include "shell/Shared.h"
 #include "sound/WaveFile.h"
 #include "timerows/HoursFile.h"
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the holiday and settings windows leave behind shows in the next year grid.
 
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearGrid.h"
 #include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
-#include "shell/FlexGrid.h"
 #include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 

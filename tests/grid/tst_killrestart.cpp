@@ -5,11 +5,11 @@
 // The victim is tembrel_killdriver; the restart is the real grid window.
 
 #include "archive/ZipClass.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/SlotArchives.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
-#include "shell/FlexGrid.h"
 #include "sound/WaveFile.h"
 
 #include "AppFixture.h"
@@ -103,9 +103,9 @@ private Q_SLOTS:
             }
             QVERIFY2(aimed, qPrintable(driver.errorString()));
             const QList<qint64> &seen = took[aim];
-            const qint64 span = seen.isEmpty() ? 2000
-                                               : std::accumulate(seen.begin(), seen.end(), 0ll) /
-                                                     seen.size();
+            const qint64 span = seen.isEmpty()
+                                    ? 2000
+                                    : std::accumulate(seen.begin(), seen.end(), 0ll) / seen.size();
             std::this_thread::sleep_for(
                 std::chrono::microseconds(random.bounded(std::max<qint64>(1, span))));
             driver.kill();

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "Screenshots.h"
+#include "core/Strings.h"
 #include "help/FrmAbout.h"
 #include "help/FrmHlp.h"
 #include "shell/MdiMain.h"
-#include "shell/Strings.h"
 
 #include <QAction>
 #include <QDir>
@@ -133,9 +134,7 @@ private Q_SLOTS:
             for (int x = 0; x < image.width(); x += 3)
                 shades.insert(image.pixel(x, y));
         QVERIFY(shades.size() > 20);
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(image.save(dir + QStringLiteral("/frmhlp.png")));
+        QVERIFY(test::saveScreenshot(image, QStringLiteral("frmhlp.png")));
     }
 
     void aboutCopiesAddresses_data() {

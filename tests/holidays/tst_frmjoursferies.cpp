@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "core/Strings.h"
 #include "holidays/FrmJoursFeries.h"
-#include "shell/Strings.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
+#include "Screenshots.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -213,10 +214,8 @@ private Q_SLOTS:
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
         QVERIFY(w.List1->isVisible() && w.TxtAnnee->isVisible());
-        const QImage shot = w.grab().toImage();
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(shot.save(dir + QStringLiteral("/frmjoursferies.png")));
+        const QImage shot = test::screenshot(&w, QStringLiteral("frmjoursferies.png"));
+        QVERIFY(!shot.isNull());
         // The picked days, and only they, are drawn highlighted.
         const QColor highlight = w.List1->palette().color(QPalette::Highlight);
         QList<int> shown;

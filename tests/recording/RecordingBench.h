@@ -5,13 +5,14 @@
 // opens the real recording window on a click of an empty slot.
 
 #include "AppFixture.h"
+#include "Screenshots.h"
 
 #include "archive/ZipClass.h"
 #include "archive/ZipExtractionClass.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/SlotArchives.h"
 #include "recording/FrmEnregMessage.h"
-#include "shell/FlexGrid.h"
 #include "sound/WaveFile.h"
 
 #include <QCheckBox>
@@ -151,13 +152,5 @@ inline bool storeMarkedMessage(int row, int col, const PcmSound &sound) {
     marking.GridLegendes->setTextMatrix(row, col, QStringLiteral(".."));
     return marking.EnregistrerGrille();
 }
-
-#ifdef TEMBREL_BINARY_DIR
-// Saves a window's picture under the build folder's screenshots.
-inline bool saveScreenshot(const QImage &shot, const QString &name) {
-    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-    return QDir().mkpath(dir) && shot.save(QDir(dir).filePath(name));
-}
-#endif
 
 } // namespace tembrel::test

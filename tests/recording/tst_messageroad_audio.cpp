@@ -75,7 +75,8 @@ private Q_SLOTS:
         const QList<qint16> recorded = samplesOf(wav);
         // The sentence starts about 0.3 s in (where the start fell in the
         // microphone's stream varies by a block).
-        const double during = rmsBetween(recorded, soxi("-r", wav).toInt(), 600, std::min(2900, 300 + speechMs));
+        const double during =
+            rmsBetween(recorded, soxi("-r", wav).toInt(), 600, std::min(2900, 300 + speechMs));
         qInfo("recording RMS while speaking %.4f", during);
         QVERIFY(during > 0.02);
         const auto file = YearFile::load(bench.app.path("_2005.dte"));

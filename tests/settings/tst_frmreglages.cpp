@@ -6,6 +6,7 @@
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "Screenshots.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -282,10 +283,8 @@ private Q_SLOTS:
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QImage shot = w.grab().toImage();
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(shot.save(dir + QStringLiteral("/frmreglages.png")));
+        const QImage shot = test::screenshot(&w, QStringLiteral("frmreglages.png"));
+        QVERIFY(!shot.isNull());
         // Each preview shows its colour of the file.
         const auto middle = [&](const QWidget *c) {
             return shot.pixelColor(c->mapTo(&w, c->rect().center()));

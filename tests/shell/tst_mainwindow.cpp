@@ -2,15 +2,16 @@
 // The main window, its splash and the progress window: real windows (offscreen), real
 // files in a temporary application folder, doubles for message boxes and the instance test.
 
+#include "core/Module1.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
 #include "shell/FrmEntry.h"
-#include "shell/FrmProgressBar.h"
 #include "shell/MdiMain.h"
-#include "shell/Module1.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
+#include "shell/QtColours.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "Screenshots.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,25 +81,6 @@ void registerAll() {
     for (int i = 0; i < ToolCount; ++i)
         MdiMain::registerWindow(
             Tool(i), [i](QWidget *parent) { return ++g_created[i], new DummyTool(parent); });
-}
-
-void saveShot(const QPixmap &pixmap, const QString &name) {
-    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-    QVERIFY(QDir().mkpath(dir));
-    QVERIFY(pixmap.save(QDir(dir).filePath(name)));
-}
-
-// A bar drawn to its value, in a picture of its window: a point a tenth of the
-// way along lies in the filled part and one at nine tenths in the empty part,
-// so the two differ (the value must lie between them).
-void checkBarDrawn(QWidget *window, const QProgressBar *bar) {
-    const QImage shot = window->grab().toImage();
-    const QRect r = bar->rect();
-    const auto colourAt = [&](int tenths) {
-        return shot.pixelColor(bar->mapTo(window, QPoint(r.width() * tenths / 10, r.center().y())));
-    };
-    QVERIFY(colourAt(1) != colourAt(9));
-    QCOMPARE(colourAt(9), colourAt(8)); // both empty
 }
 
 // The doubles, a temporary application folder and the main window in it.
@@ -342,20 +324,6 @@ private Q_SLOTS:
         QVERIFY(about.isNull());
     }
 
-    void progressWindow() {
-        QPointer<FrmProgressBar> p = FrmProgressBar::instance();
-        p->ProgBar->setMaximum(12);
-        p->ProgBar->setValue(5);
-        p->show();
-        saveShot(p->grab(), QStringLiteral("progressbar.png"));
-        checkBarDrawn(p, p->ProgBar);
-        FrmProgressBar::Unload();
-        FrmProgressBar::Unload(); // twice is harmless
-        QVERIFY(p.isNull() && !FrmProgressBar::exists());
-        QCOMPARE(FrmProgressBar::instance()->ProgBar->value(), 0); // a fresh, empty bar
-        FrmProgressBar::Unload();
-    }
-
     // The splash bar's value and 16-bit position after so many ticks of Timer2
     // (32700 + 100 would overflow the position, so it stays there), and the
     // screenshots of the splash and of the main window.
@@ -373,14 +341,15 @@ private Q_SLOTS:
             QCOMPARE(splash->ProgBar->value(), expected[row][1]);
             QCOMPARE(int(splash->barPosition()), expected[row++][2]);
             if (tick == 40) {
-                saveShot(splash->grab(), QStringLiteral("splash.png"));
-                checkBarDrawn(splash, splash->ProgBar);
+                QVERIFY(
+                    test::saveScreenshot(splash->grab().toImage(), QStringLiteral("splash.png")));
+                test::checkBarDrawn(splash, splash->ProgBar);
             }
         }
         QVERIFY(FrmEntry::instance() == splash); // the bar never closes it
         endSplash();
         const QImage shot = s.m->grab().toImage();
-        saveShot(QPixmap::fromImage(shot), QStringLiteral("mainwindow.png"));
+        QVERIFY(test::saveScreenshot(shot, QStringLiteral("mainwindow.png")));
         // The back colour of param.ini (0x666633) fills the client area.
         const QWidget *area = s.viewport();
         for (const QPoint &p : {area->rect().center(), area->rect().topLeft() + QPoint(8, 8)})

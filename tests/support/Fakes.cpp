@@ -3,7 +3,7 @@
 
 #include "AppFixture.h"
 
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
 #include "sound/MMControl.h"
 
 namespace tembrel::test {

@@ -4,8 +4,9 @@
 // Test doubles of the platform services: each records what it was asked and
 // answers from a queue the test fills.
 
-#include "shell/Platform.h"
+#include "core/Platform.h"
 
+#include <QColor>
 #include <QList>
 #include <QPair>
 #include <QQueue>

@@ -2,7 +2,8 @@
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
-#include "shell/Strings.h"
+#include "Screenshots.h"
+#include "core/Strings.h"
 #include "timerows/FrmEmp.h"
 #include "timerows/HoursFile.h"
 
@@ -280,10 +281,9 @@ private Q_SLOTS:
         pickHours(w.get(), "08 00 12 00");
         w->Option1[1]->click();
         w->setListIndex(3);
-        const QString folder = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots/");
-        QVERIFY(QDir().mkpath(folder) && w->rect().contains(w->CmdClear->geometry()));
-        const QImage shot = w->grab().toImage();
-        QVERIFY(shot.save(folder + "frmemp.png"));
+        QVERIFY(w->rect().contains(w->CmdClear->geometry()));
+        const QImage shot = test::screenshot(w.get(), QStringLiteral("frmemp.png"));
+        QVERIFY(!shot.isNull());
         // The five rows of the file, the fourth one highlighted.
         const QColor highlight = w->List1->palette().color(QPalette::Highlight);
         QList<int> shown;
@@ -298,7 +298,7 @@ private Q_SLOTS:
         QCOMPARE(shown, QList<int>{3});
         w->SSTab1->setCurrentIndex(2);
         pickAll({w->Combo2HeureDebut, w->Combo2MinuteDebut, w->Combo2HeureFin}, "13 30 17");
-        QVERIFY(w->grab().save(folder + "frmemp_sections.png"));
+        QVERIFY(!test::screenshot(w.get(), QStringLiteral("frmemp_sections.png")).isNull());
     }
 };
 

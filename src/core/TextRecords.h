@@ -57,16 +57,13 @@ std::optional<QStringList> readFields(const QString &path, qint64 maxBytes);
 // line ended by CR LF.
 QByteArray formatRecords(const QList<Record> &records);
 
-// Writes the records over the file through a temporary file and a rename, so a
+// Writes the records over the file through the program's one safe writer
+// (archive/DurableFiles.h: a marked temporary file, flushed and renamed), so a
 // crash or a failed write leaves the previous file whole. False on failure.
 bool writeRecords(const QString &path, const QList<Record> &records);
 
-// Writes raw bytes the same safe way. What a write killed half-way left in
-// the folder is removed first (see removeSaveLeftovers).
+// Writes raw bytes the same safe way.
 bool writeFileSafely(const QString &path, const QByteArray &bytes);
-// Removes the temporary files that killed safe writes of the program's own
-// files left in a folder.
-void removeSaveLeftovers(const QString &folder);
 
 // Reads a field as a number the way the old files were read: leading and
 // trailing blanks ignored, nullopt when it is not a number.

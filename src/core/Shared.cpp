@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Shared.h"
+#include "core/Shared.h"
 
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

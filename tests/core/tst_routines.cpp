@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Colours.h"
-#include "shell/Module1.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
+#include "core/Module1.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "shell/QtColours.h"
 
 #include <QDate>
 #include <QDir>
