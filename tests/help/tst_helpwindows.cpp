@@ -164,9 +164,8 @@ private Q_SLOTS:
         else
             QTest::mouseClick(target, Qt::LeftButton);
         QTEST(app.clipboard->content, "copied");
-        QCOMPARE(app.messageBox->shown.size(), 1);
-        QCOMPARE(app.messageBox->shown[0].text,
-                 LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1));
+        QCOMPARE(app.messageBox->texts(),
+                 QStringList{LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1)});
     }
 
     // Only Yes opens the page; a browser that cannot be started is said,
@@ -192,10 +191,7 @@ private Q_SLOTS:
         app.messageBox->answers.enqueue(answer);
         app.browser->available = browser;
         main.mnuweb->trigger();
-        QStringList shown;
-        for (const auto &m : app.messageBox->shown)
-            shown << m.text + QStringLiteral(" [%1]").arg(m.style);
-        QTEST(shown, "shown");
+        QTEST(app.messageBox->texts(true), "shown");
         QTEST(int(app.browser->opened.size()), "opened");
         for (const QUrl &url : app.browser->opened)
             QCOMPARE(url, QUrl(QString::fromLatin1(WebPageAddress)));

@@ -86,10 +86,8 @@ private Q_SLOTS:
                 QVERIFY(m_app->messageBox->shown.isEmpty());
             }
         }
-        QStringList shown;
-        for (const auto &m : m_app->messageBox->shown)
-            shown << m.text;
-        QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(m_app->messageBox->texts(),
+                 message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(w.List1->count(), days);
         if (days) {
             QTEST(w.List1->item(59)->text(), "sixtieth");
@@ -196,9 +194,7 @@ private Q_SLOTS:
         QVERIFY(!w.ChkVendredisaint->isChecked());
         QVERIFY(w.ChkNoel->isChecked());
         QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")), earlier);
-        QCOMPARE(m_app->messageBox->shown.size(), 2);
-        for (const auto &m : m_app->messageBox->shown)
-            QCOMPARE(QPair(m.text, m.style), QPair(LoadResString(191), 48));
+        QCOMPARE(m_app->messageBox->texts(true), QStringList(2, LoadResString(191) + " [48]"));
         w.ChkVendredisaint->click();
         QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
                  QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/FrmReglages.h"
 #include "settings/PictureBox.h"
-#include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "MainWindow.h"
 #include "Screenshots.h"
 
 #include <QApplication>
@@ -26,14 +26,6 @@ using namespace tembrel;
 using namespace tembrel::test;
 
 namespace {
-
-// A main window through its own start-up, with the splash closed.
-std::unique_ptr<MdiMain> startMain() {
-    auto main = std::make_unique<MdiMain>();
-    main->Form_Load();
-    FrmEntry::instance()->close();
-    return main;
-}
 
 // A copy of a TrueType font under another family name: its naming table is
 // replaced by one holding only the family, style and full names (UTF-16BE,
@@ -184,7 +176,7 @@ private Q_SLOTS:
         QFETCH(QColor, colour);
         QFETCH(quint32, stored);
         QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"Arial\",1,2,3,\"\"\r\n"));
-        auto main = startMain();
+        auto main = startMainWindow();
         FrmReglages w(main.get());
         connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
         if (colour.isValid())
@@ -207,7 +199,7 @@ private Q_SLOTS:
         QVERIFY(families.size() >= 2);
         QVERIFY(m_app->write(QStringLiteral("param.ini"),
                              "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n"));
-        auto main = startMain();
+        auto main = startMainWindow();
         FrmReglages w(main.get());
         connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
         QCOMPARE(w.LstFonts->currentRow(), 0); // the stored font

@@ -13,6 +13,13 @@ int FakeMessageBox::show(const QString &text, int style, const QString &title) {
     return answers.isEmpty() ? defaultAnswer : answers.dequeue();
 }
 
+QStringList FakeMessageBox::texts(bool withStyle) const {
+    QStringList out;
+    for (const Shown &m : shown)
+        out << (withStyle ? m.text + QStringLiteral(" [%1]").arg(m.style) : m.text);
+    return out;
+}
+
 std::optional<QColor> FakeDialogs::getColour(const QColor &, QWidget *) {
     ++colourAsked;
     return colours.isEmpty() ? std::nullopt : colours.dequeue();

@@ -42,12 +42,7 @@ class TestFrmEmp final : public QObject {
         w->show();
         return w;
     }
-    QStringList asked() const {
-        QStringList texts;
-        for (const auto &m : app->messageBox->shown)
-            texts.append(m.text + QStringLiteral(" [%1]").arg(m.style));
-        return texts;
-    }
+    QStringList asked() const { return app->messageBox->texts(true); }
     QStringList files() const {
         return QDir(app->path(QString())).entryList(QDir::Files | QDir::Hidden);
     }
