@@ -3,6 +3,7 @@
 
 #include "archive/DurableFiles.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -165,8 +166,27 @@ QByteArray formatRecords(const QList<Record> &records) {
     return out;
 }
 
+std::filesystem::path nativePath(const QString &path) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    // The bytes QFile opens, whatever the name's encoding.
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+bool makeFolders(const QString &folder) {
+    std::filesystem::path partial;
+    for (const auto &part : nativePath(QDir::cleanPath(folder))) {
+        partial /= part;
+        if (!durable::makeFolder(partial))
+            return false;
+    }
+    return true;
+}
+
 bool writeFileSafely(const QString &path, const QByteArray &bytes) {
-    return durable::writeFile(std::filesystem::path(path.toStdU16String()),
+    return durable::writeFile(nativePath(path),
                               std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 

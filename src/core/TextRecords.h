@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <optional>
 #include <variant>
 
@@ -64,6 +65,13 @@ bool writeRecords(const QString &path, const QList<Record> &records);
 
 // Writes raw bytes the same safe way.
 bool writeFileSafely(const QString &path, const QByteArray &bytes);
+
+// Makes a folder and its missing parents, each new one flushed into its
+// parent, so the files written into it survive a power cut.
+bool makeFolders(const QString &folder);
+
+// A file name as the system takes it (the bytes QFile would open).
+std::filesystem::path nativePath(const QString &path);
 
 // Reads a field as a number the way the old files were read: leading and
 // trailing blanks ignored, nullopt when it is not a number.
