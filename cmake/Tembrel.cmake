@@ -1,20 +1,40 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Build helpers shared by every folder.
 
-# tembrel_library(<folder> SOURCES ... [QT <components>] [DEPS <targets>])
-# A static library named tembrel_<folder>; its headers are included as
-# "<folder>/Header.h" from src/.
-function(tembrel_library folder)
-  cmake_parse_arguments(L "" "" "SOURCES;QT;DEPS" ${ARGN})
-  add_library(tembrel_${folder} STATIC ${L_SOURCES})
-  target_include_directories(tembrel_${folder} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  foreach(component IN LISTS L_QT)
-    target_link_libraries(tembrel_${folder} PUBLIC Qt6::${component})
-  endforeach()
-  if(L_DEPS)
-    target_link_libraries(tembrel_${folder} PUBLIC ${L_DEPS})
+# tembrel_library(<name> SOURCES ... [FOLDER <folder>] [QT <components>]
+#                 [QT_PRIVATE <components>] [PUBLIC <targets>] [PRIVATE <targets>])
+# A static library tembrel_<name> made of src/<folder> (the name by default).
+# Its headers are included as "<folder>/Header.h", from an include root that
+# holds that one folder: a library sees another folder's headers only when it
+# links that folder's library, so an edge nobody declared does not compile.
+# Link PUBLIC only what the library's own headers include.
+function(tembrel_library name)
+  cmake_parse_arguments(L "" "FOLDER" "SOURCES;QT;QT_PRIVATE;PUBLIC;PRIVATE" ${ARGN})
+  if(NOT L_FOLDER)
+    set(L_FOLDER ${name})
   endif()
-  target_compile_options(tembrel_${folder} PRIVATE -Wall -Wextra)
+  add_library(tembrel_${name} STATIC ${L_SOURCES})
+  tembrel_include_root(${L_FOLDER} root)
+  target_include_directories(tembrel_${name} PUBLIC ${root})
+  foreach(component IN LISTS L_QT)
+    target_link_libraries(tembrel_${name} PUBLIC Qt6::${component})
+  endforeach()
+  foreach(component IN LISTS L_QT_PRIVATE)
+    target_link_libraries(tembrel_${name} PRIVATE Qt6::${component})
+  endforeach()
+  target_link_libraries(tembrel_${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
+  target_compile_options(tembrel_${name} PRIVATE -Wall -Wextra)
+endfunction()
+
+# tembrel_include_root(<folder> <variable>)
+# A folder of the build holding only a link named <folder> to src/<folder>.
+function(tembrel_include_root folder variable)
+  set(root ${CMAKE_BINARY_DIR}/include/${folder})
+  if(NOT EXISTS ${root}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${root}/${folder} SYMBOLIC)
+  endif()
+  set(${variable} ${root} PARENT_SCOPE)
 endfunction()
 
 # tembrel_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [TIMEOUT s] [ARGS ...]
@@ -54,19 +74,26 @@ function(tembrel_add_test_run name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_SCALE_FACTOR=1;${T_ENV}")
 endfunction()
 
-# tembrel_add_fuzzer(<name> SOURCES ... [LIBS ...])
-# A libFuzzer target with AddressSanitizer and UndefinedBehaviorSanitizer
-# (clang only, in a build configured with -DTEMBREL_FUZZ=ON). The readers it
-# feeds are compiled into it from src/ with the same instrumentation, since the
-# program's libraries hold windows that a fuzz build does not make.
+# tembrel_add_fuzzer(<name> SOURCES ... [LIBS ...] SEEDS <folders under tests/data>)
+# In a build configured with -DTEMBREL_FUZZ=ON (clang, which builds the
+# window-free libraries only, instrumented too): a libFuzzer target with
+# AddressSanitizer and UndefinedBehaviorSanitizer. In every other build: the
+# same entry point replaying each seed file once under CTest
+# (test_seeds_<name>), so a seed that trips the target's checks fails there.
 function(tembrel_add_fuzzer name)
-  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
   add_executable(${name} ${F_SOURCES})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
-  target_compile_options(${name} PRIVATE -g -fsanitize=fuzzer,address,undefined
-    -fno-sanitize-recover=all)
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  if(TEMBREL_FUZZ)
+    target_compile_options(${name} PRIVATE -g -fsanitize=fuzzer,address,undefined
+      -fno-sanitize-recover=all)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    return()
+  endif()
+  target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/FuzzReplay.cpp)
+  list(TRANSFORM F_SEEDS PREPEND ${CMAKE_SOURCE_DIR}/tests/data/)
+  string(REPLACE "fuzz_" "" short ${name})
+  tembrel_add_test_run(test_seeds_${short} TARGET ${name} ARGS ${F_SEEDS} TIMEOUT 120)
 endfunction()
 
 # Files that ship next to the executable. The help document is the program's

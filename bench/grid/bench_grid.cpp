@@ -4,14 +4,14 @@
 // paint) empty and fully recorded (a marker and an archive in every one of its
 // 35 405 slots), rebuilding it for a year change, and saving it.
 
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/TextRecords.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearModel.h"
-#include "shell/FlexGrid.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
 #include "timerows/HoursFile.h"
 
 #include <QApplication>

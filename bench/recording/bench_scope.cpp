@@ -5,10 +5,10 @@
 // window as laid out, on the virtual sound device.
 #include "BenchTiming.h"
 #include "VirtualSoundBackend.h"
+#include "core/Platform.h"
 #include "recording/FrmEnregMessage.h"
 #include "recording/ScopeView.h"
 #include "recording/SoundMeter.h"
-#include "shell/Platform.h"
 #include "sound/MMControl.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // closing the window, for the largest realistic list (97 rows) and for a
 // hand-made 10 000-row file.
 
-#include "shell/Shared.h"
+#include "core/Shared.h"
 #include "timerows/FrmEmp.h"
 #include "timerows/Generators.h"
 #include "timerows/HoursFile.h"

@@ -5,6 +5,7 @@
 #include "app/Windows.h"
 #include "shell/Icons.h"
 #include "shell/MdiMain.h"
+#include "shell/PlatformReal.h"
 #include "shell/Translations.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char *argv[]) {
     // The installed desktop entry's name: the desktop matches the windows to it.
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.ostrand.Tembrel"));
     QApplication::setWindowIcon(programIcon());
+    installRealPlatform();
     installTranslations();
 
     registerWindows();

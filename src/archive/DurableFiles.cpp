@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "archive/DurableFiles.h"
 
+#include <cstdio>
 #include <random>
 
 #ifdef _WIN32
@@ -15,7 +16,9 @@ namespace fs = std::filesystem;
 namespace tembrel::durable {
 namespace {
 
+constexpr std::string_view Mark = ".tembrel-";
 constexpr std::string_view Suffix = ".tmp";
+constexpr std::size_t RandomDigits = 8;
 
 #ifdef _WIN32
 bool flush(const fs::path &path, bool folder) {
@@ -39,13 +42,24 @@ bool flush(const fs::path &path, bool folder) {
 }
 #endif
 
+fs::path folderOf(const fs::path &target) {
+    return target.has_parent_path() ? target.parent_path() : fs::path(".");
+}
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
 } // namespace
 
 fs::path temporarySibling(const fs::path &target) {
     static std::mt19937_64 gen{std::random_device{}()};
     for (;;) {
-        fs::path candidate = target;
-        candidate += std::string(Suffix) + std::to_string(gen() % 1000000007u);
+        char digits[RandomDigits + 1];
+        std::snprintf(digits, sizeof digits, "%08x", unsigned(gen() & 0xFFFFFFFFu));
+        const fs::path candidate =
+            folderOf(target) /
+            ("." + target.filename().string() + std::string(Mark) + digits + std::string(Suffix));
         std::error_code ec;
         if (!fs::exists(candidate, ec))
             return candidate;
@@ -53,11 +67,16 @@ fs::path temporarySibling(const fs::path &target) {
 }
 
 bool isTemporaryName(const std::string &fileName) {
-    const std::size_t at = fileName.rfind(Suffix);
-    if (at == std::string::npos || at == 0 || at + Suffix.size() == fileName.size())
+    // "." <name> ".tembrel-" <8 hex digits> ".tmp", with a name of its own.
+    const std::size_t tail = Mark.size() + RandomDigits + Suffix.size();
+    if (fileName.size() < 2 + tail || fileName.front() != '.')
         return false;
-    for (std::size_t i = at + Suffix.size(); i < fileName.size(); ++i)
-        if (fileName[i] < '0' || fileName[i] > '9')
+    const std::size_t at = fileName.size() - tail;
+    if (fileName.compare(at, Mark.size(), Mark) != 0 ||
+        fileName.compare(fileName.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+        return false;
+    for (std::size_t i = at + Mark.size(); i < at + Mark.size() + RandomDigits; ++i)
+        if (!isHexDigit(fileName[i]))
             return false;
     return true;
 }
@@ -71,22 +90,69 @@ void removeLeftovers(const fs::path &folder) {
     }
 }
 
-bool syncFile(const fs::path &path) {
-    return flush(path, false);
+bool makeFolder(const fs::path &folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return true;
+    const fs::path parent = folderOf(folder);
+    if (!fs::create_directory(folder, ec) && !fs::is_directory(folder, ec))
+        return false;
+    // The new folder's entry is in its parent: flushed, or a power cut may
+    // take the folder and every file written into it since.
+    flush(parent, true);
+    return true;
 }
 
-bool commitTemporary(const fs::path &temporary, const fs::path &target) {
+SafeFile::SafeFile(fs::path target)
+    : m_target(std::move(target)) {
+    removeLeftovers(folderOf(m_target));
+    m_temporary = temporarySibling(m_target);
+    m_out.open(m_temporary, std::ios::binary | std::ios::trunc);
+}
+
+SafeFile::~SafeFile() {
+    discard();
+}
+
+void SafeFile::discard() {
+    if (!m_pending)
+        return;
+    m_pending = false;
+    if (m_out.is_open())
+        m_out.close();
     std::error_code ec;
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
+    fs::remove(m_temporary, ec);
+}
+
+SafeFile::Result SafeFile::commit() {
+    if (!m_pending || !m_out.is_open()) {
+        discard();
+        return Result::WriteFailed;
     }
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    flush(folder, true);
-    return true;
+    m_out.close();
+    // On the disk before the rename: a power cut must not leave the target
+    // renamed over a file whose data never reached the disk.
+    if (m_out.fail() || !flush(m_temporary, false)) {
+        discard();
+        return Result::WriteFailed;
+    }
+    std::error_code ec;
+    fs::rename(m_temporary, m_target, ec);
+    if (ec) {
+        discard();
+        return Result::RenameFailed;
+    }
+    m_pending = false;
+    flush(folderOf(m_target), true);
+    return Result::Done;
+}
+
+bool writeFile(const fs::path &target, std::string_view content) {
+    SafeFile file(target);
+    if (!file.isOpen())
+        return false;
+    file.stream().write(content.data(), std::streamsize(content.size()));
+    return file.commit() == SafeFile::Result::Done;
 }
 
 } // namespace tembrel::durable

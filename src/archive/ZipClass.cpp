@@ -237,45 +237,36 @@ bool ZipClass::WriteZip(const std::string &FilePath, bool Overwrite) {
         m_comment.size() > std::numeric_limits<std::uint16_t>::max())
         return false;
 
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    durable::removeLeftovers(folder);
-    const fs::path temporary = durable::temporarySibling(target);
+    durable::SafeFile file(target);
+    if (!file.isOpen())
+        return false;
+    std::ofstream &out = file.stream();
     bool good = true;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        std::uint64_t written = 0;
-        for (const auto &entry : m_entries)
-            good = good && entry->WriteLocalHeader(out, written);
-        const std::uint64_t start = written;
-        for (const auto &entry : m_entries)
-            good = good && entry->WriteCentralHeader(out, written);
-        const std::uint64_t size = written - start;
-        good = good && start <= std::numeric_limits<std::uint32_t>::max() &&
-               size <= std::numeric_limits<std::uint32_t>::max();
-        if (good) {
-            unsigned char e[EndRecordSize] = {};
-            put32(e + 0, EndRecordSignature);
-            put16(e + 8, static_cast<std::uint16_t>(m_entries.size()));
-            put16(e + 10, static_cast<std::uint16_t>(m_entries.size()));
-            put32(e + 12, static_cast<std::uint32_t>(size));
-            put32(e + 16, static_cast<std::uint32_t>(start));
-            put16(e + 20, static_cast<std::uint16_t>(m_comment.size()));
-            good = writeBytes(out, e, sizeof e, written) &&
-                   writeBytes(out, m_comment.data(), m_comment.size(), written);
-        }
-        out.close();
-        good = good && !out.fail();
+    std::uint64_t written = 0;
+    for (const auto &entry : m_entries)
+        good = good && entry->WriteLocalHeader(out, written);
+    const std::uint64_t start = written;
+    for (const auto &entry : m_entries)
+        good = good && entry->WriteCentralHeader(out, written);
+    const std::uint64_t size = written - start;
+    good = good && start <= std::numeric_limits<std::uint32_t>::max() &&
+           size <= std::numeric_limits<std::uint32_t>::max();
+    if (good) {
+        unsigned char e[EndRecordSize] = {};
+        put32(e + 0, EndRecordSignature);
+        put16(e + 8, static_cast<std::uint16_t>(m_entries.size()));
+        put16(e + 10, static_cast<std::uint16_t>(m_entries.size()));
+        put32(e + 12, static_cast<std::uint32_t>(size));
+        put32(e + 16, static_cast<std::uint32_t>(start));
+        put16(e + 20, static_cast<std::uint16_t>(m_comment.size()));
+        good = writeBytes(out, e, sizeof e, written) &&
+               writeBytes(out, m_comment.data(), m_comment.size(), written);
     }
-    // On the disk before the rename: a power cut must not leave the target
-    // renamed over an archive whose data never reached the disk.
-    if (!good || !durable::syncFile(temporary)) {
-        std::error_code ec;
-        fs::remove(temporary, ec);
+    if (!good) {
+        file.discard();
         return false;
     }
-    return durable::commitTemporary(temporary, target);
+    return file.commit() == durable::SafeFile::Result::Done;
 }
 
 } // namespace tembrel

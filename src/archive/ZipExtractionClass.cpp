@@ -240,8 +240,7 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
     std::error_code ec;
     const fs::path folder = toPath(FolderPath);
     if (!fs::is_directory(folder, ec)) {
-        fs::create_directory(folder, ec);
-        if (!fs::is_directory(folder, ec)) {
+        if (!durable::makeFolder(folder)) {
             error(13, "Can't create the folder " + FolderPath);
             return false;
         }
@@ -328,8 +327,7 @@ bool ZipExtractionClass::Extract(const std::string &FolderPath, bool PreservePat
                         p += name.substr(start, i - start);
                         start = i + 1;
                         if (!fs::is_directory(toPath(p), ec)) {
-                            fs::create_directory(toPath(p), ec);
-                            if (!fs::is_directory(toPath(p), ec)) {
+                            if (!durable::makeFolder(toPath(p))) {
                                 error(13, "Can't create the folder " + p);
                                 return false;
                             }
@@ -411,43 +409,39 @@ ZipExtractionClass::EntryResult ZipExtractionClass::extractEntry(const std::stri
     m_bytesLeft -= m_entry.UncompressedSize;
 
     const fs::path finalPath = toPath(target);
-    durable::removeLeftovers(finalPath.parent_path());
-    const fs::path temporary = durable::temporarySibling(finalPath);
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
+    durable::SafeFile file(finalPath);
+    if (!file.isOpen()) {
         error(7, "Can't write the file " + target);
         return EntryResult::Stop;
     }
-    const Outcome outcome = method == 0 ? copyTo(dataOffset, compressedSize, out)
-                                        : inflateTo(dataOffset, compressedSize, crc, out);
-    out.close();
-    std::error_code ec;
-    if (outcome == Outcome::Good && (out.fail() || !durable::syncFile(temporary))) {
-        fs::remove(temporary, ec);
-        error(7, "Can't write the file " + target);
-        return EntryResult::Stop;
-    }
+    const Outcome outcome = method == 0 ? copyTo(dataOffset, compressedSize, file.stream())
+                                        : inflateTo(dataOffset, compressedSize, crc, file.stream());
     switch (outcome) {
     case Outcome::Good:
         break;
     case Outcome::Damaged:
-        fs::remove(temporary, ec);
+        file.discard();
         error(5, damaged);
         return EntryResult::Failed;
     case Outcome::WriteFailed:
-        fs::remove(temporary, ec);
+        file.discard();
         error(7, "Can't write the file " + target);
         return EntryResult::Stop;
     case Outcome::ReadFailed:
-        fs::remove(temporary, ec);
+        file.discard();
         error(9, "Can't read the file " + m_zipPath);
         return EntryResult::Stop;
     }
-    if (!durable::commitTemporary(temporary, finalPath)) {
+    switch (file.commit()) {
+    case durable::SafeFile::Result::Done:
+        break;
+    case durable::SafeFile::Result::RenameFailed:
         if (exists) {
             error(12, "Can't remove the file " + target);
             return EntryResult::Failed;
         }
+        [[fallthrough]];
+    case durable::SafeFile::Result::WriteFailed:
         error(7, "Can't write the file " + target);
         return EntryResult::Stop;
     }

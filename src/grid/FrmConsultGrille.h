@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/HiddenControl.h"
+#include "grid/YearFile.h"
 #include "grid/YearModel.h"
-#include "shell/HiddenControl.h"
 
 #include <QPixmap>
 #include <QStringList>

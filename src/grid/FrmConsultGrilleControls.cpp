@@ -3,10 +3,10 @@
 // strip and the progress strip, their pictures and their places.
 #include "grid/FrmConsultGrille.h"
 
+#include "core/Shared.h"
+#include "grid/FlexGrid.h"
 #include "grid/Markers.h"
 #include "grid/YearGrid.h"
-#include "shell/FlexGrid.h"
-#include "shell/Shared.h"
 #include "shell/Twips.h"
 #include "sound/MMControl.h"
 #include "sound/SoundPlayer.h"

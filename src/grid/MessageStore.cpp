@@ -3,8 +3,8 @@
 
 #include "archive/ZipClass.h"
 #include "archive/ZipExtractionClass.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
+#include "core/Shared.h"
+#include "core/TextRecords.h"
 #include "sound/WaveFile.h"
 
 #include <QDir>
@@ -98,7 +98,7 @@ SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) 
     const QByteArray &bytes = *in.bytes;
 
     const QString folder = appFile(slotFolderName(year));
-    if (!QDir().mkpath(folder))
+    if (!makeFolders(folder))
         return failed(QStringLiteral("the folder %1 cannot be made").arg(folder));
     const QString target = slotArchivePath(year, row, col);
     if (!writeFileSafely(target, bytes))

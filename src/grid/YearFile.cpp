@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "grid/YearFile.h"
 
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
 
 #include <QDate>
 #include <QFile>

@@ -10,7 +10,7 @@
 // included: 24-byte records (a 4-byte zero, then 20 Windows-1252 characters
 // padded with spaces), column by column, record 1 + col * Rows + row.
 
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "grid/YearGrid.h"
 
+#include "core/TextRecords.h"
 #include "grid/YearFile.h"
-#include "shell/TextRecords.h"
 
 #include <cmath>
 

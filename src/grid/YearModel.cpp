@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "grid/YearModel.h"
 
+#include "core/Shared.h"
 #include "grid/YearGrid.h"
-#include "shell/Shared.h"
 
 #include <QLocale>
 

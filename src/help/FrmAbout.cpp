@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/FrmAbout.h"
 
+#include "core/Platform.h"
+#include "core/Strings.h"
 #include "shell/Icons.h"
-#include "shell/Platform.h"
-#include "shell/Strings.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>

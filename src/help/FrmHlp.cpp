@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/FrmHlp.h"
 
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "core/TextRecords.h"
 #include "help/RtfReader.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
-#include "shell/TextRecords.h"
 #include "shell/Translations.h"
 #include "shell/Twips.h"
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "holidays/FrmJoursFeries.h"
 
+#include "core/Module1.h"
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "core/TextRecords.h"
 #include "holidays/PickedDays.h"
-#include "shell/Module1.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
-#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recording/FrmEnregMessage.h"
 
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
 #include "grid/Markers.h"
 #include "recording/ScopeView.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
 #include "sound/MMControl.h"
 #include "sound/SoundChoice.h"
 #include "sound/SoundPlayer.h"

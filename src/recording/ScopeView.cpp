@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recording/ScopeView.h"
 
+#include "shell/QtColours.h"
+
 #include <QPainter>
 
 #include <cmath>

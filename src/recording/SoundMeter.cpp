@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recording/SoundMeter.h"
 
-#include "shell/Platform.h"
-#include "shell/Strings.h"
+#include "core/Platform.h"
+#include "core/Strings.h"
 
 #include <cstring>
 

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/FrmReglages.h"
 
+#include "core/Colours.h"
+#include "core/Module1.h"
+#include "core/ParamIni.h"
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "core/TextRecords.h"
 #include "settings/PictureBox.h"
 #include "settings/SoundChoiceBox.h"
-#include "shell/Colours.h"
-#include "shell/Module1.h"
-#include "shell/ParamIni.h"
-#include "shell/Platform.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
-#include "shell/TextRecords.h"
+#include "shell/QtColours.h"
 #include "shell/Twips.h"
 
 #include <QCloseEvent>

@@ -7,7 +7,7 @@
 // settingsChanged; the font and the path when the window closes, and then all
 // five are written to param.ini.
 
-#include "shell/ParamIni.h"
+#include "core/ParamIni.h"
 
 #include <QWidget>
 

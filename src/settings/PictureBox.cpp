@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/PictureBox.h"
 
-#include "shell/Colours.h"
+#include "shell/QtColours.h"
 #include "shell/Twips.h"
 
 namespace tembrel {

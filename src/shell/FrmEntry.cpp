@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/FrmEntry.h"
 
+#include "core/Strings.h"
 #include "shell/MdiMain.h"
-#include "shell/Strings.h"
 #include "shell/Twips.h"
 
 #include <QCloseEvent>

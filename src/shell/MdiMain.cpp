@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/MdiMain.h"
 
+#include "core/Platform.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
 #include "shell/FrmEntry.h"
 #include "shell/Icons.h"
-#include "shell/Platform.h"
 #include "shell/PlatformReal.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
+#include "shell/QtColours.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,8 +6,8 @@
 // five settings come from param.ini at start-up and are changed by the
 // settings window. The program ends when it closes.
 
-#include "shell/HiddenControl.h"
-#include "shell/ParamIni.h"
+#include "core/HiddenControl.h"
+#include "core/ParamIni.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -3,13 +3,17 @@
 
 // The real platform services, installed at start-up.
 
-#include "shell/Platform.h"
+#include "core/Platform.h"
 
+#include <QColor>
 #include <QStringList>
 
 class QLockFile;
 
 namespace tembrel {
+
+// Installs the real services, now and at every Platform::reset().
+void installRealPlatform();
 
 class QtMessageBox final : public MessageBoxService {
 public:

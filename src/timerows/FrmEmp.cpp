@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timerows/FrmEmp.h"
 
-#include "shell/Module1.h"
-#include "shell/Platform.h"
-#include "shell/Strings.h"
-#include "shell/TextRecords.h"
+#include "core/Module1.h"
+#include "core/Platform.h"
+#include "core/Strings.h"
+#include "core/TextRecords.h"
 #include "shell/Twips.h"
 #include "timerows/Generators.h"
 #include "timerows/HoursFile.h"

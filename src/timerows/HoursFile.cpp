@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timerows/HoursFile.h"
 
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
+#include "core/Shared.h"
+#include "core/TextRecords.h"
 
 #include <QFile>
 

@@ -3,10 +3,10 @@
 // The shipped files come from the program's folder as the build leaves it; the
 // per-user folder is a real folder, the grid a real window (offscreen).
 
+#include "core/Shared.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearGrid.h"
-#include "shell/FlexGrid.h"
-#include "shell/Shared.h"
 #include "timerows/Generators.h"
 #include "timerows/HoursFile.h"
 

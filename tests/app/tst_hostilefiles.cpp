@@ -5,17 +5,17 @@
 // param.ini's in the main window's; archives' in the slot archive tests.
 
 #include "archive/ZipClass.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "core/TextRecords.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 #include "help/FrmHlp.h"
-#include "shell/FlexGrid.h"
 #include "shell/MdiMain.h"
 #include "shell/PlatformReal.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
-#include "shell/TextRecords.h"
 #include "sound/WaveFile.h"
 #include "timerows/FrmEmp.h"
 

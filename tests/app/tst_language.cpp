@@ -3,13 +3,13 @@
 // once under C. Every window opens; captions, message texts, the grid's
 // headings, the recording window's title and the help document are French in
 // the first run and English in the second.
+#include "MainWindow.h"
 #include "RecordingBench.h"
 
 #include "help/FrmAbout.h"
 #include "help/FrmHlp.h"
 #include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
-#include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 #include "shell/Translations.h"
 #include "timerows/FrmEmp.h"
@@ -63,9 +63,9 @@ private Q_SLOTS:
 
     void mainWindowAndToolWindows() {
         AppFixture app(QDate(2005, 2, 21));
-        MdiMain main;
-        QVERIFY(main.Form_Load());
-        FrmEntry::instance()->close();
+        const auto started = test::startMainWindow();
+        QVERIFY(started);
+        MdiMain &main = *started;
         QCOMPARE(withoutAccessKey(main.mnuconfiguration->title()), expected("Fichier", "File"));
         QCOMPARE(main.mnuquitter->text(), expected("&Quitter", "E&xit"));
         QCOMPARE(withoutAccessKey(main.mnujoursferies->text()),

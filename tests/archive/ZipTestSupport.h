@@ -3,8 +3,7 @@
 
 // Helpers for the archive tests: little-endian fields, file bytes, an event
 // recorder for ZipExtractionClass and a builder of raw archives whose every
-// field a test chooses (for damaged and hostile input, and as the exact bytes
-// the writer must produce).
+// field a test chooses (for damaged and hostile input).
 
 #include "archive/ZipExtractionClass.h"
 
@@ -113,8 +112,8 @@ inline RawEntry entry(const QByteArray &name, const QByteArray &content, bool de
     return e;
 }
 
-// An archive laid out as ZipClass writes it: version 20, flags 2, the stamp
-// 2006-02-21 13:45:31, internal attributes 32.
+// An archive laid out field by field, each field as the program's own
+// archives have it unless the test spoils it.
 struct RawArchive {
     explicit RawArchive(std::vector<RawEntry> e = {})
         : entries(std::move(e)) {}

@@ -5,10 +5,10 @@
 // says what it starts and ends on standard output, so that the test knows
 // what a SIGKILL cut short. Usage: tembrel_killdriver <application folder> <seed>
 
+#include "core/Shared.h"
 #include "grid/MessageStore.h"
 #include "grid/YearGrid.h"
 #include "grid/YearModel.h"
-#include "shell/Shared.h"
 #include "sound/WaveFile.h"
 #include "timerows/HoursFile.h"
 

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the holiday and settings windows leave behind shows in the next year grid.
 
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearGrid.h"
 #include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
-#include "shell/FlexGrid.h"
-#include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "PicksFiles.h"
+#include "MainWindow.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -128,9 +128,9 @@ private Q_SLOTS:
         AppFixture app;
         app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
-        MdiMain main;
-        QVERIFY(main.Form_Load());
-        FrmEntry::instance()->close();
+        const auto started = test::startMainWindow();
+        QVERIFY(started);
+        MdiMain &main = *started;
         const QStringList families = QFontDatabase::families();
         QVERIFY(!families.isEmpty());
         const QString font = families.last();

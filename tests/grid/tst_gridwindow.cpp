@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/Shared.h"
+#include "core/TextRecords.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
-#include "shell/FlexGrid.h"
 #include "shell/MdiMain.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
 #include "AppFixture.h"

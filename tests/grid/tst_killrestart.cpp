@@ -5,11 +5,11 @@
 // The victim is tembrel_killdriver; the restart is the real grid window.
 
 #include "archive/ZipClass.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
-#include "shell/FlexGrid.h"
 #include "sound/WaveFile.h"
 
 #include "AppFixture.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Playing a stored message from the year grid, and deleting it, on the
 // virtual sound device.
+#include "core/Strings.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
-#include "shell/FlexGrid.h"
-#include "shell/Strings.h"
 #include "sound/MMControl.h"
 #include "sound/WaveFile.h"
 

@@ -192,7 +192,7 @@ private Q_SLOTS:
             QVERIFY(!app.exists("temp.wav") && !r.error.isEmpty());
     }
 
-    // What a write killed half-way left (temp.tbr.tmpN, temp.wav.tmpN) goes
+    // What a write killed half-way left (.temp.tbr.tembrel-N.tmp, .temp.wav.tembrel-N.tmp) goes
     // the next time the archive writer or reader writes into that folder;
     // other files stay.
     void leftoversGo() {
@@ -200,7 +200,9 @@ private Q_SLOTS:
         const QByteArray wave(3000, 'w');
         QVERIFY(QDir().mkpath(app.path("D2005")));
         QVERIFY(app.write("D2005/W2005005123.tbr", archiveOf(app, wave)));
-        const QStringList leftovers{"temp.wav.tmp123", "temp.tbr.tmp9", "_2005.dte.tmp77"};
+        const QStringList leftovers{".temp.wav.tembrel-00000123.tmp",
+                                    ".temp.tbr.tembrel-00000009.tmp",
+                                    "._2005.dte.tembrel-00000077.tmp"};
         for (const QString &name : leftovers)
             QVERIFY(app.write(name, "half a file"));
         QVERIFY(app.write("notes.tmp", "mine") && app.write("notes.tmpx", "mine too"));
@@ -209,9 +211,9 @@ private Q_SLOTS:
             QVERIFY2(!app.exists(name), qPrintable(name));
         QVERIFY(app.exists("notes.tmp") && app.exists("notes.tmpx"));
 
-        QVERIFY(app.write("pack/temp.tbr.tmp5", "half an archive"));
+        QVERIFY(app.write("pack/.temp.tbr.tembrel-00000005.tmp", "half an archive"));
         QVERIFY(!archiveOf(app, wave).isEmpty());
-        QVERIFY(!app.exists("pack/temp.tbr.tmp5"));
+        QVERIFY(!app.exists("pack/.temp.tbr.tembrel-00000005.tmp"));
         QCOMPARE(QDir(app.path("pack")).entryList(QDir::Files),
                  (QStringList{"temp.tbr", "temp.wav"}));
     }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFixture.h"
 #include "Fakes.h"
+#include "Screenshots.h"
+#include "core/Strings.h"
 #include "help/FrmAbout.h"
 #include "help/FrmHlp.h"
 #include "shell/MdiMain.h"
-#include "shell/Strings.h"
 
 #include <QAction>
 #include <QDir>
@@ -133,9 +134,7 @@ private Q_SLOTS:
             for (int x = 0; x < image.width(); x += 3)
                 shades.insert(image.pixel(x, y));
         QVERIFY(shades.size() > 20);
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(image.save(dir + QStringLiteral("/frmhlp.png")));
+        QVERIFY(test::saveScreenshot(image, QStringLiteral("frmhlp.png")));
     }
 
     void aboutCopiesAddresses_data() {
@@ -165,9 +164,8 @@ private Q_SLOTS:
         else
             QTest::mouseClick(target, Qt::LeftButton);
         QTEST(app.clipboard->content, "copied");
-        QCOMPARE(app.messageBox->shown.size(), 1);
-        QCOMPARE(app.messageBox->shown[0].text,
-                 LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1));
+        QCOMPARE(app.messageBox->texts(),
+                 QStringList{LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1)});
     }
 
     // Only Yes opens the page; a browser that cannot be started is said,
@@ -193,10 +191,7 @@ private Q_SLOTS:
         app.messageBox->answers.enqueue(answer);
         app.browser->available = browser;
         main.mnuweb->trigger();
-        QStringList shown;
-        for (const auto &m : app.messageBox->shown)
-            shown << m.text + QStringLiteral(" [%1]").arg(m.style);
-        QTEST(shown, "shown");
+        QTEST(app.messageBox->texts(true), "shown");
         QTEST(int(app.browser->opened.size()), "opened");
         for (const QUrl &url : app.browser->opened)
             QCOMPARE(url, QUrl(QString::fromLatin1(WebPageAddress)));

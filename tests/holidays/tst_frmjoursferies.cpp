@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "core/Strings.h"
 #include "holidays/FrmJoursFeries.h"
-#include "shell/Strings.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
 #include "PicksFiles.h"
+#include "Screenshots.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -82,10 +83,8 @@ private Q_SLOTS:
                 QVERIFY(m_app->messageBox->shown.isEmpty());
             }
         }
-        QStringList shown;
-        for (const auto &m : m_app->messageBox->shown)
-            shown << m.text;
-        QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(m_app->messageBox->texts(),
+                 message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(w.List1->count(), days);
         if (days) {
             QTEST(w.List1->item(59)->text(), "sixtieth");
@@ -238,9 +237,7 @@ private Q_SLOTS:
         QVERIFY(!w.ChkVendredisaint->isChecked());
         QVERIFY(w.ChkNoel->isChecked());
         QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")), earlier);
-        QCOMPARE(m_app->messageBox->shown.size(), 2);
-        for (const auto &m : m_app->messageBox->shown)
-            QCOMPARE(QPair(m.text, m.style), QPair(LoadResString(191), 48));
+        QCOMPARE(m_app->messageBox->texts(true), QStringList(2, LoadResString(191) + " [48]"));
         w.ChkVendredisaint->click();
         QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
                  QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
@@ -256,10 +253,8 @@ private Q_SLOTS:
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
         QVERIFY(w.List1->isVisible() && w.TxtAnnee->isVisible());
-        const QImage shot = w.grab().toImage();
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(shot.save(dir + QStringLiteral("/frmjoursferies.png")));
+        const QImage shot = test::screenshot(&w, QStringLiteral("frmjoursferies.png"));
+        QVERIFY(!shot.isNull());
         // The picked days, and only they, are drawn highlighted.
         const QColor highlight = w.List1->palette().color(QPalette::Highlight);
         QList<int> shown;

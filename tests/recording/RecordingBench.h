@@ -6,13 +6,14 @@
 
 #include "AppFixture.h"
 #include "MessageSupport.h"
+#include "Screenshots.h"
 
 #include "app/Windows.h"
 #include "archive/ZipExtractionClass.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
 #include "recording/FrmEnregMessage.h"
-#include "shell/FlexGrid.h"
 #include "sound/WaveFile.h"
 
 #include <QApplication>
@@ -141,12 +142,5 @@ inline QByteArray unpackedWave(const QString &archive, const QString &folder) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-#ifdef TEMBREL_BINARY_DIR
-// Saves a window's picture under the build folder's screenshots.
-inline bool saveScreenshot(const QImage &shot, const QString &name) {
-    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-    return QDir().mkpath(dir) && shot.save(QDir(dir).filePath(name));
-}
-#endif
 
 } // namespace tembrel::test

@@ -4,9 +4,9 @@
 // screenshot in the recorded state is tst_language's, in both languages.
 #include "RecordingBench.h"
 
+#include "core/Strings.h"
 #include "grid/YearFile.h"
 #include "shell/MdiMain.h"
-#include "shell/Strings.h"
 #include "sound/MMControl.h"
 #include "sound/SoundChoice.h"
 

@@ -6,16 +6,15 @@
 // that never wait.
 #include "RecordingBench.h"
 
+#include "core/Strings.h"
 #include "recording/ScopeView.h"
 #include "recording/SoundMeter.h"
-#include "shell/Strings.h"
 #include "sound/MMControl.h"
 #include "sound/WaveFile.h"
 
 #include <QCheckBox>
 #include <QTest>
 #include <QTimer>
-
 
 using namespace tembrel;
 using namespace tembrel::test;
@@ -207,7 +206,8 @@ private Q_SLOTS:
             << true << 9 << "no-input record wait:2000"
             << "-" << 0 << -1 << QList<int>{185};
         QTest::newRow("the input gone during a pause")
-            << true << 9 << "record wait:500 pauserec no-input resumerec wait:500 stop wait:1000 tick"
+            << true << 9
+            << "record wait:500 pauserec no-input resumerec wait:500 stop wait:1000 tick"
             << "R----" << 2 << 2000 << QList<int>{205};
         QTest::newRow("an input that takes one stream: the recording has it")
             << true << 1 << "record wait:1000 stop wait:1000 tick"

@@ -9,11 +9,11 @@
 
 #include "AudioBench.h"
 
+#include "core/Strings.h"
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
-#include "shell/Strings.h"
 #include "sound/MMControl.h"
 
 #include <QPushButton>

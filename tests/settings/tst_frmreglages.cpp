@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/FrmReglages.h"
 #include "settings/PictureBox.h"
-#include "shell/FrmEntry.h"
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
 #include "Fakes.h"
 #include "FileSizeLimit.h"
+#include "MainWindow.h"
+#include "Screenshots.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,14 +27,6 @@ using namespace tembrel;
 using namespace tembrel::test;
 
 namespace {
-
-// A main window through its own start-up, with the splash closed.
-std::unique_ptr<MdiMain> startMain() {
-    auto main = std::make_unique<MdiMain>();
-    main->Form_Load();
-    FrmEntry::instance()->close();
-    return main;
-}
 
 // A copy of a TrueType font under another family name: its naming table is
 // replaced by one holding only the family, style and full names (UTF-16BE,
@@ -233,7 +226,7 @@ private Q_SLOTS:
         QFETCH(QColor, colour);
         QFETCH(quint32, stored);
         QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"Arial\",1,2,3,\"\"\r\n"));
-        auto main = startMain();
+        auto main = startMainWindow();
         FrmReglages w(main.get());
         connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
         if (colour.isValid())
@@ -256,7 +249,7 @@ private Q_SLOTS:
         QVERIFY(families.size() >= 2);
         QVERIFY(m_app->write(QStringLiteral("param.ini"),
                              "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n"));
-        auto main = startMain();
+        auto main = startMainWindow();
         FrmReglages w(main.get());
         connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
         QCOMPARE(w.LstFonts->currentRow(), 0); // the stored font
@@ -332,10 +325,8 @@ private Q_SLOTS:
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QImage shot = w.grab().toImage();
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(shot.save(dir + QStringLiteral("/frmreglages.png")));
+        const QImage shot = test::screenshot(&w, QStringLiteral("frmreglages.png"));
+        QVERIFY(!shot.isNull());
         // Each preview shows its colour of the file.
         const auto middle = [&](const QWidget *c) {
             return shot.pixelColor(c->mapTo(&w, c->rect().center()));

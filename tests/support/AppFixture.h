@@ -10,7 +10,7 @@
 #include "Fakes.h"
 #include "VirtualSoundBackend.h"
 
-#include "shell/Shared.h"
+#include "core/Shared.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -3,7 +3,7 @@
 
 #include "AppFixture.h"
 
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
 #include "sound/MMControl.h"
 
 #include <QSettings>
@@ -14,6 +14,13 @@ namespace tembrel::test {
 int FakeMessageBox::show(const QString &text, int style, const QString &title) {
     shown.append({text, style, title});
     return answers.isEmpty() ? defaultAnswer : answers.dequeue();
+}
+
+QStringList FakeMessageBox::texts(bool withStyle) const {
+    QStringList out;
+    for (const Shown &m : shown)
+        out << (withStyle ? m.text + QStringLiteral(" [%1]").arg(m.style) : m.text);
+    return out;
 }
 
 std::optional<QColor> FakeDialogs::getColour(const QColor &, QWidget *) {

@@ -4,8 +4,9 @@
 // Test doubles of the platform services: each records what it was asked and
 // answers from a queue the test fills.
 
-#include "shell/Platform.h"
+#include "core/Platform.h"
 
+#include <QColor>
 #include <QList>
 #include <QPair>
 #include <QQueue>
@@ -23,6 +24,8 @@ struct FakeMessageBox final : MessageBoxService {
     QQueue<int> answers; // answered in order; empty -> defaultAnswer
     int defaultAnswer = vbOK;
     int show(const QString &text, int style, const QString &title) override;
+    // The texts shown, in order; withStyle adds each box's style: "text [48]".
+    QStringList texts(bool withStyle = false) const;
 };
 
 struct FakeClock final : ClockService {

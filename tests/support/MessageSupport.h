@@ -6,9 +6,9 @@
 // archive, and the slot marked in the year file through the year's model.
 // Header only: tests that use it link the grid library.
 
+#include "core/Shared.h"
 #include "grid/MessageStore.h"
 #include "grid/YearModel.h"
-#include "shell/Shared.h"
 #include "sound/WaveFile.h"
 #include "timerows/HoursFile.h"
 

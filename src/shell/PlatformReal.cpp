@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Platform.h"
 #include "shell/PlatformReal.h"
-#include "shell/Strings.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,26 +16,22 @@
 
 namespace tembrel {
 
-Platform &Platform::instance() {
-    static Platform platform;
-    return platform;
+namespace {
+
+void installReal(Platform &p) {
+    p.setMessageBox(std::make_unique<QtMessageBox>());
+    p.setClock(std::make_unique<SystemClock>());
+    p.setClipboard(std::make_unique<QtClipboard>());
+    p.setBrowser(std::make_unique<DesktopBrowser>());
+    p.setInstances(std::make_unique<LockFileInstance>());
+    p.setDialogs(std::make_unique<QtDialogs>());
 }
 
-Platform::Platform() {
-    reset();
-}
+} // namespace
 
-void Platform::reset() {
-    m_messageBox = std::make_unique<QtMessageBox>();
-    m_clock = std::make_unique<SystemClock>();
-    m_clipboard = std::make_unique<QtClipboard>();
-    m_browser = std::make_unique<DesktopBrowser>();
-    m_instances = std::make_unique<LockFileInstance>();
-    m_dialogs = std::make_unique<QtDialogs>();
-}
-
-int MsgBox(const QString &text, int style) {
-    return Platform::instance().messageBox().show(text, style, QString::fromLatin1(ProgramTitle));
+void installRealPlatform() {
+    Platform::setRealServices(&installReal);
+    Platform::instance().reset();
 }
 
 int QtMessageBox::show(const QString &text, int style, const QString &title) {

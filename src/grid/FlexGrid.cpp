@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/FlexGrid.h"
+#include "grid/FlexGrid.h"
 
-#include "shell/Colours.h"
-#include "shell/FlexGridParts.h"
+#include "grid/FlexGridParts.h"
+#include "shell/QtColours.h"
 #include "shell/Twips.h"
 
 #include <QCoreApplication>

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <optional>
 #include <variant>
 
@@ -59,16 +60,20 @@ std::optional<QStringList> readFields(const QString &path, qint64 maxBytes);
 // line ended by CR LF.
 QByteArray formatRecords(const QList<Record> &records);
 
-// Writes the records over the file through a temporary file and a rename, so a
+// Writes the records over the file through the program's one safe writer
+// (archive/DurableFiles.h: a marked temporary file, flushed and renamed), so a
 // crash or a failed write leaves the previous file whole. False on failure.
 bool writeRecords(const QString &path, const QList<Record> &records);
 
-// Writes raw bytes the same safe way. What a write killed half-way left in
-// the folder is removed first (see removeSaveLeftovers).
+// Writes raw bytes the same safe way.
 bool writeFileSafely(const QString &path, const QByteArray &bytes);
-// Removes the temporary files that killed safe writes of the program's own
-// files left in a folder.
-void removeSaveLeftovers(const QString &folder);
+
+// Makes a folder and its missing parents, each new one flushed into its
+// parent, so the files written into it survive a power cut.
+bool makeFolders(const QString &folder);
+
+// A file name as the system takes it (the bytes QFile would open).
+std::filesystem::path nativePath(const QString &path);
 
 // Sets a damaged file aside under a name of its own in the same folder,
 // "<name>.damaged-<yyyyMMdd-hhmmss>" (a number added when that is taken), so

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Colours.h"
-#include "shell/Module1.h"
-#include "shell/Shared.h"
-#include "shell/Strings.h"
+#include "core/Module1.h"
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "shell/QtColours.h"
 
 #include <QDate>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 
 using namespace tembrel;
@@ -52,14 +56,24 @@ private Q_SLOTS:
         AppFolder = saved;
     }
 
-    void stringTableHoldsEveryQuotedId() {
-        const QList<int> ids{101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 112, 116, 117,
-                             118, 119, 120, 121, 122, 123, 124, 125, 126, 127, 128, 129, 130,
-                             131, 132, 133, 134, 145, 146, 147, 148, 149, 150, 151, 152, 153,
-                             154, 155, 156, 157, 158, 159, 160, 161, 162, 163, 164, 165, 166,
-                             167, 168, 169, 170, 171, 172, 173, 174, 176, 181, 182};
-        for (int id : ids)
-            QVERIFY2(!LoadResString(id).isEmpty(), qPrintable(QString::number(id)));
+    // Every id the sources look up by number has its text; an unknown id
+    // has none.
+    void stringTableHoldsEveryIdLookedUp() {
+        static const QRegularExpression lookUp(QStringLiteral("LoadResString\\((\\d+)\\)"));
+        QSet<int> ids;
+        QDirIterator files(QStringLiteral(TEMBREL_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile f(files.next());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(f.readAll());
+            for (const auto &m : lookUp.globalMatch(text))
+                ids.insert(m.captured(1).toInt());
+        }
+        QVERIFY2(ids.size() > 40, "the sources were not found");
+        for (int id : std::as_const(ids))
+            QVERIFY2(hasResString(id) && !LoadResString(id).isEmpty(),
+                     qPrintable(QString::number(id)));
         QVERIFY(LoadResString(100).isEmpty());
         QVERIFY(LoadResString(999).isEmpty());
         QVERIFY(!hasResString(109));

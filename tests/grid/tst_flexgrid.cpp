@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Colours.h"
-#include "shell/FlexGrid.h"
+#include "grid/FlexGrid.h"
+#include "grid/FrmProgressBar.h"
+#include "shell/QtColours.h"
 #include "shell/Twips.h"
 
+#include "Screenshots.h"
+
 #include <QHeaderView>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -171,6 +175,21 @@ private Q_SLOTS:
         QCOMPARE(
             labels.pixelColor(int(10 * dpr), int((left->sectionViewportPosition(1) + 5) * dpr)),
             toQColor(0x0000FF));
+    }
+
+    // The progress window of a grid opening.
+    void progressWindow() {
+        QPointer<FrmProgressBar> p = FrmProgressBar::instance();
+        p->ProgBar->setMaximum(12);
+        p->ProgBar->setValue(5);
+        p->show();
+        QVERIFY(test::saveScreenshot(p->grab().toImage(), QStringLiteral("progressbar.png")));
+        test::checkBarDrawn(p, p->ProgBar);
+        FrmProgressBar::Unload();
+        FrmProgressBar::Unload(); // twice is harmless
+        QVERIFY(p.isNull() && !FrmProgressBar::exists());
+        QCOMPARE(FrmProgressBar::instance()->ProgBar->value(), 0); // a fresh, empty bar
+        FrmProgressBar::Unload();
     }
 };
 

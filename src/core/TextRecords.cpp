@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
+
+#include "archive/DurableFiles.h"
 
 #include "archive/RegularFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -178,32 +177,28 @@ QByteArray formatRecords(const QList<Record> &records) {
     return out;
 }
 
-void removeSaveLeftovers(const QString &folder) {
-    // QSaveFile writes an unnamed file and, to commit it, links it under
-    // "<name>.XXXXXX" before the rename (or writes there from the start
-    // where the file system has no unnamed files): a kill in between leaves
-    // that name. Only the program's own file names are looked at.
-    static const QRegularExpression leftover(
-        QStringLiteral("^(_\\d+\\.dte|W\\d+\\.tbr|F\\d+\\.ini|param\\.ini|pos\\.ini|hours\\.dat|"
-                       "JFValid\\.ini|temp\\.wav|temp\\.tbr|Tembrel\\.rtf)\\.[A-Za-z0-9]{6}$"));
-    QDir dir(folder);
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
-        if (leftover.match(name).hasMatch())
-            dir.remove(name);
+std::filesystem::path nativePath(const QString &path) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    // The bytes QFile opens, whatever the name's encoding.
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+bool makeFolders(const QString &folder) {
+    std::filesystem::path partial;
+    for (const auto &part : nativePath(QDir::cleanPath(folder))) {
+        partial /= part;
+        if (!durable::makeFolder(partial))
+            return false;
+    }
+    return true;
 }
 
 bool writeFileSafely(const QString &path, const QByteArray &bytes) {
-    removeSaveLeftovers(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    // commit() does not see a short write made while flushing its buffer (the
-    // file would be renamed into place truncated), so flush and check first.
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return durable::writeFile(nativePath(path),
+                              std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 bool writeRecords(const QString &path, const QList<Record> &records) {

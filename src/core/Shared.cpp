@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Shared.h"
+#include "core/Shared.h"
 
-#include "shell/TextRecords.h"
+#include "core/TextRecords.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -75,7 +75,7 @@ bool folderAcceptsFiles(const QString &folder) {
 
 bool prepareUserFolder(const QString &programFolder, const QString &userFolder) {
     const bool firstStart = !QFileInfo::exists(userFolder);
-    if (!QDir().mkpath(userFolder))
+    if (!makeFolders(userFolder))
         return false;
     const QDir shipped(programFolder);
     const QDir user(userFolder);
@@ -119,7 +119,7 @@ QString programFolder() {
 
 QString chooseAppFolder(const QString &programFolder, const QString &userFolder) {
     if (programFolder.isEmpty())
-        return userFolder.isEmpty() || !QDir().mkpath(userFolder) ? QString() : userFolder;
+        return userFolder.isEmpty() || !makeFolders(userFolder) ? QString() : userFolder;
     if (folderAcceptsFiles(programFolder) || userFolder.isEmpty() ||
         !prepareUserFolder(programFolder, userFolder))
         return programFolder;

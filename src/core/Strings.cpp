@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Strings.h"
+#include "core/Strings.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 // and holiday colour, the main window colour, the heading colour (plain
 // 0x00BBGGRR integers) and a quoted spreadsheet path.
 
-#include "shell/Colours.h"
+#include "core/Colours.h"
 
 #include <QString>
 

@@ -4,8 +4,8 @@
 // not read back the same once written, or when a picked day falls outside
 // its year.
 
+#include "core/TextRecords.h"
 #include "holidays/Holidays.h"
-#include "shell/TextRecords.h"
 #include "timerows/HoursFile.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/FlexGridParts.h"
+#include "grid/FlexGridParts.h"
 
-#include "shell/FlexGrid.h"
+#include "grid/FlexGrid.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/Module1.h"
+#include "core/Module1.h"
 
 #include <QDate>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/ParamIni.h"
+#include "core/ParamIni.h"
 
-#include "shell/Module1.h"
-#include "shell/TextRecords.h"
+#include "core/Module1.h"
+#include "core/TextRecords.h"
 
 namespace tembrel {
 namespace {

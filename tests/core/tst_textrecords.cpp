@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/ParamIni.h"
-#include "shell/TextRecords.h"
+#include "core/ParamIni.h"
+#include "core/TextRecords.h"
 
 #include "AppFixture.h"
 
@@ -52,22 +52,38 @@ private Q_SLOTS:
         QVERIFY(!readFields(app.path(QStringLiteral("none.dat")), 1024)); // no file is no data
     }
 
-    // A safe write killed between linking its temporary file and the rename
-    // leaves "<name>.XXXXXX"; the next write into the folder removes those of
-    // the program's own files, and nothing else.
-    void killedWriteLeftovers() {
+    // A safe write killed before its rename leaves its marked temporary file
+    // (".<name>.tembrel-<8 hex>.tmp"); the next write into the folder removes
+    // those, and never a file of the user's that merely looks like a copy.
+    void leftoverSweep_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("year file's") << "._2005.dte.tembrel-0a1b2c3d.tmp" << true;
+        QTest::newRow("archive's") << ".W2005005123.tbr.tembrel-ffffffff.tmp" << true;
+        QTest::newRow("user's backup") << "hours.dat.backup" << false;
+        QTest::newRow("user's origin") << "_2005.dte.origin" << false;
+        QTest::newRow("user's before") << "param.ini.before" << false;
+        QTest::newRow("user's tmp") << "x.tmp123" << false;
+        QTest::newRow("old temp name") << "temp.wav.tmp123" << false;
+        QTest::newRow("damaged aside") << "_2005.dte.damaged-20261207-010203" << false;
+        QTest::newRow("mark, no dot") << "hours.dat.tembrel-0a1b2c3d.tmp" << false;
+        QTest::newRow("mark, short") << ".hours.dat.tembrel-0a1b2c3.tmp" << false;
+        QTest::newRow("mark, no name") << "..tembrel-0a1b2c3d.tmp" << false;
+    }
+    void leftoverSweep() {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
         AppFixture app;
-        const QStringList leftovers{"_2005.dte.JCQlst", "W2005005123.tbr.a1B2c3",
-                                    "hours.dat.Zz9Zz9"};
-        const QStringList others{"notes.txt.abcdef", "hours.dat.abc",
-                                 "_2005.dte.damaged-20261207-010203"};
-        for (const QString &name : leftovers + others)
-            QVERIFY(app.write(name, "left"));
+        QVERIFY(app.write(name, "left"));
         QVERIFY(writeFileSafely(app.path(QStringLiteral("pos.ini")), "1,2,0\r\n"));
-        for (const QString &name : leftovers)
-            QVERIFY2(!app.exists(name), qPrintable(name));
-        for (const QString &name : others)
-            QVERIFY2(app.exists(name), qPrintable(name));
+        QCOMPARE(!app.exists(name), removed);
+        // The write's own temporary file is gone too.
+        QStringList expected{QStringLiteral("pos.ini")};
+        if (!removed)
+            expected << name;
+        expected.sort();
+        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 expected);
     }
 
     // A file past its bound is never read whole: a sparse 30 GB one is

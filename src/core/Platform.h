@@ -4,9 +4,10 @@
 // Platform services that tests must control: message boxes, the clock, the
 // clipboard, the web browser, the single-instance test and the common dialogs.
 // The program runs with the real ones; a test installs a double with
-// Platform::set...() and reads what was asked of it.
+// Platform::set...() and reads what was asked of it. This is the interface
+// only (Qt Core); the real services live with the windows (shell/PlatformReal.h)
+// and are installed at start-up.
 
-#include <QColor>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class QColor;
 class QPrinter;
 class QWidget;
 
@@ -92,12 +94,12 @@ class Platform final {
 public:
     static Platform &instance();
 
-    MessageBoxService &messageBox() const { return *m_messageBox; }
-    ClockService &clock() const { return *m_clock; }
-    ClipboardService &clipboard() const { return *m_clipboard; }
-    BrowserService &browser() const { return *m_browser; }
-    InstanceService &instances() const { return *m_instances; }
-    DialogService &dialogs() const { return *m_dialogs; }
+    MessageBoxService &messageBox() const { return need(m_messageBox); }
+    ClockService &clock() const { return need(m_clock); }
+    ClipboardService &clipboard() const { return need(m_clipboard); }
+    BrowserService &browser() const { return need(m_browser); }
+    InstanceService &instances() const { return need(m_instances); }
+    DialogService &dialogs() const { return need(m_dialogs); }
 
     void setMessageBox(std::unique_ptr<MessageBoxService> s) { m_messageBox = std::move(s); }
     void setClock(std::unique_ptr<ClockService> s) { m_clock = std::move(s); }
@@ -106,11 +108,22 @@ public:
     void setInstances(std::unique_ptr<InstanceService> s) { m_instances = std::move(s); }
     void setDialogs(std::unique_ptr<DialogService> s) { m_dialogs = std::move(s); }
 
-    // Puts the real services back.
+    // Puts the real services back: those of the installer given to
+    // setRealServices (shell's installRealPlatform), none before it.
     void reset();
+    using Installer = void (*)(Platform &);
+    static void setRealServices(Installer install);
 
 private:
     Platform();
+    // A service asked for before any was installed is a fault of the
+    // program's start-up, not something to answer for the user.
+    template <typename Service> static Service &need(const std::unique_ptr<Service> &s) {
+        if (!s)
+            missingService();
+        return *s;
+    }
+    [[noreturn]] static void missingService();
     std::unique_ptr<MessageBoxService> m_messageBox;
     std::unique_ptr<ClockService> m_clock;
     std::unique_ptr<ClipboardService> m_clipboard;

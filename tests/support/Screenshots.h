@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Pictures of windows: saved under the build folder's screenshots/ for a
+// person to look at, and checked pixel by pixel by the test.
+
+#include <QDir>
+#include <QImage>
+#include <QPoint>
+#include <QProgressBar>
+#include <QTest>
+#include <QWidget>
+
+namespace tembrel::test {
+
+#ifdef TEMBREL_BINARY_DIR
+inline bool saveScreenshot(const QImage &shot, const QString &name) {
+    const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
+    return QDir().mkpath(dir) && shot.save(QDir(dir).filePath(name));
+}
+
+// The widget's picture, saved as `name`; a null image when it could not be.
+inline QImage screenshot(QWidget *widget, const QString &name) {
+    const QImage shot = widget->grab().toImage();
+    return saveScreenshot(shot, name) ? shot : QImage();
+}
+#endif
+
+// A bar drawn to its value, in a picture of its window: a point a tenth of the
+// way along lies in the filled part and one at nine tenths in the empty part,
+// so the two differ (the value must lie between them).
+inline void checkBarDrawn(QWidget *window, const QProgressBar *bar) {
+    const QImage shot = window->grab().toImage();
+    const QRect r = bar->rect();
+    const auto colourAt = [&](int tenths) {
+        return shot.pixelColor(bar->mapTo(window, QPoint(r.width() * tenths / 10, r.center().y())));
+    };
+    QVERIFY(colourAt(1) != colourAt(9));
+    QCOMPARE(colourAt(9), colourAt(8)); // both empty
+}
+
+} // namespace tembrel::test
