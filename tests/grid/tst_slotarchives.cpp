@@ -17,27 +17,15 @@ using tembrel::test::AppFixture;
 
 namespace {
 
-// A one-entry archive of `wave` saved as temp.wav, as the recording window packs it.
-QByteArray archiveOf(const AppFixture &app, const QByteArray &wave) {
-    if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", wave))
+// A one-entry archive of `wave` saved as temp.wav, as the recording window
+// packs it; with `sparse`, of that many zero bytes instead (deflated to a few
+// kilobytes).
+QByteArray archiveOf(const AppFixture &app, const QByteArray &wave, qint64 sparse = 0) {
+    if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", wave) ||
+        (sparse && !QFile::resize(app.path("pack/temp.wav"), sparse)))
         return {};
     ZipClass zip;
     if (!zip.AddFile(QFile::encodeName(app.path("pack/temp.wav")).toStdString()) ||
-        !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
-        return {};
-    return app.read("pack/temp.tbr");
-}
-
-// An archive whose one entry unpacks to more than any message (80 MB of
-// silence, deflated to a few kilobytes).
-QByteArray hugeArchive(const AppFixture &app) {
-    QFile wave(app.path("pack/temp.wav"));
-    if (!QDir().mkpath(app.path("pack")) || !wave.open(QIODevice::WriteOnly) ||
-        !wave.resize(80 << 20))
-        return {};
-    wave.close();
-    ZipClass zip;
-    if (!zip.AddFile(QFile::encodeName(wave.fileName()).toStdString()) ||
         !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
         return {};
     return app.read("pack/temp.tbr");
@@ -155,7 +143,7 @@ private Q_SLOTS:
         else if (damage == u"flipped")
             tbr[60] = char(tbr[60] ^ 0x55);
         else if (damage == u"huge")
-            tbr = hugeArchive(app);
+            tbr = archiveOf(app, {}, 80 << 20); // unpacks to more than any message
         else if (damage == u"empty")
             tbr = pythonArchive(app, {{"temp.wav", QByteArray()}});
         else if (damage == u"others")
