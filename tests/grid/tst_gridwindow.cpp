@@ -4,8 +4,6 @@
 #include "grid/YearGrid.h"
 #include "shell/FlexGrid.h"
 #include "shell/MdiMain.h"
-#include "shell/Shared.h"
-#include "shell/TextRecords.h"
 #include "shell/Twips.h"
 
 #include "AppFixture.h"
@@ -16,7 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSlider>
 #include <QTest>
 
 #include <memory>

@@ -16,8 +16,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 using namespace tembrel;
 using namespace tembrel::test;
 
