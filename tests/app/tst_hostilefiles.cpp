@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile copies of the user's files: each window opens, shows what it can,
 // loses no message and leaves the user's files as they were. The year file's
-// own damage (cut short, grown, zeroed, 30 GB) is in the grid window's tests;
-// param.ini's in the main window's; archives' in the slot archive tests.
+// own damage (cut short, grown, zeroed, 30 GB) is in the year file and year
+// model tests, with the archives that restore lost markers; param.ini's in
+// the main window's; archives' in the slot archive tests.
 
 #include "archive/ZipClass.h"
 #include "core/Shared.h"
@@ -10,7 +11,6 @@
 #include "core/TextRecords.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
-#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "grid/YearGrid.h"
 #include "help/FrmHlp.h"
@@ -20,7 +20,6 @@
 #include "timerows/FrmEmp.h"
 
 #include "AppFixture.h"
-#include "YearFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,7 +40,6 @@
 
 using namespace tembrel;
 using tembrel::test::AppFixture;
-using tembrel::test::yearBytes;
 
 namespace {
 
@@ -168,42 +166,6 @@ private Q_SLOTS:
         QCOMPARE(w.GridLegendes->TextMatrix(0, col), month);
         QCOMPARE(w.GridLegendes->TextMatrix(1, col), weekday);
         QCOMPARE(w.GridLegendes->TextMatrix(3, col), QStringLiteral(","));
-    }
-
-    // The archives in D<year> say which slots hold a message: a slot whose
-    // archive lost its marker (a crash between the two writes, a year file
-    // from an old backup, no year file at all) gets the black marker back,
-    // and the year file is rewritten so. A marker without an archive stays.
-    void archivesAreTheTruth_data() {
-        QTest::addColumn<QByteArray>("yearFile"); // empty: none
-        QTest::newRow("no year file") << QByteArray();
-        QTest::newRow("old backup") << yearBytes(2005, 5, {{4, 200, "-"}});
-    }
-    void archivesAreTheTruth() {
-        QFETCH(QByteArray, yearFile);
-        AppFixture app(QDate(2005, 3, 10));
-        QVERIFY(app.writeHours({QStringLiteral("08:00"), QStringLiteral("09:00")}));
-        QVERIFY(yearFile.isEmpty() || app.write(yearFileName(2005), yearFile));
-        QVERIFY(storeArchive(app, 3, 123));
-        // An archive below the rows the year was saved with gets its row.
-        QVERIFY(storeArchive(app, 6, 10));
-        FrmConsultGrille w;
-        FlexGrid *g = w.GridLegendes;
-        QCOMPARE(g->Rows(), 7);
-        for (const QPoint &slot : {QPoint(123, 3), QPoint(10, 6)}) {
-            QCOMPARE(g->TextMatrix(slot.y(), slot.x()), QStringLiteral(","));
-            g->setRow(slot.y());
-            g->setCol(slot.x());
-            QCOMPARE(g->CellPicture().toImage(), w.ImgNoir.toImage()); // the black marker
-        }
-        const YearContent saved = loadYearContent(app.path(yearFileName(2005)), 2005);
-        QCOMPARE(saved.state, YearContent::State::Whole);
-        QCOMPARE(saved.text(3, 123), QStringLiteral(","));
-        QCOMPARE(saved.text(6, 10), QStringLiteral(","));
-        if (!yearFile.isEmpty()) {
-            QCOMPARE(g->TextMatrix(4, 200), QStringLiteral("-"));
-            QCOMPARE(saved.text(4, 200), QStringLiteral("-"));
-        }
     }
 
     // A lock file that cannot be made is no other instance: the next place

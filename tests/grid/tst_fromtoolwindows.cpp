@@ -2,6 +2,7 @@
 // What the holiday and settings windows leave behind shows in the next year grid.
 
 #include "grid/FlexGrid.h"
+#include "app/Windows.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearGrid.h"
 #include "holidays/FrmJoursFeries.h"
@@ -13,7 +14,6 @@
 #include "PicksFiles.h"
 #include "MainWindow.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QListWidget>
@@ -43,37 +43,13 @@ class TestFromToolWindows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void pickedHolidaysAreColouredInTheGrid() {
-        AppFixture app;
-        app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
-        QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n\"09:00\"\r\n"));
-        MdiMain main;
-        {
-            FrmJoursFeries w;
-            w.CheckAutres->setChecked(true);
-            for (const QDate d : {QDate(2005, 5, 1), QDate(2005, 6, 15)})
-                w.List1->item(dayColumn(d) - 1)->setSelected(true);
-            w.CmdEnreg_Click();
-        }
-        FrmConsultGrille grid;
-        FlexGrid *g = grid.GridLegendes;
-        const quint32 holiday = main.LbCouleurWE.BackColor;
-        // No JFValid.ini here: only the picks are holidays (1 May 2005 is also a Sunday).
-        QCOMPARE(grid.ListFerie, (QStringList{"01/05/2005", "15/06/2005"}));
-        QCOMPARE(g->Rows(), GridFixedRows + 2);
-        for (int r = GridFixedRows; r < g->Rows(); ++r) {
-            QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 5, 1))), holiday);
-            QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 6, 15))), holiday);
-            QCOMPARE(slotColour(g, r, dayColumn(QDate(2005, 6, 14))), 0u);
-        }
-    }
-
-    // A year file written where the short date form was another keeps its
-    // picks: the window and the grid show them, and Save writes them back in
+    // The picks of a year file show in the grid and the window, in the
+    // program's short date form or in another, and Save writes them back in
     // the program's form. A file in no date form is set aside, not overwritten.
     void picksOfAnotherDateFormAreKept_data() {
         QTest::addColumn<QString>("form");
         QTest::addColumn<bool>("kept");
+        QTest::newRow("the program's own") << "dd/MM/yyyy" << true;
         QTest::newRow("MM/dd/yyyy") << "MM/dd/yyyy" << true;
         QTest::newRow("yyyy-MM-dd") << "yyyy-MM-dd" << true;
         QTest::newRow("month names") << "d MMMM yyyy" << false;
@@ -128,22 +104,23 @@ private Q_SLOTS:
         AppFixture app;
         app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
+        registerWindows();
         const auto started = test::startMainWindow();
         QVERIFY(started);
         MdiMain &main = *started;
         const QStringList families = QFontDatabase::families();
         QVERIFY(!families.isEmpty());
         const QString font = families.last();
-        {
-            FrmReglages w;
-            connect(&w, &FrmReglages::settingsChanged, &main, &MdiMain::applySettings);
-            w.LstFonts->setCurrentRow(int(families.size()) - 1);
-            app.dialogs->colours.enqueue(QColor(255, 0, 0));
-            w.Command1->click(); // weekend and holiday columns
-            app.dialogs->colours.enqueue(QColor(0, 128, 0));
-            w.Command4->click(); // headings
-            w.close();
-        }
+        main.mnuoptions_Click(); // the settings window as the program wires it
+        auto *w = qobject_cast<FrmReglages *>(main.toolWindow(MdiMain::Tool::Settings));
+        QVERIFY(w);
+        w->LstFonts->setCurrentRow(int(families.size()) - 1);
+        app.dialogs->colours.enqueue(QColor(255, 0, 0));
+        w->Command1->click(); // weekend and holiday columns
+        app.dialogs->colours.enqueue(QColor(0, 128, 0));
+        w->Command4->click(); // headings
+        QVERIFY(w->close());
+        unregisterWindows();
         FrmConsultGrille grid;
         FlexGrid *g = grid.GridLegendes;
         QCOMPARE(g->FontName(), font);

@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSlider>
 #include <QTest>
 
 #include <memory>
@@ -79,11 +78,6 @@ bool slotColoured(FlexGrid *g, int col, quint32 colour) {
     return true;
 }
 
-// The grid window as the user opens it, in the fixture's folder.
-std::unique_ptr<FrmConsultGrille> openGrid() {
-    return std::make_unique<FrmConsultGrille>();
-}
-
 // The colour at the middle of a grid cell in a picture of the window; invalid
 // when the cell is not in view.
 QColor shownAt(const QImage &shot, FrmConsultGrille *w, int row, int col) {
@@ -123,7 +117,7 @@ private Q_SLOTS:
         AppFixture env(today);
         QVERIFY(env.writeHours(labels(labelCount)));
         QVERIFY(env.write(QStringLiteral("pos.ini"), "9000,6000,0\r\n"));
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         FlexGrid *g = w->GridLegendes;
@@ -147,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(env.writeHours(labels(4)));
         QVERIFY(env.write(QStringLiteral("JFValid.ini"), "0,0,0,0,0,0,0,1,0,0,0,0,0\r\n"));
         QVERIFY(env.write(QStringLiteral("F2005.ini"), "\"20/04/2005F\"\r\n\"21/04/2005\"\r\n"));
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         FlexGrid *g = w->GridLegendes;
         const quint32 weekend = w->LbVacColor.BackColor;
         QVERIFY(weekend != 0);
@@ -160,71 +154,10 @@ private Q_SLOTS:
             QVERIFY2(slotColoured(g, col, colour), QByteArray::number(col));
     }
 
-    // A whole year file gives the grid its shape, however many rows, and its
-    // markers stay in their slots. A damaged one (cut short, grown, zeroed,
-    // larger than any year) is set aside whole under a name of its own; the
-    // grid shows what could be recovered and a whole file replaces it.
-    void yearFileShapesTheGrid_data() {
-        QTest::addColumn<QByteArray>("bytes"); // empty: a sparse 30 GB file
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("markers"); // the markers come back
-        QTest::addColumn<bool>("damaged");
-        const QList<YearCell> cells{{3, 10, ","}, {5, 14, "-"}, {12, 300, ":"}};
-        const QByteArray whole = yearBytes(2005, 13, cells);
-        QTest::newRow("13 rows") << whole << 13 << true << false;
-        QTest::newRow("cut short") << whole.left(whole.size() - 5000) << 13 << true << true;
-        QTest::newRow("grown") << whole + QByteArray(100, 'x') << 13 << true << true;
-        QTest::newRow("zeros") << QByteArray(whole.size(), '\0') << 7 << false << true;
-        QTest::newRow("30 GB") << QByteArray() << 7 << false << true;
-        QTest::newRow("1443 time rows")
-            << yearBytes(2005, 1446, {{3, 10, ","}, {5, 14, "-"}, {1445, 300, ":"}}) << 1446 << true
-            << false;
-    }
-    void yearFileShapesTheGrid() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, rows);
-        QFETCH(bool, markers);
-        QFETCH(bool, damaged);
-        AppFixture env(QDate(2005, 3, 10));
-        QVERIFY(env.writeHours(labels(4)));
-        const QString path = env.path(yearFileName(2005));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        if (bytes.isEmpty())
-            QVERIFY(f.resize(qint64(30) << 30));
-        f.close();
-        const qint64 size = QFileInfo(path).size();
-        auto w = openGrid();
-        FlexGrid *g = w->GridLegendes;
-        QCOMPARE(g->Rows(), rows);
-        const QList<QPoint> marked{{10, 3}, {14, 5}, {300, rows - 1}};
-        const QStringList codes{",", "-", ":"};
-        for (int i = 0; i < marked.size(); ++i) {
-            const QPoint s = marked[i];
-            QCOMPARE(g->TextMatrix(s.y(), s.x()), markers ? codes[i] : QString());
-            QCOMPARE(at(g, s.y(), s.x())->CellPicture().isNull(), !markers);
-        }
-        // The headings are the locale's, whatever the file held.
-        QCOMPARE(g->TextMatrix(0, 10), QLocale().standaloneMonthName(1).toUpper());
-        QCOMPARE(g->TextMatrix(2, 365), QStringLiteral("31"));
-        const QStringList aside =
-            QDir(AppFolder).entryList({yearFileName(2005) + QStringLiteral(".damaged-*")});
-        QCOMPARE(aside.size(), damaged ? 1 : 0);
-        if (damaged) {
-            QCOMPARE(QFileInfo(env.path(aside.first())).size(), size);
-            // What was recovered is saved whole in its place.
-            const YearContent saved = loadYearContent(path, 2005);
-            QCOMPARE(saved.state, YearContent::State::Whole);
-            QCOMPARE(saved.rows, rows);
-        } else {
-            QCOMPARE(env.read(yearFileName(2005)), bytes); // a whole file is not rewritten
-        }
-    }
-
     void yearButtons() {
         AppFixture env(QDate(2026, 12, 6));
         QVERIFY(env.writeHours(labels(3)));
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         w->CmdAnneePlus->click();
         QCOMPARE(w->LbAnnee->text(), QStringLiteral("2005"));
         for (int i = 0; i < 7; ++i)
@@ -244,20 +177,20 @@ private Q_SLOTS:
         auto fitsTheScreen = [avail](const QWidget *w) {
             return w->height() <= avail.height() && w->height() > avail.height() / 2;
         };
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         QVERIFY(fitsTheScreen(w.get()));
         const QSize size(twipsToPixels(9000, w.get()), twipsToPixels(6000, w.get()));
         w->resize(size);
         w->close();
         QCOMPARE(readPosIni(posIni), std::optional(WindowPos{9000, 6000, 0}));
-        w = openGrid();
+        w = std::make_unique<FrmConsultGrille>();
         QCOMPARE(w->size(), size);
         w->showMaximized();
         w->close();
         QCOMPARE(readPosIni(posIni)->state, 2);
-        QVERIFY(openGrid()->windowState() & Qt::WindowMaximized);
+        QVERIFY(std::make_unique<FrmConsultGrille>()->windowState() & Qt::WindowMaximized);
         QVERIFY(env.write(QStringLiteral("pos.ini"), "9000,abc\r\n"));
-        w = openGrid();
+        w = std::make_unique<FrmConsultGrille>();
         QVERIFY(!(w->windowState() & Qt::WindowMaximized));
         QVERIFY(fitsTheScreen(w.get()));
     }
@@ -273,13 +206,10 @@ private Q_SLOTS:
                                        {4, 1, "-"},       {3, 20, "abcdefghijklmnopqrstuvwxy"},
                                        {4, 0, "lunch   "}};
         QVERIFY(env.write(yearFileName(2005), yearBytes(2005, 9, cells)));
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         FlexGrid *h = w->GridLegendes;
         QCOMPARE(h->Rows(), 9);
-        const YearContent file = loadYearContent(env.path(yearFileName(2005)), 2005);
-        for (int c = 0; c < h->Cols(); ++c)
-            for (int r = GridFixedRows; r < h->Rows(); ++r)
-                QCOMPARE(h->TextMatrix(r, c), file.text(r, c));
+        QCOMPARE(h->TextMatrix(8, 13), QStringLiteral(". ."));
         QCOMPARE(h->TextMatrix(3, 20), QStringLiteral("abcdefghijklmnopqrst"));
         QCOMPARE(h->TextMatrix(4, 0), QStringLiteral("lunch"));
         QCOMPARE(h->TextMatrix(0, 10), QLocale().standaloneMonthName(1).toUpper());
@@ -308,31 +238,11 @@ private Q_SLOTS:
             QVERIFY(storeMessage(2005, Slot{3 + c, c * 50}, flatSound(50), Marker::Bleu));
         OpenCounter counter(env.path({}));
         counter.take();
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         QCOMPARE(w->GridLegendes->TextMatrix(5, 100), QStringLiteral(":"));
         const QMap<QString, int> opened = counter.take();
         QCOMPARE(opened.value("_2005.dte"), 1);
         QCOMPARE(opened.value("D2005"), 1);
-    }
-
-    // A click remembers the cell for the other windows; while a message plays
-    // clicks and the year buttons are ignored.
-    void clickRemembersTheCell() {
-        AppFixture env(QDate(2005, 6, 15));
-        QVERIFY(env.writeHours(labels(5)));
-        QVERIFY(env.write(yearFileName(2005), yearBytes(2005, 8, {{3, 2, ","}})));
-        auto w = openGrid();
-        at(w->GridLegendes, 4, 100);
-        w->GridLegendes_Click();
-        QCOMPARE(QPoint(SelRow, SelCol), QPoint(4, 100));
-        at(w->GridLegendes, 3, 2); // a marked slot: its playback shows
-        w->GridLegendes_Click();
-        QVERIFY(w->Slider1->isVisibleTo(w.get()));
-        at(w->GridLegendes, 6, 50);
-        w->GridLegendes_Click();
-        w->CmdAnneeMoins->click();
-        QCOMPARE(QPoint(SelRow, SelCol), QPoint(3, 2));
-        QCOMPARE(w->year(), 2005);
     }
 
     // The picture of the window shows the weekend colour of the main window
@@ -345,14 +255,14 @@ private Q_SLOTS:
         QVERIFY(env.write(QStringLiteral("JFValid.ini"), "1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
         QVERIFY(env.write(QStringLiteral("pos.ini"), "17250,8400,0\r\n"));
         // A few messages around the week shown, saved as the program does.
-        auto w = openGrid();
+        auto w = std::make_unique<FrmConsultGrille>();
         const QStringList codes = {",", "-", ":", "..", "."};
         for (int c = 122; c <= 135; ++c)
             for (int r = 3; r < 13; ++r)
                 if ((r * 3 + c) % 7 == 0)
                     w->model().setMarker(Slot{r, c}, markerForCode(codes.at((r + c) % 5)));
         QVERIFY(w->EnregistrerGrille());
-        w = openGrid();
+        w = std::make_unique<FrmConsultGrille>();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         at(w->GridLegendes, 6, 124);

@@ -18,26 +18,15 @@ using tembrel::test::AppFixture;
 
 namespace {
 
-// A one-entry archive of `wave` saved as temp.wav, as the recording window packs it.
-QByteArray archiveOf(const AppFixture &app, const QByteArray &wave) {
-    if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", wave))
+// A one-entry archive of `wave` saved as temp.wav, as the recording window
+// packs it; with `sparse`, of that many zero bytes instead (deflated to a few
+// kilobytes).
+QByteArray archiveOf(const AppFixture &app, const QByteArray &wave, qint64 sparse = 0) {
+    if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", wave) ||
+        (sparse && !QFile::resize(app.path("pack/temp.wav"), sparse)))
         return {};
     ZipClass zip;
     if (!zip.AddFile(QFile::encodeName(app.path("pack/temp.wav")).toStdString()) ||
-        !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
-        return {};
-    return app.read("pack/temp.tbr");
-}
-
-// An archive whose one entry unpacks to `size` bytes of silence, deflated to
-// a few kilobytes.
-QByteArray hugeArchive(const AppFixture &app, qint64 size) {
-    QFile wave(app.path("pack/temp.wav"));
-    if (!QDir().mkpath(app.path("pack")) || !wave.open(QIODevice::WriteOnly) || !wave.resize(size))
-        return {};
-    wave.close();
-    ZipClass zip;
-    if (!zip.AddFile(QFile::encodeName(wave.fileName()).toStdString()) ||
         !zip.WriteZip(QFile::encodeName(app.path("pack/temp.tbr")).toStdString(), true))
         return {};
     return app.read("pack/temp.tbr");
@@ -163,9 +152,9 @@ private Q_SLOTS:
         else if (damage == u"flipped")
             tbr[60] = char(tbr[60] ^ 0x55);
         else if (damage == u"huge")
-            tbr = hugeArchive(app, 80 << 20);
+            tbr = archiveOf(app, {}, 80 << 20); // unpacks to more than any message
         else if (damage == u"past wave")
-            tbr = hugeArchive(app, MaxWaveBytes + 1);
+            tbr = archiveOf(app, {}, MaxWaveBytes + 1);
         else if (damage == u"repeated")
             tbr = hostileArchive("repeated-entry.zip");
         else if (damage == u"empty")

@@ -78,26 +78,6 @@ private Q_SLOTS:
         QTEST(holidayList(year, AppFolder), "expected");
     }
 
-    void pickedDaysFromYearFile() {
-        AppFixture app;
-        // No JFValid.ini: no standard holiday, the picks still count.
-        QVERIFY(!readJFValid(app.path(QStringLiteral("JFValid.ini"))));
-        QVERIFY(app.write(QStringLiteral("F2005.ini"),
-                          "\"01/01/2005\"\r\n\"02/01/2005F\"\r\n\"03/01/2005\"\r\n"
-                          "\"31/02/2005F\"\r\n\"garbageF\"\r\n\"15/06/2005F\"\r\n"));
-        QCOMPARE(holidayList(2005, AppFolder), (QStringList{"02/01/2005", "15/06/2005"}));
-        QVERIFY(holidayList(2004, AppFolder).isEmpty());
-        // What the holiday window writes is read back the same way.
-        QList<QDate> days;
-        QList<bool> picked;
-        for (QDate d(2005, 1, 1); d.year() == 2005; d = d.addDays(1)) {
-            days.append(d);
-            picked.append(d == QDate(2005, 5, 1) || d == QDate(2005, 6, 15));
-        }
-        QVERIFY(writePickedHolidays(app.path(pickedHolidaysFileName(2005)), days, picked));
-        QCOMPARE(holidayList(2005, AppFolder), (QStringList{"01/05/2005", "15/06/2005"}));
-    }
-
     // F<year>.ini in the program's form is read by date, in another short
     // date form by position, and in none as damaged; the grid's list follows.
     void picksInEveryShortDateForm_data() {
@@ -143,16 +123,6 @@ private Q_SLOTS:
         for (const QDate &d : std::as_const(picked))
             texts << dateText(d);
         QCOMPARE(holidayList(2005, AppFolder), texts); // no JFValid.ini: only the picks
-    }
-
-    void jfValidRoundTrip() {
-        AppFixture app;
-        StandardChoice c{};
-        c[0] = c[3] = c[12] = true;
-        QVERIFY(writeJFValid(app.path(QStringLiteral("JFValid.ini")), c));
-        QCOMPARE(app.read(QStringLiteral("JFValid.ini")),
-                 QByteArray("1,0,0,1,0,0,0,0,0,0,0,0,1\r\n"));
-        QCOMPARE(readJFValid(app.path(QStringLiteral("JFValid.ini"))), std::optional(c));
     }
 };
 

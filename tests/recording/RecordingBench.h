@@ -28,6 +28,29 @@
 
 namespace tembrel::test {
 
+// `ms` of level + amplitude * sin(440 Hz) at `rate`, as the microphone hears it.
+inline QByteArray tone(int rate, int ms, int level, int amplitude) {
+    const int n = rate * ms / 1000;
+    QByteArray out(n * 2, Qt::Uninitialized);
+    auto *v = reinterpret_cast<qint16 *>(out.data());
+    for (int i = 0; i < n; ++i)
+        v[i] = qint16(std::clamp(level + int(amplitude * std::sin(2 * M_PI * 440 * i / rate)),
+                                 -32768, 32767));
+    return out;
+}
+
+// A click on a grid's cell, as the grid reports one; the recording window
+// open then, if any.
+inline FrmEnregMessage *clickSlot(FrmConsultGrille *grid, int row, int col) {
+    grid->GridLegendes->setRow(row);
+    grid->GridLegendes->setCol(col);
+    grid->GridLegendes_Click();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *recording = qobject_cast<FrmEnregMessage *>(w))
+            return recording;
+    return nullptr;
+}
+
 class RecordingBench final {
 public:
     explicit RecordingBench(const QDate &today = QDate(2005, 2, 21))
@@ -44,15 +67,11 @@ public:
     RecordingBench(const RecordingBench &) = delete;
     RecordingBench &operator=(const RecordingBench &) = delete;
 
-    // A click on the cell, as the grid reports one; the recording window it
-    // opened, if any.
+    // A click on the cell; the recording window it opened, if any.
     void click(int row, int col) {
-        grid->GridLegendes->setRow(row);
-        grid->GridLegendes->setCol(col);
-        grid->GridLegendes_Click();
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *recording = qobject_cast<FrmEnregMessage *>(w); recording && !window)
-                window = recording;
+        FrmEnregMessage *opened = clickSlot(grid.get(), row, col);
+        if (!window)
+            window = opened;
     }
     // A fresh grid window, which reads the year and the sound device again.
     void reopenGrid() {
@@ -62,13 +81,7 @@ public:
     // The virtual clock moves on: the device records, plays and reports.
     void advance(int ms) { app.sound->advance(std::chrono::milliseconds(ms)); }
     // A tone the microphone hears next: `ms` of a 440 Hz sine at 16 kHz.
-    void speak(int ms, int amplitude = 8000) {
-        QByteArray samples(ms * 16 * 2, Qt::Uninitialized);
-        auto *v = reinterpret_cast<qint16 *>(samples.data());
-        for (int i = 0; i < ms * 16; ++i)
-            v[i] = qint16(amplitude * std::sin(2 * M_PI * 440 * i / 16000.0));
-        app.sound->feed(samples);
-    }
+    void speak(int ms, int amplitude = 8000) { app.sound->feed(tone(16000, ms, 0, amplitude)); }
     // Records `ms` of speech on the open window, stops, and lets the finishing
     // step run after one more second.
     void recordAndFinish(int ms) {

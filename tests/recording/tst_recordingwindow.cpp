@@ -52,38 +52,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("buttons"); // Record PauseRec ResumeRec Stop Play Pause
                                               // ResumePlay Remove Save Scope
-        QTest::newRow("opening") << ""
-                                 << "E--------E";
-        QTest::newRow("recording") << "record"
-                                   << "-E-E------";
-        QTest::newRow("recording paused") << "record pauserec"
-                                          << "--EE-----E";
-        QTest::newRow("recording resumed") << "record pauserec resumerec"
-                                           << "-E-E------";
-        QTest::newRow("finishing") << "record wait:2000 stop"
-                                   << "----------";
-        QTest::newRow("finishing from pause") << "record pauserec stop"
-                                              << "---------E";
-        QTest::newRow("recorded") << "record wait:2000 stop tick"
-                                  << "----E--EE-";
-        QTest::newRow("playing") << "record wait:2000 stop tick play"
-                                 << "-----E--E-";
-        QTest::newRow("playback paused") << "record wait:2000 stop tick play wait:500 pause"
-                                         << "----E-EEE-";
-        QTest::newRow("playback resumed") << "record wait:2000 stop tick play pause resume"
-                                          << "-----E--E-";
-        QTest::newRow("empty after Remove") << "record wait:2000 stop tick remove"
-                                            << "E--------E";
-        QTest::newRow("automatic stop at the limit") << "record wait:1000 limit"
-                                                     << "----E--E--";
-        QTest::newRow("recorded after the limit") << "record wait:1000 limit tick"
-                                                  << "----E--EE-";
-        QTest::newRow("automatic stop at the end of a playback")
-            << "record wait:2000 stop tick play wait:3500"
-            << "----E--EE-";
-        QTest::newRow("recorded after a playback")
-            << "record wait:2000 stop tick play wait:3500 tick"
-            << "----E--EE-";
+        const auto row = [](const char *name, const char *steps, const char *buttons) {
+            QTest::newRow(name) << QString(steps) << QString(buttons);
+        };
+        row("opening", "", "E--------E");
+        row("recording", "record", "-E-E------");
+        row("recording paused", "record pauserec", "--EE-----E");
+        row("recording resumed", "record pauserec resumerec", "-E-E------");
+        row("finishing", "record wait:2000 stop", "----------");
+        row("finishing from pause", "record pauserec stop", "---------E");
+        row("recorded", "record wait:2000 stop tick", "----E--EE-");
+        row("playing", "record wait:2000 stop tick play", "-----E--E-");
+        row("playback paused", "record wait:2000 stop tick play wait:500 pause", "----E-EEE-");
+        row("playback resumed", "record wait:2000 stop tick play pause resume", "-----E--E-");
+        row("empty after Remove", "record wait:2000 stop tick remove", "E--------E");
+        row("automatic stop at the limit", "record wait:1000 limit", "----E--E--");
+        row("recorded after the limit", "record wait:1000 limit tick", "----E--EE-");
+        row("automatic stop at the end of a playback", "record wait:2000 stop tick play wait:3500",
+            "----E--EE-");
+        row("recorded after a playback", "record wait:2000 stop tick play wait:3500 tick",
+            "----E--EE-");
     }
     void stateTable() {
         QFETCH(QString, steps);
@@ -177,17 +165,13 @@ private Q_SLOTS:
         QCOMPARE(unpackedWave(bench.app.path("temp.tbr"), bench.app.path("unpacked")), wav);
     }
 
-    // Play before any finished recording does nothing; Remove suspends the
-    // reports until the next Record; listening follows the message to its end
-    // and leaves temp.wav and temp.tbr exactly as they were.
+    // Listening follows the message to its end and leaves temp.wav and
+    // temp.tbr exactly as they were; Remove suspends the reports until the
+    // next Record. (Play before a recording: tst_recordingsession.)
     void playRemoveAndListening() {
         RecordingBench bench;
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
-        w->CmdPlay_Click();
-        QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
-        QCOMPARE(w->state(), RecordingState::Empty);
-
         bench.recordAndFinish(2000);
         const QByteArray wav = bench.app.read("temp.wav");
         const QByteArray tbr = bench.app.read("temp.tbr");
@@ -278,30 +262,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("buttons"); // as in stateTable
         QTest::addColumn<int>("message");     // string id; 0: none
         QTest::addColumn<int>("wavMs");       // length of temp.wav; -1: none
-        QTest::newRow("no input") << "no-input record"
-                                  << "E--------E" << 185 << -1;
-        QTest::newRow("an input that never starts") << "record input-lost"
-                                                    << "E--------E" << 211 << -1;
-        QTest::newRow("input lost while recording") << "record wait:1500 input-lost wait:1000 tick"
-                                                    << "----E--EE-" << 210 << 1500;
-        QTest::newRow("input lost while recording with the scope")
-            << "scope record wait:1500 input-lost wait:1000 tick"
-            << "----E--EE-" << 210 << 1500;
-        QTest::newRow("an input that never starts, with the scope") << "scope record input-lost"
-                                                                    << "E--------E" << 211 << -1;
-        QTest::newRow("input lost while paused")
-            << "record wait:1500 pauserec wait:500 input-lost tick"
-            << "----E--EEE" << 210 << 1500;
-        QTest::newRow("input lost after Stop") << "record wait:1500 stop input-lost wait:1000 tick"
-                                               << "----E--EE-" << 0 << 1500;
-        QTest::newRow("output lost while playing")
-            << "record wait:2000 stop tick play wait:500 output-lost tick"
-            << "----E--EE-" << 212 << 2000;
-        QTest::newRow("output lost while paused")
-            << "record wait:2000 stop tick play wait:500 pause output-lost tick"
-            << "----E--EE-" << 212 << 2000;
-        QTest::newRow("no output") << "record wait:2000 stop tick no-output play tick"
-                                   << "----E--EE-" << 212 << 2000;
+        const auto row = [](const char *name, const char *steps, const char *buttons, int message,
+                            int wavMs) {
+            QTest::newRow(name) << QString(steps) << QString(buttons) << message << wavMs;
+        };
+        row("no input", "no-input record", "E--------E", 185, -1);
+        row("an input that never starts", "record input-lost", "E--------E", 211, -1);
+        row("input lost while recording", "record wait:1500 input-lost wait:1000 tick",
+            "----E--EE-", 210, 1500);
+        row("input lost while recording with the scope",
+            "scope record wait:1500 input-lost wait:1000 tick", "----E--EE-", 210, 1500);
+        row("an input that never starts, with the scope", "scope record input-lost", "E--------E",
+            211, -1);
+        row("input lost while paused", "record wait:1500 pauserec wait:500 input-lost tick",
+            "----E--EEE", 210, 1500);
+        row("input lost after Stop", "record wait:1500 stop input-lost wait:1000 tick",
+            "----E--EE-", 0, 1500);
+        row("output lost while playing",
+            "record wait:2000 stop tick play wait:500 output-lost tick", "----E--EE-", 212, 2000);
+        row("output lost while paused",
+            "record wait:2000 stop tick play wait:500 pause output-lost tick", "----E--EE-", 212,
+            2000);
+        row("no output", "record wait:2000 stop tick no-output play tick", "----E--EE-", 212, 2000);
     }
     void deviceFailures() {
         QFETCH(QString, steps);

@@ -46,17 +46,6 @@ bool allBlack(const QImage &picture) {
     return rows && rows->isEmpty();
 }
 
-// `ms` of level + amplitude * sin(440 Hz) at `rate`, as the microphone hears it.
-QByteArray tone(int rate, int ms, int level, int amplitude) {
-    const int n = rate * ms / 1000;
-    QByteArray out(n * 2, Qt::Uninitialized);
-    auto *v = reinterpret_cast<qint16 *>(out.data());
-    for (int i = 0; i < n; ++i)
-        v[i] = qint16(std::clamp(level + int(amplitude * std::sin(2 * M_PI * 440 * i / rate)),
-                                 -32768, 32767));
-    return out;
-}
-
 } // namespace
 
 class TestScope : public QObject {
@@ -184,34 +173,31 @@ private Q_SLOTS:
         QTest::addColumn<int>("captures");   // the recording's and the scope's
         QTest::addColumn<int>("recordedMs"); // -1: nothing saved
         QTest::addColumn<QList<int>>("messages");
-        QTest::newRow("Record, Pause, Resume, Stop")
-            << true << 9
-            << "record wait:1000 pauserec wait:500 resumerec wait:1000 stop wait:1000 tick"
-            << "R-RR-" << 3 << 3000 << QList<int>{};
-        QTest::newRow("Record, Pause, Stop")
-            << true << 9 << "record wait:1000 pauserec wait:500 stop wait:1000 tick"
-            << "R---" << 2 << 1000 << QList<int>{};
-        QTest::newRow("Record, Stop") << true << 9 << "record wait:2000 stop wait:1000 tick"
-                                      << "RR-" << 2 << 3000 << QList<int>{};
-        QTest::newRow("not ticked")
-            << false << 9 << "record wait:1000 pauserec resumerec wait:1000 stop wait:1000 tick"
-            << "-----" << 1 << 3000 << QList<int>{};
-        QTest::newRow("ticked while paused")
-            << false << 9
-            << "record wait:1000 pauserec scope resumerec wait:1000 stop wait:1000 tick"
-            << "--RR-" << 2 << 3000 << QList<int>{};
-        QTest::newRow("closed while the scope runs") << true << 9 << "record wait:500 close"
-                                                     << "R-" << 2 << -1 << QList<int>{};
-        QTest::newRow("no input: the recording's message alone")
-            << true << 9 << "no-input record wait:2000"
-            << "-" << 0 << -1 << QList<int>{185};
-        QTest::newRow("the input gone during a pause")
-            << true << 9
-            << "record wait:500 pauserec no-input resumerec wait:500 stop wait:1000 tick"
-            << "R----" << 2 << 2000 << QList<int>{205};
-        QTest::newRow("an input that takes one stream: the recording has it")
-            << true << 1 << "record wait:1000 stop wait:1000 tick"
-            << "---" << 1 << 2000 << QList<int>{206};
+        const auto row = [](const char *name, bool ticked, int streams, const char *steps,
+                            const char *trace, int captures, int recordedMs, QList<int> messages) {
+            QTest::newRow(name) << ticked << streams << QString(steps) << QString(trace) << captures
+                                << recordedMs << messages;
+        };
+        row("Record, Pause, Resume, Stop", true, 9,
+            "record wait:1000 pauserec wait:500 resumerec wait:1000 stop wait:1000 tick", "R-RR-",
+            3, 3000, {});
+        row("Record, Pause, Stop", true, 9,
+            "record wait:1000 pauserec wait:500 stop wait:1000 tick", "R---", 2, 1000, {});
+        row("Record, Stop", true, 9, "record wait:2000 stop wait:1000 tick", "RR-", 2, 3000, {});
+        row("not ticked", false, 9,
+            "record wait:1000 pauserec resumerec wait:1000 stop wait:1000 tick", "-----", 1, 3000,
+            {});
+        row("ticked while paused", false, 9,
+            "record wait:1000 pauserec scope resumerec wait:1000 stop wait:1000 tick", "--RR-", 2,
+            3000, {});
+        row("closed while the scope runs", true, 9, "record wait:500 close", "R-", 2, -1, {});
+        row("no input: the recording's message alone", true, 9, "no-input record wait:2000", "-", 0,
+            -1, {185});
+        row("the input gone during a pause", true, 9,
+            "record wait:500 pauserec no-input resumerec wait:500 stop wait:1000 tick", "R----", 2,
+            2000, {205});
+        row("an input that takes one stream: the recording has it", true, 1,
+            "record wait:1000 stop wait:1000 tick", "---", 1, 2000, {206});
     }
     void startAndStop() {
         QFETCH(bool, ticked);

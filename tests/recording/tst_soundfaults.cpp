@@ -209,51 +209,35 @@ private Q_SLOTS:
     void noServer() {
         QVERIFY2(qEnvironmentVariable("PULSE_SERVER").contains("tembrel-no-server"),
                  "run through CTest, which points PULSE_SERVER nowhere");
-        AppFixture app(QDate(2005, 1, 10));
-        QVERIFY(app.writeHours({"08:00", "08:30", "09:00"}));
-        QVERIFY(storeMessage(2005, Slot{Row, Col}, PcmSound{16000, 1, QByteArray(64000, '\x10')},
-                             Marker::Vert));
+        RecordingBench bench(QDate(2005, 1, 10));
+        QVERIFY(storeMessage(2005, Slot{Row, Col}, flatSound(2000), Marker::Vert));
         MMControl::setBackendFactory({});
-        registerWindows();
-        QPointer<FrmEnregMessage> recording;
-        {
-            MdiMain main;
-            QVERIFY(main.Form_Load());
-            main.show();
-            for (int i = 0; i < 3 && FrmEntry::instance(); ++i)
-                FrmEntry::instance()->Timer1_Timer();
-            main.mnuouvrir_Click();
-            auto *g = qobject_cast<FrmConsultGrille *>(main.toolWindow(MdiMain::Tool::Grid));
-            QVERIFY(g);
-            const Heartbeat beat;
-            auto click = [g](int row, int col) {
-                g->GridLegendes->setRow(row);
-                g->GridLegendes->setCol(col);
-                g->GridLegendes_Click();
-            };
+        MdiMain main;
+        QVERIFY(main.Form_Load());
+        main.show();
+        for (int i = 0; i < 3 && FrmEntry::instance(); ++i)
+            FrmEntry::instance()->Timer1_Timer();
+        main.mnuouvrir_Click();
+        auto *g = qobject_cast<FrmConsultGrille *>(main.toolWindow(MdiMain::Tool::Grid));
+        QVERIFY(g);
+        const Heartbeat beat;
+        const QPointer<FrmEnregMessage> recording = clickSlot(g, Row, Col + 1);
+        QVERIFY(recording);
+        recording->CmdRecord_Click();
+        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(185));
+        QCOMPARE(recording->state(), RecordingState::Empty);
+        recording->CmdCancel_Click();
+        QVERIFY(g->isEnabled());
 
-            click(Row, Col + 1);
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (auto *r = qobject_cast<FrmEnregMessage *>(w))
-                    recording = r;
-            QVERIFY(recording);
-            recording->CmdRecord_Click();
-            QCOMPARE(app.messageBox->shown.size(), 1);
-            QCOMPARE(app.messageBox->shown[0].text, LoadResString(185));
-            QCOMPARE(recording->state(), RecordingState::Empty);
-            recording->CmdCancel_Click();
-            QVERIFY(g->isEnabled());
-
-            click(Row, Col);
-            QVERIFY(g->Slider1->isVisible() && g->CmdStopLecture->isVisible());
-            g->CmdStopLecture->click();
-            QVERIFY(g->Slider1->isHidden() && g->CmdStopLecture->isHidden());
-            QCOMPARE(app.messageBox->shown.size(), 1);
-            qInfo("no server: largest gap between the ticks of a 10 ms timer %lld ms",
-                  beat.largestGap());
-            QVERIFY(beat.largestGap() < 250);
-        }
-        unregisterWindows();
+        clickSlot(g, Row, Col);
+        QVERIFY(g->Slider1->isVisible() && g->CmdStopLecture->isVisible());
+        g->CmdStopLecture->click();
+        QVERIFY(g->Slider1->isHidden() && g->CmdStopLecture->isHidden());
+        QCOMPARE(bench.app.messageBox->shown.size(), 1);
+        qInfo("no server: largest gap between the ticks of a 10 ms timer %lld ms",
+              beat.largestGap());
+        QVERIFY(beat.largestGap() < 250);
     }
 };
 

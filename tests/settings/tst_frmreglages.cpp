@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Windows.h"
 #include "settings/FrmReglages.h"
 #include "settings/PictureBox.h"
 #include "shell/MdiMain.h"
@@ -27,6 +28,13 @@ using namespace tembrel;
 using namespace tembrel::test;
 
 namespace {
+
+// The settings window opened from the main window's menu, through the
+// program's own wiring.
+FrmReglages *openSettings(MdiMain &main) {
+    main.mnuoptions_Click();
+    return qobject_cast<FrmReglages *>(main.toolWindow(MdiMain::Tool::Settings));
+}
 
 // A copy of a TrueType font under another family name: its naming table is
 // replaced by one holding only the family, style and full names (UTF-16BE,
@@ -72,8 +80,14 @@ class TestFrmReglages : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { m_app.emplace(); }
-    void cleanup() { m_app.reset(); }
+    void init() {
+        m_app.emplace();
+        registerWindows();
+    }
+    void cleanup() {
+        unregisterWindows();
+        m_app.reset();
+    }
 
     void openAndCloseKeepsTheFiveValues_data() {
         QTest::addColumn<QByteArray>("content");
@@ -150,27 +164,15 @@ private Q_SLOTS:
         }
     }
 
-    void quotesNeverReachThePath() {
-        FrmReglages w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.TextTableur->setFocus();
-        QTest::keyClicks(w.TextTableur, QStringLiteral("C:\"a b\""));
-        QCOMPARE(w.TextTableur->text(), QStringLiteral("C:a b"));
-        // Pasted ones are removed.
-        w.TextTableur->setCursorPosition(1);
-        for (const char *pasted : {"\"\"\"", "\"\\x\\y.exe\""}) {
-            QGuiApplication::clipboard()->setText(QString::fromLatin1(pasted));
-            QTest::keySequence(w.TextTableur, QKeySequence::Paste);
-        }
-        QCOMPARE(w.TextTableur->text(), QStringLiteral("C\\x\\y.exe:a b"));
-    }
-
     // param.ini is Windows-1252: the path field drops what the file cannot
-    // hold as it arrives, so the path read back is the path shown.
+    // hold, and quotes, as they arrive, typed or pasted, so the path read back
+    // is the path shown.
     void thePathKeepsWhatTheFileHolds_data() {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("shown");
+        QTest::newRow("quotes only") << QStringLiteral("\"\"\"") << QString();
+        QTest::newRow("quoted path")
+            << QStringLiteral("\"\\x\\y.exe\"") << QStringLiteral("\\x\\y.exe");
         QTest::newRow("Cyrillic folder")
             << QStringLiteral("C:\\Программы\\calc.exe") << QStringLiteral("C:\\\\calc.exe");
         QTest::newRow("Polish, quote")
@@ -185,13 +187,16 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.TextTableur->setFocus();
+        QTest::keyClicks(w.TextTableur, QStringLiteral("C:\"a b\""));
+        w.TextTableur->setCursorPosition(2);
         QGuiApplication::clipboard()->setText(pasted);
         QTest::keySequence(w.TextTableur, QKeySequence::Paste);
-        QCOMPARE(w.TextTableur->text(), shown);
-        QCOMPARE(w.TextTableur->cursorPosition(), shown.size());
+        const QString path = "C:" + shown + "a b";
+        QCOMPARE(w.TextTableur->text(), path);
+        QCOMPARE(w.TextTableur->cursorPosition(), 2 + shown.size());
         w.close();
         FrmReglages again;
-        QCOMPARE(again.TextTableur->text(), shown);
+        QCOMPARE(again.TextTableur->text(), path);
     }
 
     void theStoredPathHasNoQuoteAndNoOuterBlanks_data() {
@@ -227,8 +232,10 @@ private Q_SLOTS:
         QFETCH(quint32, stored);
         QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"Arial\",1,2,3,\"\"\r\n"));
         auto main = startMainWindow();
-        FrmReglages w(main.get());
-        connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
+        QVERIFY(main);
+        FrmReglages *settings = openSettings(*main);
+        QVERIFY(settings);
+        FrmReglages &w = *settings;
         if (colour.isValid())
             m_app->dialogs->colours.enqueue(colour);
         (QList<QPushButton *>{w.Command1, w.Command2, w.Command4})[button]->click();
@@ -250,10 +257,11 @@ private Q_SLOTS:
         QVERIFY(m_app->write(QStringLiteral("param.ini"),
                              "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n"));
         auto main = startMainWindow();
-        FrmReglages w(main.get());
-        connect(&w, &FrmReglages::settingsChanged, main.get(), &MdiMain::applySettings);
+        QVERIFY(main);
+        FrmReglages *settings = openSettings(*main);
+        QVERIFY(settings);
+        FrmReglages &w = *settings;
         QCOMPARE(w.LstFonts->currentRow(), 0); // the stored font
-        w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.LstFonts->setFocus();
         QTest::keyClick(w.LstFonts, Qt::Key_Down);

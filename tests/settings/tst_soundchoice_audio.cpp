@@ -30,12 +30,6 @@ const QString DefaultSentence =
 const QString HeadsetSentence =
     QStringLiteral("Seven orange boats sailed slowly past the lighthouse while everybody watched");
 
-QList<qint16> samplesOfRaw(const QByteArray &raw) {
-    QList<qint16> s(raw.size() / 2);
-    std::memcpy(s.data(), raw.constData(), size_t(s.size()) * 2);
-    return s;
-}
-
 // What a sink plays, heard on its monitor while it lives.
 class SinkMonitor final {
 public:

@@ -2,6 +2,7 @@
 // MMControl on the virtual device, driven by the virtual clock, on waves that sox
 // makes; and on Qt Multimedia with no audio server at all.
 #include "AppFixture.h"
+#include "AudioBench.h"
 #include "VirtualSoundBackend.h"
 #include "sound/MMControl.h"
 #include "sound/QtSoundBackend.h"
@@ -39,7 +40,7 @@ QByteArray ramp(qint64 samples) {
 QByteArray soxWave(int rate, int channels, int ms, const QStringList &sample) {
     QTemporaryDir dir;
     const QString file = dir.filePath("sox.wav");
-    QProcess::execute(
+    test::run(
         "sox",
         QStringList{"-n", "-r", QString::number(rate), "-c", QString::number(channels)} + sample +
             QStringList{file, "synth", QString::number(ms / 1000.0), "sine", "440", "vol", "0.5"});
@@ -62,14 +63,6 @@ QByteArray pcmWave(quint32 rate, quint16 channels, const QByteArray &data) {
     out << quint32(data.size());
     out.writeRawData(data.constData(), int(data.size()));
     return w;
-}
-
-double rms(const QByteArray &samples) {
-    const auto *v = reinterpret_cast<const qint16 *>(samples.constData());
-    double sum = 0;
-    for (qsizetype i = 0; i < samples.size() / 2; ++i)
-        sum += double(v[i]) * v[i];
-    return samples.isEmpty() ? 0 : std::sqrt(sum / double(samples.size() / 2)) / 32768.0;
 }
 
 // A stream worker whose start waits until it is let go (ten seconds at most),
@@ -255,7 +248,8 @@ private Q_SLOTS:
         QVERIFY2(read.sound, qPrintable(read.error));
         QCOMPARE(QPair(read.sound->sampleRate, read.sound->channels), QPair(rate, channels));
         // RMS 0.5 / sqrt(2) whatever the width, and only if 8-bit silence (128) reads as 0.
-        QVERIFY(std::abs(rms(read.sound->samples) - 0.5 / std::sqrt(2.0)) < 0.01);
+        const QList<qint16> samples = test::samplesOfRaw(read.sound->samples);
+        QVERIFY(std::abs(test::rms(samples, 0, samples.size()) - 0.5 / std::sqrt(2.0)) < 0.01);
         const qint64 endUs =
             (read.sound->frames() * 1000000 + rate - 1) / rate + qint64(pauseFor) * 1000;
 

@@ -54,13 +54,18 @@ inline QString soxi(const QString &options, const QString &file) {
     return QString::fromUtf8(out).trimmed();
 }
 
+// Raw 16-bit samples in host order.
+inline QList<qint16> samplesOfRaw(const QByteArray &raw) {
+    QList<qint16> s(raw.size() / 2);
+    std::memcpy(s.data(), raw.constData(), size_t(s.size()) * 2);
+    return s;
+}
+
 // The file as 16-bit mono samples at its own rate, decoded by sox.
 inline QList<qint16> samplesOf(const QString &file) {
     QByteArray raw;
     run("sox", {file, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-"}, &raw); // host order
-    QList<qint16> s(raw.size() / 2);
-    std::memcpy(s.data(), raw.constData(), size_t(s.size()) * 2);
-    return s;
+    return samplesOfRaw(raw);
 }
 
 inline double rms(const QList<qint16> &s, qsizetype from, qsizetype count) {
