@@ -315,6 +315,10 @@
         <source>The holidays picked for %1 are not saved. Close the window anyway? They will be lost.</source>
         <translation>Les jours fériés choisis pour %1 ne sont pas enregistrés. Fermer la fenêtre quand même ? Ils seront perdus.</translation>
     </message>
+    <message>
+        <source>This recording has not been saved. Discard it?</source>
+        <translation>Cet enregistrement n&apos;a pas été sauvegardé. L&apos;abandonner ?</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>

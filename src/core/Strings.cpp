@@ -133,6 +133,8 @@ constexpr Entry Table[] = {
     {232, QT_TRANSLATE_NOOP("Strings",
                             "The message is deleted, but the year file could not be written: its "
                             "marker may show again the next time the grid is opened.")},
+    // What the recording window asks before it throws a recording away.
+    {233, QT_TRANSLATE_NOOP("Strings", "This recording has not been saved. Discard it?")},
 };
 
 const Entry *find(int id) {

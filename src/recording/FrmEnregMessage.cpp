@@ -329,8 +329,15 @@ void FrmEnregMessage::cmdDelWave_Click() {
 }
 
 void FrmEnregMessage::CmdCancel_Click() {
-    m_session->abandon();
+    // The close that follows asks, once, before anything is thrown away.
     close();
+}
+
+// A recording that was made and not stored goes only when the user says so.
+bool FrmEnregMessage::mayDiscard() {
+    const bool unsaved =
+        !m_stored && (m_session->state() != RecordingState::Empty || m_session->hasRecording());
+    return !unsaved || MsgBox(LoadResString(233), vbYesNo | vbQuestion) == vbYes;
 }
 
 void FrmEnregMessage::Form_QueryUnload() {
@@ -347,6 +354,13 @@ void FrmEnregMessage::Form_QueryUnload() {
 }
 
 void FrmEnregMessage::closeEvent(QCloseEvent *event) {
+    // Abort, Escape and the close box alike: nothing unsaved goes unasked.
+    if (!m_unloaded && !mayDiscard()) {
+        event->ignore();
+        return;
+    }
+    if (!m_stored)
+        m_session->abandon();
     Form_QueryUnload();
     event->accept();
 }
@@ -408,6 +422,7 @@ void FrmEnregMessage::CmdEnreg_Click() {
         MsgBox(LoadResString(184), vbCritical);
         return;
     }
+    m_stored = true;
     CmdEnregGrid_Click();
     close();
 }

@@ -119,6 +119,8 @@ private:
     void setCaptions();
     void applyState(RecordingState state);
     void setCaptionSeconds(int valueMs, int maxMs);
+    // True when nothing unsaved would be lost, or the user lets it go.
+    bool mayDiscard();
     // Names the microphone a Record opens now; filled in once the device
     // lists are read (off this thread), the choice kept until then.
     void showMicrophone();
@@ -127,6 +129,7 @@ private:
     const Slot m_slot;
     RecordingSession *m_session = nullptr;
     bool m_unloaded = false;
+    bool m_stored = false; // the recording is in its slot
     std::unique_ptr<SoundMeter> m_meter;
     std::array<quint8, ScopeBufferSize> m_scopeSamples{};
 };

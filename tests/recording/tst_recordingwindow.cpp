@@ -110,6 +110,7 @@ private Q_SLOTS:
         bench.advance(12500);
         QCOMPARE(w->Slider1->value(), 12500);
         QCOMPARE(w->windowTitle(), Base + "12/60 seconds");
+        bench.app.messageBox->answers << vbYes; // discard what was recorded
         w->close();
         QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
         QVERIFY(main.close());
@@ -220,36 +221,53 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), Base + "1/60 seconds");
     }
 
-    // Abort empties the slot (text and picture), deletes both scratch files,
-    // closes and gives the grid back; Escape does the same.
-    void abort_data() {
-        QTest::addColumn<bool>("byEscape");
-        QTest::newRow("Abort") << false;
-        QTest::newRow("Escape") << true;
+    // Abort, Escape and the close box ask before a recording that was not
+    // stored is thrown away (nothing to ask about, they just close). No keeps
+    // the window, the recording and the microphone in the slot; Yes empties
+    // the slot, deletes both scratch files, closes and gives the grid back.
+    void discarding_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("recordMs"); // 0: nothing recorded
+        QTest::addColumn<int>("answer");
+        for (const char *how : {"abort", "escape", "close box"}) {
+            QTest::addRow("%s, No", how) << how << 1000 << int(vbNo);
+            QTest::addRow("%s, Yes", how) << how << 1000 << int(vbYes);
+        }
+        QTest::addRow("abort, nothing recorded") << "abort" << 0 << int(vbNo);
     }
-    void abort() {
-        QFETCH(bool, byEscape);
+    void discarding() {
+        QFETCH(QString, how);
+        QFETCH(int, recordMs);
+        QFETCH(int, answer);
         RecordingBench bench;
         bench.click(Row, Col);
         FrmEnregMessage *w = bench.window;
-        bench.recordAndFinish(1000);
-        QVERIFY(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"));
-        if (byEscape) {
-            w->show();
-            QVERIFY(QTest::qWaitForWindowActive(w));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        if (recordMs)
+            bench.recordAndFinish(recordMs);
+        bench.app.messageBox->answers << answer;
+        if (how == u"escape")
             QTest::keyClick(w, Qt::Key_Escape);
-        } else {
+        else if (how == u"abort")
             w->CmdCancel_Click();
-        }
+        else
+            w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!bench.window || !bench.window->isVisible());
-        QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
-        QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
+        QCOMPARE(bench.app.messageBox->texts(),
+                 recordMs ? QStringList{LoadResString(233)} : QStringList{});
+        const bool kept = recordMs && answer == vbNo;
+        QCOMPARE(bench.window && bench.window->isVisible(), kept);
+        QCOMPARE(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"), kept);
+        QCOMPARE(RecordingWindowOpen, kept);
+        QCOMPARE(bench.grid->isEnabled(), !kept);
         FlexGrid *g = bench.grid->GridLegendes;
         g->setRow(Row);
         g->setCol(Col);
-        QVERIFY(g->CellPicture().isNull());
+        QCOMPARE(g->CellPicture().isNull(), !kept);
         QCOMPARE(g->TextMatrix(Row, Col), QString());
+        if (kept) // and it can still be stored
+            QCOMPARE(w->state(), RecordingState::Recorded);
     }
 
     // A device that is missing, goes away or does not answer: one message

@@ -190,7 +190,8 @@ private Q_SLOTS:
         row("ticked while paused", false, 9,
             "record wait:1000 pauserec scope resumerec wait:1000 stop wait:1000 tick", "--RR-", 2,
             3000, {});
-        row("closed while the scope runs", true, 9, "record wait:500 close", "R-", 2, -1, {});
+        row("closed while the scope runs: asked first", true, 9, "record wait:500 close", "R-", 2,
+            -1, {233});
         row("no input: the recording's message alone", true, 9, "no-input record wait:2000", "-", 0,
             -1, {185});
         row("the input gone during a pause", true, 9,

@@ -121,6 +121,7 @@ private Q_SLOTS:
     // afresh shows the choice.
     void choosingDevices() {
         RecordingBench bench(QDate(2005, 1, 10));
+        bench.app.messageBox->defaultAnswer = vbYes; // Abort discards each recording
         MMControl::setBackendFactory({});
         bench.reopenGrid();
         QVERIFY(recordsFrom(bench, "Microphone"));
@@ -161,6 +162,7 @@ private Q_SLOTS:
     // plugged in again, it is used again.
     void chosenMicrophoneUnplugged() {
         RecordingBench bench(QDate(2005, 1, 10));
+        bench.app.messageBox->defaultAnswer = vbYes; // Abort discards each recording
         MMControl::setBackendFactory({});
         bench.reopenGrid();
         chooseDevice(SoundUse::Microphone, {"tembrel_mic2", "Headset"});
