@@ -8,7 +8,6 @@
 #include "ZipTestSupport.h"
 #include "archive/ZipExtractionClass.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QTest>
 

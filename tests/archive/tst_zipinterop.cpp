@@ -32,7 +32,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_temp;
     QString path(const QString &name) const { return m_temp->filePath(name); }
 
-    // Runs a tool in the temporary folder, or in `folder`.
     Run run(const QString &program, const QStringList &args, const QString &folder = {},
             const QByteArray &input = {}) {
         QProcess p;
@@ -68,7 +67,6 @@ private:
                       QFileDevice::FileModificationTime);
         return src;
     }
-    // Both trees hold the same files with the same bytes.
     void compareTrees(const QString &got, const QString &want) {
         const QStringList files = filesBelow(want);
         QCOMPARE(filesBelow(got), files);
@@ -92,10 +90,6 @@ private slots:
         QVERIFY(zip.AddFile((src + "/temp.wav").toStdString()));
         zip.Comment("archive note");
         QVERIFY(zip.WriteZip(path("temp.tbr").toStdString()));
-
-        const Run test = run("unzip", {"-t", "temp.tbr"});
-        QCOMPARE(test.exitCode, 0);
-        QVERIFY2(test.out.contains("No errors detected"), test.out.constData());
 
         const Run info = run("zipinfo", {"-T", "temp.tbr", "temp.wav"});
         QCOMPARE(info.exitCode, 0);

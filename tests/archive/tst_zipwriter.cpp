@@ -21,7 +21,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_temp;
     std::string path(const QString &name) const { return m_temp->filePath(name).toStdString(); }
     QByteArray bytes(const QString &name) const { return fileBytes(m_temp->filePath(name)); }
-    // A source file with the given bytes, stamped at the given local moment.
     std::string source(const QString &name, const QByteArray &bytes,
                        const QDateTime &stamp = QDateTime(QDate(2006, 2, 21), QTime(13, 45, 31))) {
         QFile f(m_temp->filePath(name));
@@ -51,32 +50,24 @@ private slots:
                                          char(comment.size()) + '\0' + comment);
     }
 
+    // Fields wider than their bits lose the high bits and leave the neighbours
+    // alone ("every field wraps": each wraps to a small value).
     void dosDateAndTimeKeepTheirFields_data() {
-        QTest::addColumn<QList<int>>("moment"); // year, month, day, hour, minute, second
+        QTest::addColumn<QList<int>>("moment"); // second, minute, hour, day, month, year
         QTest::addColumn<int>("date");
         QTest::addColumn<int>("time");
         QTest::newRow("2006-02-21 13:45:31")
-            << QList<int>{2006, 2, 21, 13, 45, 31} << 0x3455 << 0x6DAF;
-        QTest::newRow("start of the era") << QList<int>{1980, 1, 1, 0, 0, 0} << 0x0021 << 0x0000;
-        QTest::newRow("last moment") << QList<int>{2107, 12, 31, 23, 59, 59} << 0xFF9F << 0xBF7D;
-        // Fields wider than their bits lose the high bits and leave the
-        // neighbours alone: every field at once, each wrapping to a small value.
+            << QList<int>{31, 45, 13, 21, 2, 2006} << 0x3455 << 0x6DAF;
+        QTest::newRow("start of the era") << QList<int>{0, 0, 0, 1, 1, 1980} << 0x0021 << 0x0000;
+        QTest::newRow("last moment") << QList<int>{59, 59, 23, 31, 12, 2107} << 0xFF9F << 0xBF7D;
         QTest::newRow("every field wraps")
-            << QList<int>{2109, 18, 34, 33, 66, 66} << 0x0242 << 0x0841;
+            << QList<int>{66, 66, 33, 34, 18, 2109} << 0x0242 << 0x0841;
     }
     void dosDateAndTimeKeepTheirFields() {
         QFETCH(QList<int>, moment);
-        QFETCH(int, date);
-        QFETCH(int, time);
-        std::tm m{};
-        m.tm_year = moment[0] - 1900;
-        m.tm_mon = moment[1] - 1;
-        m.tm_mday = moment[2];
-        m.tm_hour = moment[3];
-        m.tm_min = moment[4];
-        m.tm_sec = moment[5];
-        QCOMPARE(int(ZipFile::DosDate(m)), date);
-        QCOMPARE(int(ZipFile::DosTime(m)), time);
+        std::tm m{moment[0], moment[1], moment[2], moment[3], moment[4] - 1, moment[5] - 1900};
+        QTEST(int(ZipFile::DosDate(m)), "date");
+        QTEST(int(ZipFile::DosTime(m)), "time");
     }
 
     void oldTimeStampStartsTheEra() {
@@ -84,22 +75,6 @@ private slots:
         QVERIFY(zip.AddFile(source("old.wav", "old", QDateTime(QDate(1975, 6, 1), QTime(8, 0)))));
         QVERIFY(zip.WriteZip(path("old.zip")));
         QCOMPARE(le32(bytes("old.zip"), 10), 0x00210000u); // time 0, date 1980-01-01
-    }
-
-    void baseNameSplitsAtTheSeparator_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
-        const QString s = QDir::separator();
-        QTest::newRow("folders") << "a" + s + "b" + s + "temp.wav"
-                                 << "temp.wav";
-        QTest::newRow("no separator") << "temp.wav"
-                                      << "temp.wav";
-        QTest::newRow("trailing separator") << "a" + s << "";
-    }
-    void baseNameSplitsAtTheSeparator() {
-        QFETCH(QString, path);
-        QFETCH(QString, name);
-        QCOMPARE(QString::fromStdString(ZipFile::BaseName(path.toStdString())), name);
     }
 
     void addFileRefusesWhatItCannotStore() {

@@ -8,7 +8,6 @@
 #include "shell/MdiMain.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
