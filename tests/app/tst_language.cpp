@@ -15,7 +15,6 @@
 #include "timerows/FrmEmp.h"
 
 #include <QAction>
-#include <QDir>
 #include <QGroupBox>
 #include <QMdiArea>
 #include <QMenu>

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -93,20 +92,28 @@ private Q_SLOTS:
         m_app.reset();
     }
 
+    // What the window reads it writes back; a path typed is stored without
+    // quotes and outer blanks.
     void openAndCloseKeepsTheFiveValues_data() {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("content"); // null: no file
+        QTest::addColumn<QString>("typed");      // null: the path left as it is
         QTest::addColumn<QByteArray>("expected");
         const QByteArray own = "\"DejaVu Sans\",255,65280,8421504,\"C:\\Apps\\calc.exe\"\r\n";
-        QTest::newRow("as the program writes it") << own << own;
-        QTest::newRow("no file") << QByteArray()
-                                 << QByteArray(
-                                        "\"Times New Roman\",12632256,16711680,12632256,\"\"\r\n");
+        const QByteArray defaults = "\"Times New Roman\",12632256,16711680,12632256,";
+        QTest::newRow("as the program writes it") << own << QString() << own;
+        QTest::newRow("no file") << QByteArray() << QString() << defaults + "\"\"\r\n";
         QTest::newRow("LF only, blanks around numbers")
-            << QByteArray("\"Arial\", 1193046 ,0,16777215,\"/usr/bin/gnumeric\"\n")
+            << QByteArray("\"Arial\", 1193046 ,0,16777215,\"/usr/bin/gnumeric\"\n") << QString()
             << QByteArray("\"Arial\",1193046,0,16777215,\"/usr/bin/gnumeric\"\r\n");
+        QTest::newRow("outer blanks typed")
+            << QByteArray() << "  C:\\My calc.exe " << defaults + "\"C:\\My calc.exe\"\r\n";
+        QTest::newRow("blanks only typed") << QByteArray() << "  \t " << defaults + "\"\"\r\n";
+        QTest::newRow("quotes and blanks typed")
+            << QByteArray() << " \"/opt/x  y\" " << defaults + "\"/opt/x  y\"\r\n";
     }
     void openAndCloseKeepsTheFiveValues() {
         QFETCH(QByteArray, content);
+        QFETCH(QString, typed);
         QFETCH(QByteArray, expected);
         if (!content.isNull())
             QVERIFY(m_app->write(QStringLiteral("param.ini"), content));
@@ -115,6 +122,8 @@ private Q_SLOTS:
             QCOMPARE(w.LbPolice->text(), QStringLiteral("Times New Roman"));
             QCOMPARE(w.Picture2->palette().color(QPalette::Window), QColor(0, 0, 255));
         }
+        if (!typed.isNull())
+            w.TextTableur->setText(typed);
         w.close();
         QCOMPARE(m_app->read(QStringLiteral("param.ini")), expected);
     }
@@ -194,24 +203,6 @@ private Q_SLOTS:
         w.close();
         FrmReglages again;
         QCOMPARE(again.TextTableur->text(), path);
-    }
-
-    void theStoredPathHasNoQuoteAndNoOuterBlanks_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("outer blanks") << "  C:\\My calc.exe " << QStringLiteral("C:\\My calc.exe");
-        QTest::newRow("blanks only") << "  \t " << QString();
-        QTest::newRow("quotes and blanks") << " \"/opt/x  y\" " << QStringLiteral("/opt/x  y");
-    }
-    void theStoredPathHasNoQuoteAndNoOuterBlanks() {
-        QFETCH(QString, typed);
-        QFETCH(QString, stored);
-        FrmReglages w;
-        w.TextTableur->setText(typed);
-        w.close();
-        const QByteArray bytes = m_app->read(QStringLiteral("param.ini"));
-        QVERIFY(bytes.endsWith(",\"" + stored.toLatin1() + "\"\r\n"));
-        QCOMPARE(bytes.count('"'), 4);
     }
 
     void coloursReachTheMainWindowAtOnce_data() {
