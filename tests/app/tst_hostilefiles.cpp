@@ -50,16 +50,6 @@ QStringList gridLabels(const FrmConsultGrille &w) {
     return out;
 }
 
-// A message archive in a slot, as storing leaves it.
-bool storeArchive(const AppFixture &app, int row, int col) {
-    if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", QByteArray(2000, 'w')))
-        return false;
-    ZipClass zip;
-    return zip.AddFile(QFile::encodeName(app.path("pack/temp.wav")).toStdString()) &&
-           zip.WriteZip(QFile::encodeName(scratchArchivePath()).toStdString(), true) &&
-           storeSlotArchive(scratchArchivePath(), 2005, row, col).ok;
-}
-
 // Frees a reader that waits on the FIFO once two seconds have passed, by
 // opening the other end while a reader holds it: such a reader then fails
 // the test instead of hanging it. stop() says whether one had to be freed.

@@ -15,7 +15,6 @@
 #include "timerows/FrmEmp.h"
 
 #include <QAction>
-#include <QDir>
 #include <QGroupBox>
 #include <QMdiArea>
 #include <QMenu>
@@ -36,10 +35,6 @@ bool french() {
 // The French text in the French run, the English one otherwise.
 QString expected(const char *fr, const char *en) {
     return french() ? QString::fromUtf8(fr) : QString::fromUtf8(en);
-}
-
-QString withoutAccessKey(QString text) {
-    return text.remove(u'&');
 }
 
 void saveShot(const QImage &shot, const QString &name) {
@@ -66,9 +61,9 @@ private Q_SLOTS:
         const auto started = test::startMainWindow();
         QVERIFY(started);
         MdiMain &main = *started;
-        QCOMPARE(withoutAccessKey(main.mnuconfiguration->title()), expected("Fichier", "File"));
+        QCOMPARE(main.mnuconfiguration->title().remove(u'&'), expected("Fichier", "File"));
         QCOMPARE(main.mnuquitter->text(), expected("&Quitter", "E&xit"));
-        QCOMPARE(withoutAccessKey(main.mnujoursferies->text()),
+        QCOMPARE(main.mnujoursferies->text().remove(u'&'),
                  expected("Jours fériés...", "Holidays..."));
         QCOMPARE(main.toolbarButton("koptions")->toolTip(), expected("Réglages...", "Settings..."));
         main.resize(800, 560);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the holiday and settings windows leave behind shows in the next year grid.
 
-#include "grid/FlexGrid.h"
 #include "app/Windows.h"
+#include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearGrid.h"
 #include "holidays/FrmJoursFeries.h"
@@ -11,8 +11,8 @@
 
 #include "AppFixture.h"
 #include "Fakes.h"
-#include "PicksFiles.h"
 #include "MainWindow.h"
+#include "PicksFiles.h"
 
 #include <QDir>
 #include <QFontDatabase>
@@ -31,10 +31,6 @@ quint32 slotColour(FlexGrid *g, int row, int col) {
     g->setRow(row);
     g->setCol(col);
     return g->CellBackColor();
-}
-
-int dayColumn(const QDate &d) {
-    return QDate(d.year(), 1, 1).daysTo(d) + 1;
 }
 
 } // namespace
@@ -57,11 +53,9 @@ private Q_SLOTS:
     void picksOfAnotherDateFormAreKept() {
         QFETCH(QString, form);
         QFETCH(bool, kept);
-        AppFixture app;
-        app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        AppFixture app(QDate(2005, 3, 9));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
-        const QList<int> picked{dayColumn(QDate(2005, 5, 1)) - 1,
-                                dayColumn(QDate(2005, 6, 15)) - 1};
+        const QList<int> picked{120, 165}; // 1 May, 15 June
         const QByteArray original = picksFile(2005, 365, picked, form);
         QVERIFY(app.write(QStringLiteral("F2005.ini"), original));
         const QList<int> shown = kept ? picked : QList<int>{};
@@ -72,11 +66,10 @@ private Q_SLOTS:
             const quint32 holiday = main.LbCouleurWE.BackColor;
             const QStringList listed{"01/05/2005", "15/06/2005"};
             QCOMPARE(grid.ListFerie, kept ? listed : QStringList());
-            // 1 May 2005 is a Sunday, coloured either way; 15 June a Wednesday.
-            QCOMPARE(slotColour(g, GridFixedRows, dayColumn(QDate(2005, 5, 1))), holiday);
-            QCOMPARE(slotColour(g, GridFixedRows, dayColumn(QDate(2005, 6, 15))),
-                     kept ? holiday : 0u);
-            QCOMPARE(slotColour(g, GridFixedRows, dayColumn(QDate(2005, 6, 14))), 0u);
+            // 1 May 2005 (column 121) is a Sunday, coloured either way; 15 June a Wednesday.
+            QCOMPARE(slotColour(g, GridFixedRows, 121), holiday);
+            QCOMPARE(slotColour(g, GridFixedRows, 166), kept ? holiday : 0u);
+            QCOMPARE(slotColour(g, GridFixedRows, 165), 0u);
         }
         FrmJoursFeries w;
         QList<int> selected;
@@ -101,8 +94,7 @@ private Q_SLOTS:
     }
 
     void chosenFontAndColoursShowInTheNextGrid() {
-        AppFixture app;
-        app.clock->current = QDateTime(QDate(2005, 3, 9), QTime(9, 0));
+        AppFixture app(QDate(2005, 3, 9));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
         registerWindows();
         const auto started = test::startMainWindow();

@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -130,10 +129,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, picked);
         QVERIFY(m_app->write(QStringLiteral("F2005.ini"), content));
-        QElapsedTimer clock;
-        clock.start();
         FrmJoursFeries w;
-        qInfo("listed in %lld ms", qint64(clock.elapsed()));
         QCOMPARE(w.List1->count(), 365);
         QCOMPARE(selectedRows(w.List1), picked);
         QStringList dates;
@@ -177,18 +173,12 @@ private Q_SLOTS:
         QCOMPARE(selectedRows(w.List1), (QList<int>{0, 120}));
         m_app->messageBox->answers.enqueue(vbYes);
         QVERIFY(w.close());
-        QList<QPair<QString, int>> shown;
-        for (const auto &m : m_app->messageBox->shown)
-            shown.append({m.text, m.style});
-        const QPair asked(QStringLiteral("The holidays picked for 2005 are not saved. Close the "
-                                         "window anyway? They will be lost."),
-                          vbYesNo | vbExclamation);
-        QCOMPARE(shown, (QList<QPair<QString, int>>{
-                            {QStringLiteral("The holidays of 2005 could not be saved in "
-                                            "F2005.ini. They are kept here: try Save again."),
-                             vbExclamation},
-                            asked,
-                            asked}));
+        const QString asked = QStringLiteral("The holidays picked for 2005 are not saved. Close "
+                                             "the window anyway? They will be lost. [52]");
+        QCOMPARE(m_app->messageBox->texts(true),
+                 (QStringList{QStringLiteral("The holidays of 2005 could not be saved in "
+                                             "F2005.ini. They are kept here: try Save again. [48]"),
+                              asked, asked}));
         // Saved picks, or none changed, close without a question.
         FrmJoursFeries again;
         again.List1->item(120)->setSelected(true);

