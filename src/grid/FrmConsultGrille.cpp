@@ -20,17 +20,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
+#include <QFile>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
-#include <QShortcut>
 #include <QSlider>
 
 namespace tembrel {

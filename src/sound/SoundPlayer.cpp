@@ -59,10 +59,6 @@ void SoundPlayer::stop() {
     end();
 }
 
-int SoundPlayer::position() const {
-    return m_device->Position();
-}
-
 int SoundPlayer::length() const {
     return m_device->Length();
 }

@@ -34,7 +34,6 @@ public:
 
     bool isPlaying() const { return m_active; }
     bool isPaused() const { return m_active && m_paused; }
-    int position() const;
     int length() const;
 
 Q_SIGNALS:
