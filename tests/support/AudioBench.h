@@ -5,11 +5,14 @@
 // tools (espeak-ng, sox, soxi) and a microphone that feeds the server's FIFO
 // at the pace of a real one.
 
+#include "sound/MMControl.h"
 #include "sound/QtSoundBackend.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -25,6 +28,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 namespace tembrel::test {
@@ -215,12 +219,73 @@ inline double speechMatch(const QList<qint16> &heard, const QList<qint16> &spoke
     return best;
 }
 
+// The input scope draws its dots in this colour on black.
+inline constexpr QRgb ScopeDot = 0xFFC0FFC0, ScopeBlack = 0xFF000000;
+
+// Lit dots per row of a picture of the scope; nothing when a pixel is neither
+// black nor the dot colour.
+using LitRows = QMap<int, int>;
+inline std::optional<LitRows> litRows(const QImage &picture) {
+    LitRows rows;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y) | ScopeBlack;
+            if (p == ScopeDot)
+                ++rows[y];
+            else if (p != ScopeBlack)
+                return std::nullopt;
+        }
+    return rows;
+}
+
 // Waits until the real sound device has read the server's device lists and
 // lists an input, as it has long before a user's first Record (the grid
 // window starts the reading when it opens).
 inline bool soundDevicesRead() {
     return QTest::qWaitFor([] { return QtSoundBackend().hasInput(); }, 5000);
 }
+
+// The bench (a RecordingBench) on the real sound device from here on, its
+// grid opened again to read it, once the device lists an input; false off the
+// audio bench.
+template <typename Bench> bool onRealDevice(Bench &bench) {
+    if (!MicrophoneSetting().present() || !soundDevicesRead())
+        return false;
+    MMControl::setBackendFactory({});
+    bench.reopenGrid();
+    return true;
+}
+
+// What a sink plays, heard on its monitor from when this is made.
+class SinkMonitor final {
+public:
+    SinkMonitor(const QString &sink, int rate)
+        : m_rate(rate) {
+        m_parec.start("parec",
+                      {"--device=" + sink + ".monitor", "--format=s16le",
+                       "--rate=" + QString::number(rate), "--channels=1", "--latency-msec=20"});
+    }
+    // How long it has heard so far; it hears (silence too) once connected.
+    qint64 heardMs() {
+        m_heard += m_parec.readAllStandardOutput();
+        return m_heard.size() / 2 * 1000 / m_rate;
+    }
+    bool connected() {
+        return QTest::qWaitFor([this] { return heardMs() > 100; }, 5000);
+    }
+    // The level heard between two times; it hears no more from then on.
+    double level(qint64 fromMs = 0, qint64 toMs = 1 << 30) {
+        m_parec.terminate();
+        m_parec.waitForFinished(3000);
+        heardMs();
+        return rmsBetween(samplesOfRaw(m_heard), m_rate, fromMs, toMs);
+    }
+
+private:
+    const int m_rate;
+    QProcess m_parec;
+    QByteArray m_heard;
+};
 
 // A sentence spoken by espeak-ng as raw 16-bit little-endian mono samples at
 // `rate`; empty when the tools fail.
