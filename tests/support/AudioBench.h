@@ -151,21 +151,18 @@ class Heartbeat final {
 public:
     Heartbeat() {
         m_clock.start();
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        m_timer.callOnTimeout([this] {
             const qint64 now = m_clock.elapsed();
-            m_largest = std::max(m_largest, now - m_last);
-            m_last = now;
+            m_largest = std::max(m_largest, now - std::exchange(m_last, now));
         });
-        m_timer.start();
+        m_timer.start(10);
     }
     qint64 largestGap() const { return std::max(m_largest, m_clock.elapsed() - m_last); }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_largest = 0;
+    qint64 m_last = 0, m_largest = 0;
 };
 
 // Runs scripts/audio-control.sh with one command (mic-off, stop, ...).
