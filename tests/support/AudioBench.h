@@ -185,37 +185,6 @@ template <typename Window> bool recordWhileHeard(Window *w, const Microphone &mi
     return QTest::qWaitFor([&] { return w->state() == decltype(w->state())::Recorded; }, 5000);
 }
 
-// How well `heard` holds a stretch of `spoken` (both at `rate`): the best
-// correlation of their loudness over time (log energy of 20 ms frames), over
-// every shift of one against the other that overlaps by a second or more.
-// Near 1 for the same speech, well below for another sentence.
-inline double speechMatch(const QList<qint16> &heard, const QList<qint16> &spoken, int rate) {
-    const auto loudness = [rate](const QList<qint16> &s) {
-        const qsizetype frame = rate / 50;
-        QList<double> out;
-        for (qsizetype i = 0; i + frame <= s.size(); i += frame)
-            out.append(std::log(rms(s, i, frame) + 1e-4));
-        return out;
-    };
-    const QList<double> a = loudness(heard), b = loudness(spoken);
-    constexpr qsizetype MinOverlap = 50;
-    double best = -1;
-    for (qsizetype shift = -(a.size() - MinOverlap); shift <= b.size() - MinOverlap; ++shift) {
-        const qsizetype from = std::max<qsizetype>(0, -shift);
-        const qsizetype to = std::min(a.size(), b.size() - shift);
-        const double n = double(to - from);
-        double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-        for (qsizetype i = from; i < to; ++i) {
-            const double x = a[i], y = b[i + shift];
-            sa += x, sb += y, saa += x * x, sbb += y * y, sab += x * y;
-        }
-        const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
-        if (va > 0 && vb > 0)
-            best = std::max(best, (sab - sa * sb / n) / std::sqrt(va * vb));
-    }
-    return best;
-}
-
 // The input scope draws its dots in this colour on black.
 inline constexpr QRgb ScopeDot = 0xFFC0FFC0, ScopeBlack = 0xFF000000;
 

@@ -112,14 +112,6 @@ VirtualSoundBackend::~VirtualSoundBackend() {
         part->backend = nullptr;
 }
 
-void VirtualSoundBackend::detach(Part *part) {
-    m_parts.erase(std::remove(m_parts.begin(), m_parts.end(), part), m_parts.end());
-}
-
-bool VirtualSoundBackend::attached(const Part *part) const {
-    return std::find(m_parts.begin(), m_parts.end(), part) != m_parts.end();
-}
-
 const QByteArray &VirtualSoundBackend::heard(qint64 from, qint64 to) {
     if (to != m_heardUntil) { // the first recording to ask in this step
         m_heardUntil = to;

@@ -12,6 +12,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <vector>
 
 namespace tembrel {
@@ -93,8 +94,8 @@ private:
         part->backend = this;
         m_parts.push_back(part);
     }
-    void detach(Part *part);
-    bool attached(const Part *part) const;
+    void detach(Part *part) { std::erase(m_parts, part); }
+    bool attached(const Part *part) const { return std::ranges::count(m_parts, part) > 0; }
     // What the microphone hears in the step that ends at `to`.
     const QByteArray &heard(qint64 from, qint64 to);
 
@@ -103,8 +104,7 @@ private:
     bool m_inputPresent = true;
     SoundDevices m_devices{{{"virtual-microphone", QStringLiteral("Microphone"), true}},
                            {{"virtual-speaker", QStringLiteral("Speaker"), true}}};
-    QByteArray m_lastCaptureDevice;
-    QByteArray m_lastPlaybackDevice;
+    QByteArray m_lastCaptureDevice, m_lastPlaybackDevice;
     std::vector<std::pair<QPointer<QObject>, DevicesHandler>> m_deviceReads;
     bool m_outputPresent = true;
     int m_inputRate = 16000;
