@@ -6,47 +6,17 @@
 // that never wait.
 #include "RecordingBench.h"
 
+#include "AudioBench.h"
+
 #include "core/Strings.h"
 #include "recording/ScopeView.h"
 #include "recording/SoundMeter.h"
-#include "sound/MMControl.h"
-#include "sound/WaveFile.h"
-
-#include <QCheckBox>
-#include <QTest>
-#include <QTimer>
 
 using namespace tembrel;
 using namespace tembrel::test;
 
-namespace {
-
 constexpr int Row = 4;
 constexpr int Col = 52;
-const QRgb Black = qRgb(0, 0, 0);
-const QRgb Dot = qRgb(0xC0, 0xFF, 0xC0);
-
-// Lit dots per row of the picture; nothing when a pixel is neither black nor
-// the dot colour.
-std::optional<QMap<int, int>> litRows(const QImage &picture) {
-    QMap<int, int> rows;
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = picture.pixel(x, y) | 0xFF000000;
-            if (p == Dot)
-                ++rows[y];
-            else if (p != Black)
-                return std::nullopt;
-        }
-    return rows;
-}
-
-bool allBlack(const QImage &picture) {
-    const auto rows = litRows(picture);
-    return rows && rows->isEmpty();
-}
-
-} // namespace
 
 class TestScope : public QObject {
     Q_OBJECT
@@ -89,7 +59,7 @@ private Q_SLOTS:
         }
         const QImage &picture = view->picture();
         const int w = picture.width(), h = picture.height();
-        QVERIFY2(w > 100 && h > 20, qPrintable(QStringLiteral("%1x%2").arg(w).arg(h)));
+        QVERIFY(w > 100 && h > 20);
         const auto rows = litRows(picture);
         QVERIFY(rows);
         if (pattern == u"silence") {
@@ -100,14 +70,16 @@ private Q_SLOTS:
         } else if (w == ScopeBufferSize) {
             QCOMPARE(rows->keys(), QList<int>({0, h - 1}));
             for (int x = 0; x < w; ++x) {
-                QCOMPARE(picture.pixel(x, 0) | 0xFF000000, samples[x] == 255 ? Dot : Black);
-                QCOMPARE(picture.pixel(x, h - 1) | 0xFF000000, samples[x] == 0 ? Dot : Black);
+                QCOMPARE(picture.pixel(x, 0) | ScopeBlack,
+                         samples[x] == 255 ? ScopeDot : ScopeBlack);
+                QCOMPARE(picture.pixel(x, h - 1) | ScopeBlack,
+                         samples[x] == 0 ? ScopeDot : ScopeBlack);
             }
         } else { // the last column holds the last sample alone: a 0
-            QCOMPARE(*rows, (QMap<int, int>{{0, w - 1}, {h - 1, w}}));
+            QCOMPARE(*rows, (LitRows{{0, w - 1}, {h - 1, w}}));
         }
         view->Cls();
-        QVERIFY(allBlack(view->picture()));
+        QVERIFY(litRows(view->picture()) == LitRows());
     }
 
     // Whatever rate the device delivers, 8000 one-byte samples come out a
@@ -133,26 +105,20 @@ private Q_SLOTS:
         app.sound->setInputRate(rate);
         app.sound->feed(tone(rate, 1000, level, amplitude));
         SoundMeter meter(app.sound);
-        QVERIFY(!meter.InputRunning());
-        QVERIFY(meter.StartInput());
-        QVERIFY(meter.InputRunning());
+        QVERIFY(meter.StartInput() && meter.InputRunning());
         const quint8 *block = nullptr;
         app.sound->advance(std::chrono::milliseconds(798));
         QVERIFY(meter.TakeSamples(block));
         QVERIFY(!meter.TakeSamples(block)); // the first block, once
         app.sound->advance(std::chrono::milliseconds(1));
         block = nullptr;
-        QVERIFY(meter.TakeSamples(block));
-        QVERIFY(block);
+        QVERIFY(meter.TakeSamples(block) && block);
         for (int j = 0; j < ScopeBufferSize; ++j) {
             // The middle of the device's samples that fell in this one's period.
             const double t = (ScopeBufferSize + j + 0.5) / ScopeRate - 0.5 / rate;
             const double v = level + amplitude * std::sin(2 * M_PI * 440 * t);
             const int expected = int(std::floor(std::clamp(v, -32768.0, 32767.0) / 256)) + 128;
-            QVERIFY2(
-                std::abs(block[j] - expected) <= tolerance,
-                qPrintable(
-                    QStringLiteral("sample %1: %2, not %3").arg(j).arg(block[j]).arg(expected)));
+            QVERIFY2(std::abs(block[j] - expected) <= tolerance, qPrintable(QString::number(j)));
         }
         meter.StopInput();
         QVERIFY(!meter.InputRunning() && !meter.TakeSamples(block));
@@ -166,48 +132,45 @@ private Q_SLOTS:
     // heard. Steps as RecordingBench::runSteps; the trace has R (scope
     // running) or - after each handler.
     void startAndStop_data() {
-        QTest::addColumn<bool>("ticked");
-        QTest::addColumn<int>("streams"); // the most the input runs at once
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("trace");
         QTest::addColumn<int>("captures");   // the recording's and the scope's
         QTest::addColumn<int>("recordedMs"); // -1: nothing saved
         QTest::addColumn<QList<int>>("messages");
-        const auto row = [](const char *name, bool ticked, int streams, const char *steps,
-                            const char *trace, int captures, int recordedMs, QList<int> messages) {
-            QTest::newRow(name) << ticked << streams << QString(steps) << QString(trace) << captures
-                                << recordedMs << messages;
+        QTest::addColumn<int>("streams"); // the most the input runs at once
+        const auto row = [](const char *name, const char *steps, const char *trace, int captures,
+                            int recordedMs, QList<int> messages = {}, int streams = 9) {
+            QTest::newRow(name) << QString(steps) << QString(trace) << captures << recordedMs
+                                << messages << streams;
         };
-        row("Record, Pause, Resume, Stop", true, 9,
-            "record wait:1000 pauserec wait:500 resumerec wait:1000 stop wait:1000 tick", "R-RR-",
-            3, 3000, {});
-        row("Record, Pause, Stop", true, 9,
-            "record wait:1000 pauserec wait:500 stop wait:1000 tick", "R---", 2, 1000, {});
-        row("Record, Stop", true, 9, "record wait:2000 stop wait:1000 tick", "RR-", 2, 3000, {});
-        row("not ticked", false, 9,
-            "record wait:1000 pauserec resumerec wait:1000 stop wait:1000 tick", "-----", 1, 3000,
-            {});
-        row("ticked while paused", false, 9,
+        row("Record, Pause, Resume, Stop",
+            "scope record wait:1000 pauserec wait:500 resumerec wait:1000 stop wait:1000 tick",
+            "R-RR-", 3, 3000);
+        row("Record, Pause, Stop", "scope record wait:1000 pauserec wait:500 stop wait:1000 tick",
+            "R---", 2, 1000);
+        row("Record, Stop", "scope record wait:2000 stop wait:1000 tick", "RR-", 2, 3000);
+        row("not ticked", "record wait:1000 pauserec resumerec wait:1000 stop wait:1000 tick",
+            "-----", 1, 3000);
+        row("ticked while paused",
             "record wait:1000 pauserec scope resumerec wait:1000 stop wait:1000 tick", "--RR-", 2,
-            3000, {});
-        row("closed while the scope runs: asked first", true, 9, "record wait:500 close", "R-", 2,
-            -1, {233});
-        row("no input: the recording's message alone", true, 9, "no-input record wait:2000", "-", 0,
+            3000);
+        row("closed while the scope runs: asked first", "scope record wait:500 close", "R-", 2, -1,
+            {233});
+        row("no input: the recording's message alone", "scope no-input record wait:2000", "-", 0,
             -1, {185});
-        row("the input gone during a pause", true, 9,
-            "record wait:500 pauserec no-input resumerec wait:500 stop wait:1000 tick", "R----", 2,
-            2000, {205});
-        row("an input that takes one stream: the recording has it", true, 1,
-            "record wait:1000 stop wait:1000 tick", "---", 1, 2000, {206});
+        row("the input gone during a pause",
+            "scope record wait:500 pauserec no-input resumerec wait:500 stop wait:1000 tick",
+            "R----", 2, 2000, {205});
+        row("an input that takes one stream: the recording has it",
+            "scope record wait:1000 stop wait:1000 tick", "---", 1, 2000, {206}, 1);
     }
     void startAndStop() {
-        QFETCH(bool, ticked);
-        QFETCH(int, streams);
         QFETCH(QString, steps);
         QFETCH(QString, trace);
         QFETCH(int, captures);
         QFETCH(int, recordedMs);
         QFETCH(QList<int>, messages);
+        QFETCH(int, streams);
         RecordingBench bench;
         bench.app.sound->setCaptureLimit(streams);
         bench.click(Row, Col);
@@ -216,24 +179,21 @@ private Q_SLOTS:
         QCOMPARE(w->Timer1->interval(), 300);
         const QByteArray heard = tone(16000, 5000, 0, 8000);
         bench.app.sound->feed(heard);
-        w->CheckDiagramme->setChecked(ticked);
         QString seen;
         bench.runSteps(steps, [&] {
             const bool running = w->meter().InputRunning();
             seen += running ? u'R' : u'-';
             QCOMPARE(w->Timer1->isActive(), running);
             if (!running)
-                QVERIFY(allBlack(w->scopeBox->picture()));
+                QVERIFY(litRows(w->scopeBox->picture()) == LitRows());
         });
         QCOMPARE(seen, trace);
         QCOMPARE(bench.app.sound->capturesMade(), captures);
         QCOMPARE(bench.app.sound->openCaptures(), 0);
-        QStringList shown, expected;
-        for (const auto &m : std::as_const(bench.app.messageBox->shown))
-            shown << m.text;
+        QStringList expected;
         for (int id : messages)
             expected << LoadResString(id);
-        QCOMPARE(shown, expected);
+        QCOMPARE(bench.app.messageBox->texts(), expected);
         if (recordedMs >= 0) {
             const WaveRead wave = readWaveFile(bench.app.path("temp.wav"));
             QVERIFY(wave.sound);

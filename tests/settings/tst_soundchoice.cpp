@@ -36,33 +36,24 @@ class TestSoundChoice : public QObject {
 
     std::optional<AppFixture> m_app;
 
-    // The devices a Record and a playback open now, through the sound
-    // device control as the windows use it.
-    QByteArray recordingDevice() {
+    // The device a Record or a Play opens now, through the sound device
+    // control as the windows use it.
+    QByteArray opens(const QString &command) {
         MMControl c;
         c.setDeviceType(QStringLiteral("WaveAudio"));
-        c.setFileName(m_app->path("new.wav"));
+        c.setFileName(m_app->path(command == u"Play" ? "old.wav" : "new.wav"));
         if (c.setCommand(QStringLiteral("Open")) != MciError::None ||
-            c.setCommand(QStringLiteral("Record")) != MciError::None)
+            c.setCommand(command) != MciError::None)
             return {};
-        return m_app->sound->lastCaptureDevice();
-    }
-    QByteArray playbackDevice() {
-        if (!writeWaveFile(m_app->path("old.wav"), PcmSound{16000, 1, QByteArray(3200, '\x10')}))
-            return {};
-        MMControl c;
-        c.setDeviceType(QStringLiteral("WaveAudio"));
-        c.setFileName(m_app->path("old.wav"));
-        if (c.setCommand(QStringLiteral("Open")) != MciError::None ||
-            c.setCommand(QStringLiteral("Play")) != MciError::None)
-            return {};
-        return m_app->sound->lastPlaybackDevice();
+        return command == u"Play" ? m_app->sound->lastPlaybackDevice()
+                                  : m_app->sound->lastCaptureDevice();
     }
 
 private Q_SLOTS:
     void init() {
         m_app.emplace();
         m_app->sound->setDevices({{BuiltIn, Headset}, {Speakers, Hdmi}});
+        QVERIFY(writeWaveFile(m_app->path("old.wav"), PcmSound{16000, 1, QByteArray(3200, 1)}));
     }
     void cleanup() { m_app.reset(); }
 
@@ -92,8 +83,8 @@ private Q_SLOTS:
     // next Record and playback, and is still there in a window opened later
     // and in the settings file.
     void choosingDevices() {
-        QCOMPARE(recordingDevice(), BuiltIn.id);
-        QCOMPARE(playbackDevice(), Speakers.id);
+        QCOMPARE(opens("Record"), BuiltIn.id);
+        QCOMPARE(opens("Play"), Speakers.id);
         {
             FrmReglages w;
             w.show();
@@ -108,8 +99,8 @@ private Q_SLOTS:
             QCOMPARE(w.SoundBox->CboMicrophone->currentIndex(), 0);
             QVERIFY(pickEntry(w.SoundBox->CboMicrophone, "USB Headset"));
             QVERIFY(pickEntry(w.SoundBox->CboSpeaker, "HDMI"));
-            QCOMPARE(recordingDevice(), Headset.id); // without closing the window
-            QCOMPARE(playbackDevice(), Hdmi.id);
+            QCOMPARE(opens("Record"), Headset.id); // without closing the window
+            QCOMPARE(opens("Play"), Hdmi.id);
             w.close();
         }
         // On disk for the next run, in the user's settings (not param.ini).
@@ -129,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(again.SoundBox->CboSpeaker->currentText(), QString("HDMI"));
         QVERIFY(pickEntry(again.SoundBox->CboMicrophone, "System default"));
         QCOMPARE(chosenDevice(SoundUse::Microphone), ChosenDevice());
-        QCOMPARE(recordingDevice(), BuiltIn.id);
+        QCOMPARE(opens("Record"), BuiltIn.id);
     }
 };
 

@@ -3,22 +3,14 @@
 // makes; and on Qt Multimedia with no audio server at all.
 #include "AppFixture.h"
 #include "AudioBench.h"
-#include "VirtualSoundBackend.h"
-#include "sound/MMControl.h"
-#include "sound/QtSoundBackend.h"
 #include "sound/QtStreamSide.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
-#include <QElapsedTimer>
 #include <QPointer>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtEndian>
 
 #include <atomic>
-#include <cmath>
 #include <future>
 
 using namespace tembrel;
@@ -36,32 +28,13 @@ QByteArray ramp(qint64 samples) {
     return bytes;
 }
 
-// A half-scale 440 Hz sine made by sox, as the bytes of its wave file.
-QByteArray soxWave(int rate, int channels, int ms, const QStringList &sample) {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("sox.wav");
-    test::run(
-        "sox",
-        QStringList{"-n", "-r", QString::number(rate), "-c", QString::number(channels)} + sample +
-            QStringList{file, "synth", QString::number(ms / 1000.0), "sine", "440", "vol", "0.5"});
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A 16-bit PCM wave whose header says what it is told, whatever that is.
 QByteArray pcmWave(quint32 rate, quint16 channels, const QByteArray &data) {
-    QByteArray w;
-    QDataStream out(&w, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    const quint16 block = quint16(channels * 2);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + data.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << channels << rate << quint32(quint64(rate) * block) << block
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(data.size());
-    out.writeRawData(data.constData(), int(data.size()));
+    QByteArray w = *encodeWave(PcmSound{16000, 1, data});
+    qToLittleEndian(channels, w.data() + 22);
+    qToLittleEndian(rate, w.data() + 24);
+    qToLittleEndian(quint32(quint64(rate) * channels * 2), w.data() + 28);
+    qToLittleEndian(quint16(channels * 2), w.data() + 32);
     return w;
 }
 
@@ -175,9 +148,7 @@ private Q_SLOTS:
         QCOMPARE(mm->setCommand("Record"), E::None);
         at(1000);
         QCOMPARE(mm->setCommand("Pause"), E::None);
-        const qsizetype pending = device->pendingInput();
         at(500);
-        QCOMPARE(device->pendingInput(), pending); // nothing heard while paused
         QCOMPARE(mm->setCommand("Record"), E::None);
         at(750);
         QCOMPARE(mm->setCommand("Stop"), E::None);
@@ -241,9 +212,12 @@ private Q_SLOTS:
         QFETCH(QList<int>, shape);
         const auto [rate, channels, length, pauseAt, pauseFor] =
             std::array{shape[0], shape[1], shape[2], shape[3], shape[4]};
+        // A half-scale 440 Hz sine made by sox.
         const QStringList bits = format.split(u' ');
-        QVERIFY(folder->write("temp.wav",
-                              soxWave(rate, channels, length, {"-b", bits[0], "-e", bits[1]})));
+        QVERIFY(
+            test::run("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels),
+                              "-b", bits[0], "-e", bits[1], wav(), "synth",
+                              QString::number(length / 1000.0), "sine", "440", "vol", "0.5"}));
         const WaveRead read = readWaveFile(wav());
         QVERIFY2(read.sound, qPrintable(read.error));
         QCOMPARE(QPair(read.sound->sampleRate, read.sound->channels), QPair(rate, channels));
@@ -328,7 +302,6 @@ private Q_SLOTS:
         QCOMPARE(mm->Length(), recording ? heard : 2000);
         QCOMPARE(device->runningCaptures() + device->runningPlaybacks(), 0);
         at(1000);
-        QCOMPARE(lost.size(), 1);
         QCOMPARE(mm->Position(), heard);
 
         if (recording && heard > 0) { // what was heard is there to save
@@ -347,8 +320,7 @@ private Q_SLOTS:
     // What a window may send when nothing is open, nothing was recorded or
     // Open refused the file (every command after it finds the device closed):
     // harmless, and the file is left as it was. On Qt Multimedia with no audio
-    // server (CTest points PULSE_SERVER at nothing), Open finds no device; the
-    // slowest command is printed.
+    // server (CTest points PULSE_SERVER at nothing), Open finds no device.
     void harmlessCommands_data() {
         QTest::addColumn<bool>("real");
         QTest::addColumn<QByteArray>("content"); // of temp.wav; empty: none
@@ -399,17 +371,11 @@ private Q_SLOTS:
             QVERIFY(folder->write("temp.wav", content));
         mm->setDeviceType("WaveAudio");
         mm->setFileName(wav());
-        QElapsedTimer clock;
-        qint64 slowest = 0;
         for (int i = 0; i < commands.size(); ++i) {
-            clock.start();
             QCOMPARE(mm->setCommand(commands[i]), results[i]);
-            slowest = std::max(slowest, clock.elapsed());
             QCOMPARE(mm->Error(), results[i]);
             at(300);
         }
-        if (real)
-            qInfo("slowest command without a server: %lld ms", slowest);
         QCOMPARE(mm->Mode(), Mode::NotOpen);
         QCOMPARE(running(), 0);
         QCOMPARE(folder->exists("temp.wav"), !content.isEmpty()); // neither created

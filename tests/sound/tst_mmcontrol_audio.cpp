@@ -3,11 +3,6 @@
 // speaks into the microphone FIFO, sox and soxi make and inspect the waves.
 #include "AppFixture.h"
 #include "AudioBench.h"
-#include "sound/MMControl.h"
-#include "sound/QtSoundBackend.h"
-
-#include <QElapsedTimer>
-#include <QTest>
 
 using namespace tembrel;
 using namespace std::chrono_literals;
@@ -111,16 +106,12 @@ private Q_SLOTS:
         QCOMPARE(mm->setCommand("Save"), MciError::None);
         QCOMPARE(mm->setCommand("Close"), MciError::None);
         QVERIFY(reports >= 8);
-        qInfo("paused at %d ms, %d ms after the pause", atPause, afterPause);
-        QVERIFY(afterPause - atPause <= 150);
+        QVERIFY2(afterPause - atPause <= 150, qPrintable(QString::number(afterPause - atPause)));
 
         QCOMPARE(soxi("-t -b -c -e -r", wav), "wav 16 1 Signed Integer PCM 16000");
-        const double seconds = soxi("-D", wav).toDouble();
-        qInfo("recorded %.3f s (Length %d ms)", seconds, length);
-        QVERIFY(seconds >= 3.0 && seconds < 3.5);
         const QList<qint16> s = samplesOf(wav);
         QCOMPARE(s.size() * 1000 / 16000, qint64(length));
-        qInfo("RMS %.4f", rms(s, 0, s.size()));
+        QVERIFY2(length >= 3000 && length < 3500, qPrintable(QString::number(length)));
         QVERIFY2(rms(s, 0, s.size()) > 0.01, "the recording is silent");
 
         // The loudest second lies over the sentence; before it, the recording is
@@ -161,8 +152,6 @@ private Q_SLOTS:
         QVERIFY(plain.elapsedMs >= plain.length - 300); // played, not skipped
         QVERIFY(paused.pausedAt >= 600 && paused.pausedAt < 1400);
         const qint64 delay = paused.elapsedMs - plain.elapsedMs;
-        qInfo("%d ms played in %lld ms, with a 500 ms pause in %lld ms: delayed by %lld ms",
-              plain.length, plain.elapsedMs, paused.elapsedMs, delay);
         QVERIFY2(delay > 250 && delay < 1000, qPrintable(QString("delay %1 ms").arg(delay)));
     }
 };

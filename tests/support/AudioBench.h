@@ -5,11 +5,14 @@
 // tools (espeak-ng, sox, soxi) and a microphone that feeds the server's FIFO
 // at the pace of a real one.
 
+#include "sound/MMControl.h"
 #include "sound/QtSoundBackend.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QList>
+#include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -25,6 +28,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 namespace tembrel::test {
@@ -147,21 +151,18 @@ class Heartbeat final {
 public:
     Heartbeat() {
         m_clock.start();
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        m_timer.callOnTimeout([this] {
             const qint64 now = m_clock.elapsed();
-            m_largest = std::max(m_largest, now - m_last);
-            m_last = now;
+            m_largest = std::max(m_largest, now - std::exchange(m_last, now));
         });
-        m_timer.start();
+        m_timer.start(10);
     }
     qint64 largestGap() const { return std::max(m_largest, m_clock.elapsed() - m_last); }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_largest = 0;
+    qint64 m_last = 0, m_largest = 0;
 };
 
 // Runs scripts/audio-control.sh with one command (mic-off, stop, ...).
@@ -184,35 +185,23 @@ template <typename Window> bool recordWhileHeard(Window *w, const Microphone &mi
     return QTest::qWaitFor([&] { return w->state() == decltype(w->state())::Recorded; }, 5000);
 }
 
-// How well `heard` holds a stretch of `spoken` (both at `rate`): the best
-// correlation of their loudness over time (log energy of 20 ms frames), over
-// every shift of one against the other that overlaps by a second or more.
-// Near 1 for the same speech, well below for another sentence.
-inline double speechMatch(const QList<qint16> &heard, const QList<qint16> &spoken, int rate) {
-    const auto loudness = [rate](const QList<qint16> &s) {
-        const qsizetype frame = rate / 50;
-        QList<double> out;
-        for (qsizetype i = 0; i + frame <= s.size(); i += frame)
-            out.append(std::log(rms(s, i, frame) + 1e-4));
-        return out;
-    };
-    const QList<double> a = loudness(heard), b = loudness(spoken);
-    constexpr qsizetype MinOverlap = 50;
-    double best = -1;
-    for (qsizetype shift = -(a.size() - MinOverlap); shift <= b.size() - MinOverlap; ++shift) {
-        const qsizetype from = std::max<qsizetype>(0, -shift);
-        const qsizetype to = std::min(a.size(), b.size() - shift);
-        const double n = double(to - from);
-        double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-        for (qsizetype i = from; i < to; ++i) {
-            const double x = a[i], y = b[i + shift];
-            sa += x, sb += y, saa += x * x, sbb += y * y, sab += x * y;
+// The input scope draws its dots in this colour on black.
+inline constexpr QRgb ScopeDot = 0xFFC0FFC0, ScopeBlack = 0xFF000000;
+
+// Lit dots per row of a picture of the scope; nothing when a pixel is neither
+// black nor the dot colour.
+using LitRows = QMap<int, int>;
+inline std::optional<LitRows> litRows(const QImage &picture) {
+    LitRows rows;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y) | ScopeBlack;
+            if (p == ScopeDot)
+                ++rows[y];
+            else if (p != ScopeBlack)
+                return std::nullopt;
         }
-        const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
-        if (va > 0 && vb > 0)
-            best = std::max(best, (sab - sa * sb / n) / std::sqrt(va * vb));
-    }
-    return best;
+    return rows;
 }
 
 // Waits until the real sound device has read the server's device lists and
@@ -221,6 +210,48 @@ inline double speechMatch(const QList<qint16> &heard, const QList<qint16> &spoke
 inline bool soundDevicesRead() {
     return QTest::qWaitFor([] { return QtSoundBackend().hasInput(); }, 5000);
 }
+
+// The bench (a RecordingBench) on the real sound device from here on, its
+// grid opened again to read it, once the device lists an input; false off the
+// audio bench.
+template <typename Bench> bool onRealDevice(Bench &bench) {
+    if (!MicrophoneSetting().present() || !soundDevicesRead())
+        return false;
+    MMControl::setBackendFactory({});
+    bench.reopenGrid();
+    return true;
+}
+
+// What a sink plays, heard on its monitor from when this is made.
+class SinkMonitor final {
+public:
+    SinkMonitor(const QString &sink, int rate)
+        : m_rate(rate) {
+        m_parec.start("parec",
+                      {"--device=" + sink + ".monitor", "--format=s16le",
+                       "--rate=" + QString::number(rate), "--channels=1", "--latency-msec=20"});
+    }
+    // How long it has heard so far; it hears (silence too) once connected.
+    qint64 heardMs() {
+        m_heard += m_parec.readAllStandardOutput();
+        return m_heard.size() / 2 * 1000 / m_rate;
+    }
+    bool connected() {
+        return QTest::qWaitFor([this] { return heardMs() > 100; }, 5000);
+    }
+    // The level heard between two times; it hears no more from then on.
+    double level(qint64 fromMs = 0, qint64 toMs = 1 << 30) {
+        m_parec.terminate();
+        m_parec.waitForFinished(3000);
+        heardMs();
+        return rmsBetween(samplesOfRaw(m_heard), m_rate, fromMs, toMs);
+    }
+
+private:
+    const int m_rate;
+    QProcess m_parec;
+    QByteArray m_heard;
+};
 
 // A sentence spoken by espeak-ng as raw 16-bit little-endian mono samples at
 // `rate`; empty when the tools fail.

@@ -9,17 +9,16 @@ namespace tembrel {
 
 using Part = VirtualSoundBackend::Part;
 
+Part::~Part() {
+    if (backend)
+        backend->detach(this);
+}
+
 // What a recording and a playback stream share: started once, suspended and
 // resumed any number of times, ended for good by stop() or by the device.
 template <typename Stream> struct VirtualStream : Stream, Part {
-    bool started = false;
-    bool ended = false;
-    bool lost = false;
+    bool started = false, ended = false, lost = false;
 
-    ~VirtualStream() override {
-        if (backend)
-            backend->detach(this);
-    }
     bool start() override {
         if (started || ended)
             return false;
@@ -27,7 +26,7 @@ template <typename Stream> struct VirtualStream : Stream, Part {
         return true;
     }
     void suspend() override { running = false; }
-    void resume() override { running = started && !ended && !lost; }
+    void resume() override { running = open(); }
     void stop() override {
         ended = true;
         running = false;
@@ -75,17 +74,12 @@ struct VirtualPlayback final : VirtualStream<PlaybackStream> {
     }
 };
 
+// Acts after the streams, so it sees their state at that moment.
 struct VirtualTicker final : Ticker, Part {
-    qint64 intervalUs = 250000;
+    qint64 intervalUs = 0;
     SoundBackend::TickHandler onTick;
     qint64 dueUs = 0;
 
-    VirtualTicker() { reporter = true; }
-
-    ~VirtualTicker() override {
-        if (backend)
-            backend->detach(this);
-    }
     void start() override {
         running = true;
         dueUs = backend->m_nowUs + intervalUs;
@@ -100,28 +94,22 @@ struct VirtualTicker final : Ticker, Part {
     qint64 nextEvent(qint64) const override { return running ? dueUs : -1; }
 };
 
+namespace {
+
+// The parts of type T that pass `test`.
+template <typename T, typename Test> int count(const std::vector<Part *> &parts, Test test) {
+    return int(std::count_if(parts.begin(), parts.end(), [&](const Part *p) {
+        const auto *part = dynamic_cast<const T *>(p);
+        return part && test(*part);
+    }));
+}
+const auto isRunning = [](const Part &p) { return p.running; };
+
+} // namespace
+
 VirtualSoundBackend::~VirtualSoundBackend() {
     for (Part *part : m_parts)
         part->backend = nullptr;
-}
-
-void VirtualSoundBackend::detach(Part *part) {
-    m_parts.erase(std::remove(m_parts.begin(), m_parts.end(), part), m_parts.end());
-}
-
-bool VirtualSoundBackend::attached(const Part *part) const {
-    return std::find(m_parts.begin(), m_parts.end(), part) != m_parts.end();
-}
-
-QByteArray VirtualSoundBackend::takeInput(qsizetype bytes) {
-    QByteArray block = m_input.mid(m_inputRead, bytes);
-    m_inputRead += block.size();
-    if (m_inputRead >= m_input.size()) {
-        m_input.clear();
-        m_inputRead = 0;
-    }
-    block.append(bytes - block.size(), '\0'); // silence once the fed samples run out
-    return block;
 }
 
 const QByteArray &VirtualSoundBackend::heard(qint64 from, qint64 to) {
@@ -130,7 +118,9 @@ const QByteArray &VirtualSoundBackend::heard(qint64 from, qint64 to) {
         m_listenUs += to - from;
         const qint64 due = m_listenUs * m_inputRate / 1000000 - m_heardFrames;
         m_heardFrames += due;
-        m_heard = takeInput(qsizetype(due * 2));
+        m_heard = m_input.mid(m_inputRead, due * 2);
+        m_inputRead += m_heard.size();
+        m_heard.append(due * 2 - m_heard.size(), '\0'); // silence once the fed samples run out
     }
     return m_heard;
 }
@@ -148,9 +138,9 @@ void VirtualSoundBackend::advance(std::chrono::milliseconds span) {
         m_nowUs = step;
         // A callback may create or destroy parts: walk a copy, skip the departed.
         const std::vector<Part *> parts = m_parts;
-        for (const bool reporters : {false, true})
+        for (const bool tickers : {false, true})
             for (Part *part : parts)
-                if (part->reporter == reporters && attached(part))
+                if (bool(dynamic_cast<VirtualTicker *>(part)) == tickers && attached(part))
                     part->advance(from, step);
     }
 }
@@ -158,12 +148,9 @@ void VirtualSoundBackend::advance(std::chrono::milliseconds span) {
 template <typename Stream> void VirtualSoundBackend::lose() {
     // A lost handler may retire streams: walk a copy, skip the departed.
     const std::vector<Part *> parts = m_parts;
-    for (Part *part : parts) {
-        if (!attached(part))
-            continue;
-        if (auto *stream = dynamic_cast<Stream *>(part); stream && stream->open())
+    for (Part *part : parts)
+        if (auto *stream = dynamic_cast<Stream *>(part); attached(part) && stream && stream->open())
             stream->lose();
-    }
 }
 
 void VirtualSoundBackend::loseInput() {
@@ -175,28 +162,19 @@ void VirtualSoundBackend::loseOutput() {
 }
 
 int VirtualSoundBackend::runningCaptures() const {
-    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
-        return p->running && dynamic_cast<const VirtualCapture *>(p);
-    }));
+    return count<VirtualCapture>(m_parts, isRunning);
 }
 
 int VirtualSoundBackend::runningPlaybacks() const {
-    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
-        return p->running && dynamic_cast<const VirtualPlayback *>(p);
-    }));
-}
-
-int VirtualSoundBackend::openCaptures() const {
-    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
-        const auto *capture = dynamic_cast<const VirtualCapture *>(p);
-        return capture && capture->started && !capture->ended;
-    }));
+    return count<VirtualPlayback>(m_parts, isRunning);
 }
 
 int VirtualSoundBackend::runningTickers() const {
-    return int(std::count_if(m_parts.begin(), m_parts.end(), [](const Part *p) {
-        return p->running && dynamic_cast<const VirtualTicker *>(p);
-    }));
+    return count<VirtualTicker>(m_parts, isRunning);
+}
+
+int VirtualSoundBackend::openCaptures() const {
+    return count<VirtualCapture>(m_parts, [](const auto &c) { return c.started && !c.ended; });
 }
 
 SoundDevices VirtualSoundBackend::listed() const {
@@ -222,7 +200,6 @@ std::unique_ptr<CaptureStream> VirtualSoundBackend::createCapture(PcmFormat, Dat
     m_lastCaptureDevice = device->id;
     auto capture = std::make_unique<VirtualCapture>();
     ++m_capturesMade;
-    capture->backend = this;
     capture->fmt = PcmFormat{m_inputRate, 1};
     capture->onData = std::move(onData);
     attach(capture.get());
@@ -236,7 +213,6 @@ VirtualSoundBackend::createPlayback(PcmFormat format, QByteArray pcm, FinishedHa
         return nullptr;
     m_lastPlaybackDevice = device->id;
     auto playback = std::make_unique<VirtualPlayback>();
-    playback->backend = this;
     const qint64 frames = pcm.size() / (2 * format.channels);
     // Rounded up: the device has played everything only once the last frame is out.
     playback->durationUs = (frames * 1000000 + format.sampleRate - 1) / format.sampleRate;
@@ -248,7 +224,6 @@ VirtualSoundBackend::createPlayback(PcmFormat format, QByteArray pcm, FinishedHa
 std::unique_ptr<Ticker> VirtualSoundBackend::createTicker(std::chrono::milliseconds interval,
                                                           TickHandler onTick) {
     auto ticker = std::make_unique<VirtualTicker>();
-    ticker->backend = this;
     ticker->intervalUs = std::max<qint64>(1, qint64(interval.count()) * 1000);
     ticker->onTick = std::move(onTick);
     attach(ticker.get());

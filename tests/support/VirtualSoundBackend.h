@@ -12,6 +12,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <vector>
 
 namespace tembrel {
@@ -46,7 +47,6 @@ public:
     // Mono samples the microphone will hear next, in the order fed. It hears
     // only while some recording runs.
     void feed(const QByteArray &samples) { m_input.append(samples); }
-    qsizetype pendingInput() const { return m_input.size() - m_inputRead; }
 
     // The input (output) goes away or stops answering: every recording
     // (playback) stream started and not stopped ends by itself, through its
@@ -75,11 +75,11 @@ public:
     std::unique_ptr<Ticker> createTicker(std::chrono::milliseconds interval,
                                          TickHandler onTick) override;
 
+    // A stream or ticker, which leaves the device's list when destroyed.
     struct Part {
-        virtual ~Part() = default;
+        virtual ~Part();
         VirtualSoundBackend *backend = nullptr;
         bool running = false;
-        bool reporter = false; // acts after the streams, so it sees their state at that moment
         // The time moves from `from` to `to` (microseconds).
         virtual void advance(qint64 from, qint64 to) = 0;
         // The next moment after `now` at which this part acts, or -1.
@@ -87,15 +87,15 @@ public:
     };
 
 private:
-    template <typename Stream> friend struct VirtualStream;
     friend struct VirtualCapture;
-    friend struct VirtualPlayback;
     friend struct VirtualTicker;
     template <typename Stream> void lose();
-    void attach(Part *part) { m_parts.push_back(part); }
-    void detach(Part *part);
-    bool attached(const Part *part) const;
-    QByteArray takeInput(qsizetype bytes);
+    void attach(Part *part) {
+        part->backend = this;
+        m_parts.push_back(part);
+    }
+    void detach(Part *part) { std::erase(m_parts, part); }
+    bool attached(const Part *part) const { return std::ranges::count(m_parts, part) > 0; }
     // What the microphone hears in the step that ends at `to`.
     const QByteArray &heard(qint64 from, qint64 to);
 
@@ -104,8 +104,7 @@ private:
     bool m_inputPresent = true;
     SoundDevices m_devices{{{"virtual-microphone", QStringLiteral("Microphone"), true}},
                            {{"virtual-speaker", QStringLiteral("Speaker"), true}}};
-    QByteArray m_lastCaptureDevice;
-    QByteArray m_lastPlaybackDevice;
+    QByteArray m_lastCaptureDevice, m_lastPlaybackDevice;
     std::vector<std::pair<QPointer<QObject>, DevicesHandler>> m_deviceReads;
     bool m_outputPresent = true;
     int m_inputRate = 16000;
