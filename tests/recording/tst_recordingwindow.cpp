@@ -100,6 +100,8 @@ private Q_SLOTS:
         QVERIFY(!bench.grid->GridLegendes->CellPicture().isNull());
         QCOMPARE(w->windowTitle(), Base);
         QVERIFY(!main.close());
+        bench.grid->show(); // nor does the grid, which the recording needs
+        QVERIFY(!bench.grid->close() && bench.grid->isVisible());
         QCOMPARE(bench.app.messageBox->shown.size(), 1);
         QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(152));
 
