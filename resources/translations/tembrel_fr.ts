@@ -319,6 +319,10 @@
         <source>This recording has not been saved. Discard it?</source>
         <translation>Cet enregistrement n&apos;a pas été sauvegardé. L&apos;abandonner ?</translation>
     </message>
+    <message>
+        <source>Nothing is heard: check that the microphone is connected and not muted.</source>
+        <translation>Aucun son n&apos;est entendu : vérifiez que le microphone est branché et non coupé.</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>

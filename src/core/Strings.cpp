@@ -135,6 +135,10 @@ constexpr Entry Table[] = {
                             "marker may show again the next time the grid is opened.")},
     // What the recording window asks before it throws a recording away.
     {233, QT_TRANSLATE_NOOP("Strings", "This recording has not been saved. Discard it?")},
+    // Shown beside the position while a recording hears only silence.
+    {234, QT_TRANSLATE_NOOP("Strings",
+                            "Nothing is heard: check that the microphone is connected and not "
+                            "muted.")},
 };
 
 const Entry *find(int id) {

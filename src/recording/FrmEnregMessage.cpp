@@ -108,13 +108,20 @@ void FrmEnregMessage::buildControls() {
     lbMicrophone = new QLabel(FrameEnreg);
     lbMicrophone->setObjectName(QStringLiteral("lbMicrophone"));
     frame->addWidget(lbMicrophone, 3, 0, 1, 4);
+    // No box: the recording goes on while the user mends the microphone.
+    lbSilence = new QLabel(FrameEnreg);
+    lbSilence->setObjectName(QStringLiteral("lbSilence"));
+    lbSilence->setWordWrap(true);
+    lbSilence->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    lbSilence->hide();
+    frame->addWidget(lbSilence, 4, 0, 1, 4);
 
     CheckDiagramme = new QCheckBox(FrameEnreg);
     CheckDiagramme->setObjectName(QStringLiteral("CheckDiagramme"));
-    frame->addWidget(CheckDiagramme, 4, 0, 1, 4);
+    frame->addWidget(CheckDiagramme, 5, 0, 1, 4);
     scopeBox = new ScopeView(FrameEnreg);
     scopeBox->setObjectName(QStringLiteral("scopeBox"));
-    frame->addWidget(scopeBox, 5, 0, 1, 4);
+    frame->addWidget(scopeBox, 6, 0, 1, 4);
     outer->addWidget(FrameEnreg, 1);
 
     // The colour column: each image beside its option button, a click on the
@@ -171,6 +178,7 @@ void FrmEnregMessage::buildControls() {
     connect(m_session, &RecordingSession::stateChanged, this, &FrmEnregMessage::applyState);
     connect(m_session, &RecordingSession::positionChanged, this,
             &FrmEnregMessage::MMControl1_StatusUpdate);
+    connect(m_session, &RecordingSession::silenceChanged, lbSilence, &QLabel::setVisible);
     connect(m_session, &RecordingSession::failed, this,
             [](int textId) { MsgBox(LoadResString(textId), vbExclamation); });
     // The scope listens on the recording's device, through a stream of its own.
@@ -193,6 +201,7 @@ void FrmEnregMessage::setCaptions() {
     CmdCancel->setText(LoadResString(174));
     FrameEnreg->setTitle(LoadResString(151));
     CheckDiagramme->setText(tr("Scope"));
+    lbSilence->setText(LoadResString(234));
     lbSliderLen->setToolTip(tr("Longest message, in minutes"));
     Slider1->setAccessibleName(tr("Position"));
     scopeBox->setAccessibleName(tr("Scope"));

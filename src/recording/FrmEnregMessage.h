@@ -60,6 +60,7 @@ public:
     QSlider *Slider1 = nullptr;
     QLabel *lbSliderLen = nullptr;
     QLabel *lbMicrophone = nullptr; // the microphone a Record listens to
+    QLabel *lbSilence = nullptr;    // shown while a recording hears nothing
     ScopeView *scopeBox = nullptr;
     MMControl *MMControl1 = nullptr;
     QTimer *TimerTempo = nullptr;

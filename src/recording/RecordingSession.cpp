@@ -45,7 +45,31 @@ void RecordingSession::enter(RecordingEvent event) {
 
 void RecordingSession::go(RecordingEvent event) {
     m_state = stateAfter(event);
+    if (m_state != RecordingState::Recording && m_state != RecordingState::RecordingPaused)
+        setSilent(false);
     Q_EMIT stateChanged(m_state);
+}
+
+void RecordingSession::setSilent(bool silent) {
+    if (silent == m_silent)
+        return;
+    m_silent = silent;
+    Q_EMIT silenceChanged(silent);
+}
+
+// Below about -60 dBFS for the first second and a half, the input hears
+// nothing: a muted or wrong microphone, said while there is time to mend it.
+void RecordingSession::watchSilence() {
+    constexpr int SilencePeak = 33; // 32768 * 10^(-60/20)
+    constexpr int SilenceWindowMs = 1500;
+    if (m_state != RecordingState::Recording)
+        return;
+    if (m_device->takeInputPeak() >= SilencePeak) {
+        m_heard = true;
+        setSilent(false);
+    } else if (!m_heard && m_device->Position() >= SilenceWindowMs) {
+        setSilent(true);
+    }
 }
 
 void RecordingSession::deleteScratchFiles() {
@@ -73,6 +97,8 @@ void RecordingSession::record() {
         return;
     }
     m_recordedSinceFinish = true;
+    m_heard = false;
+    m_device->takeInputPeak();
     enter(RecordingEvent::Record);
 }
 
@@ -147,6 +173,7 @@ void RecordingSession::positionReport(int ms) {
 }
 
 void RecordingSession::onStatusUpdate() {
+    watchSilence();
     positionReport(m_device->Position());
 }
 

@@ -76,6 +76,9 @@ Q_SIGNALS:
     void positionChanged(int ms, int maximum);
     // A message of the string table to show.
     void failed(int textId);
+    // The recording has heard nothing but silence since it started (after
+    // its first second and a half), or sound came at last.
+    void silenceChanged(bool silent);
 
 private:
     // The step's state when the current state allows it.
@@ -84,6 +87,8 @@ private:
     void go(RecordingEvent event);
     void refuse(int textId);
     void onStatusUpdate();
+    void watchSilence();
+    void setSilent(bool silent);
     void onDeviceLost();
     void deleteScratchFiles();
 
@@ -95,6 +100,10 @@ private:
     // A recording was made since the last finishing step: only then is there
     // something new to save and pack.
     bool m_recordedSinceFinish = false;
+    // Whether this recording heard sound yet, and whether it is said to
+    // hear none.
+    bool m_heard = false;
+    bool m_silent = false;
 };
 
 } // namespace tembrel

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 namespace tembrel {
 
@@ -202,6 +204,14 @@ void MMControl::onCaptured(QByteArrayView bytes) {
     if (!m_capture)
         return;
     m_sound.samples.append(bytes.data(), bytes.size());
+    // The sound is kept as 16-bit samples.
+    const auto *samples = reinterpret_cast<const qint16 *>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size() / 2; ++i)
+        m_inputPeak = std::max(m_inputPeak, std::abs(int(samples[i])));
+}
+
+int MMControl::takeInputPeak() {
+    return std::exchange(m_inputPeak, 0);
 }
 
 MciError MMControl::play() {

@@ -88,6 +88,9 @@ public:
     // The device this control works on, for a second stream beside its own
     // (the recording window's input scope).
     std::shared_ptr<SoundBackend> backend() const { return m_backend; }
+    // The loudest sample recorded since the last call (0 to 32768), so that
+    // a window can tell a microphone that hears nothing.
+    int takeInputPeak();
 
 Q_SIGNALS:
     void StatusUpdate();
@@ -136,6 +139,7 @@ private:
     PcmSound m_sound;
     qint64 m_position = 0; // frames, while neither recording nor playing
     qint64 m_playFrom = 0; // frame at which the current playback started
+    int m_inputPeak = 0;
 };
 
 } // namespace tembrel

@@ -84,6 +84,44 @@ private Q_SLOTS:
         QVERIFY(failed.isEmpty());
     }
 
+    // A recording that hears only silence (below about -60 dBFS) for its
+    // first second and a half says so while it goes on, and stops saying so
+    // as soon as sound comes. The level of each second heard, and whether
+    // silence is said after 1, 2, 3 and 4 seconds.
+    void silence_data() {
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("silence") << QList<int>{0, 0, 0, 0} << "-SSS";
+        QTest::newRow("hiss below -60 dBFS") << QList<int>{20, 20, 20, 20} << "-SSS";
+        QTest::newRow("a whisper above it") << QList<int>{40, 40, 40, 40} << "----";
+        QTest::newRow("speech from the start") << QList<int>{8000, 0, 0, 0} << "----";
+        QTest::newRow("speech after the silence") << QList<int>{0, 0, 8000, 0} << "-S--";
+    }
+    void silence() {
+        QFETCH(QList<int>, levels);
+        QFETCH(QString, said);
+        AppFixture app;
+        for (int level : levels) {
+            QByteArray second(16000 * 2, Qt::Uninitialized);
+            auto *samples = reinterpret_cast<qint16 *>(second.data());
+            std::fill(samples, samples + 16000, qint16(level));
+            app.sound->feed(second);
+        }
+        RecordingSession session;
+        bool silent = false;
+        connect(&session, &RecordingSession::silenceChanged, [&](bool s) { silent = s; });
+        session.record();
+        QString seen;
+        for (int s = 0; s < levels.size(); ++s) {
+            app.sound->advance(std::chrono::milliseconds(1000));
+            seen += silent ? u'S' : u'-';
+        }
+        QCOMPARE(seen, said);
+        session.pauseRecording(); // still silent while paused, not after the stop
+        session.stop();
+        QVERIFY(!silent);
+    }
+
     // Storing puts the archive in the slot before the slot is marked; a slot
     // that cannot take it is left unmarked, with the recording kept.
     void storing() {

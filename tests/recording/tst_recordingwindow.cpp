@@ -143,6 +143,22 @@ private Q_SLOTS:
         QVERIFY(!w->lbMicrophone->text().isEmpty() && w->lbMicrophone->isVisibleTo(w));
     }
 
+    // A recording that hears nothing says so beside the position, without a
+    // box, and stops saying so once sound comes.
+    void silenceShown() {
+        RecordingBench bench;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        bench.app.sound->feed(QByteArray(2 * 16000 * 2, '\0'));
+        w->CmdRecord_Click();
+        bench.advance(2000);
+        QVERIFY(w->lbSilence->isVisibleTo(w) && !w->lbSilence->text().isEmpty());
+        QVERIFY(bench.app.messageBox->shown.isEmpty());
+        bench.speak(1000);
+        bench.advance(1000);
+        QVERIFY(!w->lbSilence->isVisibleTo(w));
+    }
+
     // Stop leaves the device recording until the next tick; only that tick
     // stops, saves and packs, and the wave holds the extra second too.
     void finishingStep() {
