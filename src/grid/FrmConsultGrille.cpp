@@ -103,10 +103,6 @@ int FrmConsultGrille::year() const {
     return LbAnnee->text().trimmed().toInt();
 }
 
-QString FrmConsultGrille::yearFilePath() const {
-    return appFile(yearFileName(year()));
-}
-
 void FrmConsultGrille::Form_Load() {
     CmdStopLecture->setText(LoadResString(154));
     cmdDelWave->setText(LoadResString(155));

@@ -82,8 +82,6 @@ public:
     YearModel &model() { return *m_model; }
     // The displayed year, from LbAnnee.
     int year() const;
-    // AppFolder + "_" + year + ".dte".
-    QString yearFilePath() const;
     // The picture of a marker code's marker; null for no marker.
     QPixmap markerPicture(Marker marker) const;
 
