@@ -323,6 +323,18 @@
         <source>Nothing is heard: check that the microphone is connected and not muted.</source>
         <translation>Aucun son n&apos;est entendu : vérifiez que le microphone est branché et non coupé.</translation>
     </message>
+    <message>
+        <source>The recording could not be written to the disk: it may be full, or the folder may not be writable. It is kept: Reading still plays it, and Save tries again.</source>
+        <translation>L&apos;enregistrement n&apos;a pas pu être écrit sur le disque : il est peut-être plein, ou le dossier protégé en écriture. Il est conservé : Écouter le joue toujours, et Sauvegarder réessaie.</translation>
+    </message>
+    <message>
+        <source>A recording interrupted on %1 at %2 was found. Keep it for this slot?</source>
+        <translation>Un enregistrement interrompu le %1 à %2 a été trouvé. Le garder pour cette case ?</translation>
+    </message>
+    <message>
+        <source>The messages of %1 cannot be opened: the file %2 cannot be read. Nothing has been changed.</source>
+        <translation>Les messages de %1 ne peuvent pas être ouverts : le fichier %2 ne peut pas être lu. Rien n&apos;a été modifié.</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>

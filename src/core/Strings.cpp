@@ -139,6 +139,18 @@ constexpr Entry Table[] = {
     {234, QT_TRANSLATE_NOOP("Strings",
                             "Nothing is heard: check that the microphone is connected and not "
                             "muted.")},
+    // What the recording window says when a recording cannot reach the disk,
+    // and what it offers when an interrupted one is found.
+    {240, QT_TRANSLATE_NOOP("Strings",
+                            "The recording could not be written to the disk: it may be full, or "
+                            "the folder may not be writable. It is kept: Reading still plays it, "
+                            "and Save tries again.")},
+    {241, QT_TRANSLATE_NOOP(
+              "Strings", "A recording interrupted on %1 at %2 was found. Keep it for this slot?")},
+    // What the grid says of a year file it may not read.
+    {242, QT_TRANSLATE_NOOP("Strings",
+                            "The messages of %1 cannot be opened: the file %2 cannot be read. "
+                            "Nothing has been changed.")},
 };
 
 const Entry *find(int id) {

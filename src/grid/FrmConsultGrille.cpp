@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -259,6 +260,11 @@ void FrmConsultGrille::buildYear(QProgressBar *progress) {
     LbVacColor.BackColor = settings.weekendColour;
     LbPolice.Caption = settings.fontName;
     m_model->open(y, LstEmployes);
+    if (m_model->isUnreadable())
+        MsgBox(LoadResString(242).arg(y).arg(QDir::toNativeSeparators(m_model->filePath())),
+               vbExclamation);
+    // Nothing can be recorded into a year whose file could not be read.
+    GridLegendes->setEnabled(!m_model->isUnreadable());
 
     FlexGrid *g = GridLegendes;
     g->beginUpdate();

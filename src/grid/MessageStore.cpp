@@ -6,6 +6,7 @@
 #include "core/Shared.h"
 #include "core/TextRecords.h"
 #include "sound/WaveFile.h"
+#include "sound/WaveJournal.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -25,6 +26,8 @@ constexpr qint64 MaxArchiveBytes = 64 * 1024 * 1024;
 SlotResult failed(const QString &text) {
     return {false, text};
 }
+
+SlotResult unpackArchive(const QString &path);
 
 // The desktop's trash in the user's data folder. Qt 6.4 moves a file into the
 // current folder when it can make no trash at all, so the trash is made (or
@@ -107,7 +110,50 @@ SlotResult storeSlotArchive(const QString &archive, int year, int row, int col) 
 }
 
 SlotResult extractSlotArchive(int year, int row, int col) {
-    const QString path = slotArchivePath(year, row, col);
+    // An interrupted recording in temp.wav is packed before a slot's wave
+    // takes its place; one that cannot be packed keeps temp.wav.
+    if (const SlotResult settled = settleInterruptedRecording(); !settled.ok)
+        return settled;
+    return unpackArchive(slotArchivePath(year, row, col));
+}
+
+SlotResult unpackScratchArchive() {
+    return unpackArchive(scratchArchivePath());
+}
+
+SlotResult settleInterruptedRecording() {
+    const QString wave = scratchWavePath();
+    const auto interrupted = WaveJournal::read(wave);
+    if (!interrupted)
+        return {true, {}};
+    if (interrupted->sound.isEmpty()) {
+        QFile::remove(wave);
+        return {true, {}};
+    }
+    if (!writeWaveFile(wave, interrupted->sound))
+        return failed(
+            QStringLiteral("the interrupted recording in %1 cannot be written").arg(wave));
+    if (const SlotResult packed = packScratchWave(); !packed.ok)
+        return packed;
+    // The archive tells when the recording was interrupted, not when it was packed.
+    QFile archive(scratchArchivePath());
+    if (archive.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        archive.setFileTime(interrupted->lastWritten, QFileDevice::FileModificationTime);
+    return {true, {}};
+}
+
+std::optional<QDateTime> interruptedRecording() {
+    if (!settleInterruptedRecording().ok)
+        return QFileInfo(scratchWavePath()).lastModified();
+    const QFileInfo archive(scratchArchivePath());
+    if (archive.isFile() && archive.size() > 0)
+        return archive.lastModified();
+    return std::nullopt;
+}
+
+namespace {
+
+SlotResult unpackArchive(const QString &path) {
     const QString wave = scratchWavePath();
     QFile::remove(wave);
     // The reader looks for the archive's end from the back of the file: a
@@ -137,6 +183,8 @@ SlotResult extractSlotArchive(int year, int row, int col) {
     QFile::remove(wave);
     return failed(error.isEmpty() ? QStringLiteral("%1 holds no temp.wav").arg(path) : error);
 }
+
+} // namespace
 
 QList<Slot> archivedSlots(int year) {
     // W<year><row><col>.tbr: the column has three digits (a year has no more

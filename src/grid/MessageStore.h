@@ -9,8 +9,11 @@
 // away. No widgets here: the models and windows call these and show the
 // results.
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace tembrel {
 
@@ -55,6 +58,17 @@ SlotResult storeSlotArchive(const QString &archive, int year, int row, int col);
 // missing, damaged, empty or oversized archive leaves no temp.wav behind and
 // nothing stale is played.
 SlotResult extractSlotArchive(int year, int row, int col);
+
+// A recording a crash or a kill interrupted leaves temp.wav half written
+// (WaveJournal): settling packs what it holds into temp.tbr, dated when it
+// was last written, as the finishing step would have. Nothing to settle is
+// fine; a failure keeps temp.wav as it is.
+SlotResult settleInterruptedRecording();
+// When a recording was made and never stored (a crash before the finishing
+// step or before Save), the time it was last written; settled first.
+std::optional<QDateTime> interruptedRecording();
+// Unpacks temp.tbr's temp.wav into AppFolder, as a slot's archive is.
+SlotResult unpackScratchArchive();
 
 // The slots of a year whose archive is named in D<year>: the ground truth of
 // which slots hold a message. One listing of the folder, no file opened.

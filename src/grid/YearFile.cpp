@@ -191,12 +191,15 @@ YearContent loadYearContent(const QString &path, int year) {
     YearContent content;
     if (file.failure == ReadFailure::Missing)
         return content;
+    if (file.failure == ReadFailure::Unreadable) {
+        content.state = YearContent::State::Unreadable;
+        content.damage = QStringLiteral("cannot be read");
+        return content;
+    }
     content.state = YearContent::State::Damaged;
     content.recovered = QList<bool>(columnsOfYear(year), false);
     content.damage = file.failure == ReadFailure::TooLarge ? QStringLiteral("larger than any year")
-                     : file.failure == ReadFailure::NotRegular
-                         ? QStringLiteral("not a regular file")
-                         : QStringLiteral("cannot be read");
+                                                           : QStringLiteral("not a regular file");
     return content;
 }
 

@@ -65,7 +65,9 @@ private:
 // would move markers to other slots. From a damaged file only the columns
 // whose day heading still stands at its place are recovered.
 struct YearContent {
-    enum class State { Missing, Whole, Damaged };
+    // Unreadable: the file is there but may not be read (permission, an I/O
+    // error); unlike a damaged one it is left alone.
+    enum class State { Missing, Whole, Damaged, Unreadable };
     State state = State::Missing;
     QString damage; // why the file is damaged, for the log
     // The grid's rows as the file was saved (headings included); 0 when the

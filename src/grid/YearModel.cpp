@@ -27,7 +27,10 @@ YearModel::Opening YearModel::open(int year, const QStringList &timeRowLabels) {
     m_cols = yearColumns(year);
     const QString path = filePath();
     const YearContent content = loadYearContent(path, year);
-    const QList<Slot> archived = archivedSlots(year);
+    // A file that may not be read is neither recovered nor written over:
+    // the year shows empty and stays so until it can be read.
+    m_unreadable = content.state == YearContent::State::Unreadable;
+    const QList<Slot> archived = m_unreadable ? QList<Slot>() : archivedSlots(year);
     opening.file = content.state;
     opening.damage = content.damage;
 
@@ -57,7 +60,7 @@ YearModel::Opening YearModel::open(int year, const QStringList &timeRowLabels) {
     for (int r = GridFixedRows; r < m_rows; ++r)
         m_texts[index(r, 0)] = timeRowLabels.value(r - GridFixedRows);
 
-    if (content.state != YearContent::State::Missing) {
+    if (content.state == YearContent::State::Whole || content.isDamaged()) {
         for (int c = 0; c < m_cols; ++c) {
             if (!content.recovered.value(c))
                 continue;
@@ -128,7 +131,7 @@ QList<Slot> YearModel::markedSlots() const {
 }
 
 void YearModel::setMarker(const Slot &slot, Marker marker) {
-    if (!isSlot(slot))
+    if (!isSlot(slot) || m_unreadable)
         return;
     m_texts[index(slot.row, slot.col)] = codeForMarker(marker);
     Q_EMIT changed(slot);
@@ -146,7 +149,7 @@ void YearModel::setRecordingSlot(std::optional<Slot> slot) {
 }
 
 bool YearModel::save(const std::function<void(int done, int total)> &progress) const {
-    if (m_rows <= 0 || m_cols <= 0)
+    if (m_rows <= 0 || m_cols <= 0 || m_unreadable)
         return false;
     YearFileWriter writer(qint64(m_rows) * m_cols);
     for (int c = 0; c < m_cols; ++c) {

@@ -49,6 +49,8 @@ public:
     Opening open(int year, const QStringList &timeRowLabels);
 
     int year() const { return m_year; }
+    // The year's file is there but could not be read: nothing is marked or saved.
+    bool isUnreadable() const { return m_unreadable; }
     int rows() const { return m_rows; }
     int cols() const { return m_cols; }
     // The file's path: AppFolder + "_" + year + ".dte".
@@ -93,6 +95,7 @@ private:
     int m_year = 0;
     int m_rows = 0;
     int m_cols = 0;
+    bool m_unreadable = false;
     QList<QString> m_texts; // column by column, as the file stores them
     std::optional<Slot> m_recording;
 };

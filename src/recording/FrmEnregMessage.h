@@ -125,6 +125,7 @@ private:
     // Names the microphone a Record opens now; filled in once the device
     // lists are read (off this thread), the choice kept until then.
     void showMicrophone();
+    void offerInterrupted();
 
     QPointer<YearModel> m_model;
     const Slot m_slot;

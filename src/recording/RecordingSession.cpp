@@ -4,6 +4,7 @@
 #include "grid/MessageStore.h"
 #include "sound/MMControl.h"
 #include "sound/SoundPlayer.h"
+#include "sound/WaveJournal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,7 +36,28 @@ RecordingSession::RecordingSession(int limitMs, QObject *parent)
 RecordingSession::~RecordingSession() = default;
 
 bool RecordingSession::hasRecording() const {
-    return QFileInfo::exists(scratchArchivePath());
+    return !m_unwritten.isEmpty() || QFileInfo::exists(scratchArchivePath());
+}
+
+std::optional<QDateTime> RecordingSession::interrupted() {
+    return interruptedRecording();
+}
+
+bool RecordingSession::adoptInterrupted() {
+    if (!allows(m_state, RecordingEvent::Adopt))
+        return false;
+    // Not packed (no room to write it): kept in memory, as a recording
+    // whose finishing step failed.
+    if (auto unsettled = WaveJournal::read(scratchWavePath()))
+        m_unwritten = std::move(unsettled->sound);
+    else if (!unpackScratchArchive().ok)
+        return false;
+    enter(RecordingEvent::Adopt);
+    return true;
+}
+
+void RecordingSession::discardInterrupted() {
+    deleteScratchFiles();
 }
 
 void RecordingSession::enter(RecordingEvent event) {
@@ -73,6 +95,7 @@ void RecordingSession::watchSilence() {
 }
 
 void RecordingSession::deleteScratchFiles() {
+    m_unwritten = PcmSound{};
     QFile::remove(scratchWavePath());
     QFile::remove(scratchArchivePath());
 }
@@ -88,6 +111,8 @@ void RecordingSession::record() {
     m_device->setShareable(false);
     m_device->setDeviceType(QStringLiteral("WaveAudio"));
     m_device->setFileName(scratchWavePath());
+    // The sound reaches temp.wav as it comes: a crash loses a second at most.
+    m_device->setWriteThrough(true);
     Q_EMIT positionChanged(0, m_limit);
     if (m_device->setCommand(QStringLiteral("Open")) != MciError::None ||
         m_device->setCommand(QStringLiteral("Record")) != MciError::None) {
@@ -104,6 +129,8 @@ void RecordingSession::record() {
 
 void RecordingSession::refuse(int textId) {
     m_device->setCommand(QStringLiteral("Close"));
+    // The wave begun for a recording that never started holds nothing.
+    deleteScratchFiles();
     m_recordedSinceFinish = false;
     go(RecordingEvent::Refused);
     Q_EMIT failed(textId);
@@ -139,16 +166,34 @@ void RecordingSession::finishTick() {
     if (FinishTicks < 1)
         return;
     m_device->setCommand(QStringLiteral("Stop"));
-    if (m_recordedSinceFinish) {
-        m_device->setCommand(QStringLiteral("Save"));
-        const SlotResult packed = packScratchWave();
-        if (!packed.ok)
-            qWarning("The recording was not packed: %s", qUtf8Printable(packed.error));
-    }
+    if (m_recordedSinceFinish && !m_device->sound().isEmpty() && !writeRecording())
+        Q_EMIT failed(240);
     m_recordedSinceFinish = false;
     m_device->setCommand(QStringLiteral("Close"));
     m_finishing->stop();
     enter(RecordingEvent::Finish);
+}
+
+bool RecordingSession::writeRecording() {
+    const bool saved = m_unwritten.isEmpty()
+                           ? m_device->setCommand(QStringLiteral("Save")) == MciError::None
+                           : writeWaveFile(scratchWavePath(), m_unwritten);
+    const SlotResult packed =
+        saved ? packScratchWave()
+              : SlotResult{false, scratchWavePath() + QStringLiteral(" cannot be written")};
+    if (packed.ok) {
+        m_unwritten = PcmSound{};
+        return true;
+    }
+    // A full disk or a folder that may not be written: the sound stays here,
+    // Listen plays it and Save tries again.
+    qWarning("The recording was not written: %s", qUtf8Printable(packed.error));
+    QFile::remove(scratchArchivePath());
+    if (m_unwritten.isEmpty()) {
+        m_unwritten = m_device->sound();
+        m_unwritten.samples.truncate(qsizetype(m_unwritten.frames() * m_unwritten.bytesPerFrame()));
+    }
+    return false;
 }
 
 void RecordingSession::positionReport(int ms) {
@@ -195,7 +240,9 @@ void RecordingSession::onDeviceLost() {
 void RecordingSession::play() {
     if (!allows(m_state, RecordingEvent::Play) || !hasRecording())
         return;
-    if (!m_player->play(scratchWavePath())) {
+    const bool playing =
+        m_unwritten.isEmpty() ? m_player->play(scratchWavePath()) : m_player->play(m_unwritten);
+    if (!playing) {
         // No output, or one that refuses to start: rather than wait in the
         // playing state for an end that never comes, the playback ends at once.
         go(RecordingEvent::PlaybackEnd);
@@ -249,6 +296,8 @@ void RecordingSession::close() {
 bool RecordingSession::store(YearModel &model, const Slot &slot, Marker marker) {
     m_player->stop();
     m_device->setCommand(QStringLiteral("Close"));
+    if (!m_unwritten.isEmpty() && !writeRecording())
+        return false;
     const SlotResult stored =
         storeSlotArchive(scratchArchivePath(), model.year(), slot.row, slot.col);
     if (!stored.ok) {

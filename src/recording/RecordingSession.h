@@ -12,8 +12,12 @@
 
 #include "grid/YearModel.h"
 #include "recording/RecordingStates.h"
+#include "sound/WaveFile.h"
 
+#include <QDateTime>
 #include <QObject>
+
+#include <optional>
 
 class QTimer;
 
@@ -38,8 +42,16 @@ public:
     MMControl *device() const { return m_device; }
     QTimer *finishingTimer() const { return m_finishing; }
     SoundPlayer *player() const { return m_player; }
-    // A finished recording is packed in temp.tbr, ready to be stored.
+    // A finished recording is packed in temp.tbr, ready to be stored, or
+    // held in memory because it could not be written.
     bool hasRecording() const;
+
+    // A recording made before and never stored (the program was killed or
+    // crashed): when it was last written. Adopting it makes it this
+    // session's recording, as after the finishing step; discarding deletes it.
+    static std::optional<QDateTime> interrupted();
+    bool adoptInterrupted();
+    void discardInterrupted();
 
     // After Remove, device reports are not shown until the next Record.
     bool UpdatesSuspended = false;
@@ -66,8 +78,9 @@ public:
     void positionReport(int ms);
 
     // Stores the packed recording into the slot and marks it through the
-    // model (the year file is the model's to write). False, with nothing
-    // marked and the scratch files kept, when the archive cannot be stored.
+    // model (the year file is the model's to write). A recording that could
+    // not be written is written and packed first. False, with nothing marked
+    // and the recording kept, when it cannot be stored.
     bool store(YearModel &model, const Slot &slot, Marker marker);
 
 Q_SIGNALS:
@@ -91,6 +104,8 @@ private:
     void setSilent(bool silent);
     void onDeviceLost();
     void deleteScratchFiles();
+    // Saves the device's sound and packs it; keeps it in memory when either fails.
+    bool writeRecording();
 
     const int m_limit;
     MMControl *m_device;
@@ -100,6 +115,9 @@ private:
     // A recording was made since the last finishing step: only then is there
     // something new to save and pack.
     bool m_recordedSinceFinish = false;
+    // The recording when it could not be written: Listen plays it from here
+    // and Save writes it again.
+    PcmSound m_unwritten;
     // Whether this recording heard sound yet, and whether it is said to
     // hear none.
     bool m_heard = false;

@@ -50,6 +50,7 @@ constexpr Transition Transitions[] = {
     {RecordingEvent::Remove, S::Empty, CtlRemove, 0},
     {RecordingEvent::Refused, S::Empty, -1,
      bit(S::Empty) | bit(S::Recording) | bit(S::RecordingPaused)},
+    {RecordingEvent::Adopt, S::Recorded, -1, bit(S::Empty)},
 };
 
 const Transition &transition(RecordingEvent event) {

@@ -35,6 +35,7 @@ enum class RecordingEvent {
     PlaybackEnd, // the end of the message, or a device that failed to play
     Remove,
     Refused, // no input, or one that would not start
+    Adopt,   // a recording an interrupted run left, taken back at opening
 };
 
 RecordingState stateAfter(RecordingEvent event);

@@ -153,6 +153,20 @@ MciError MMControl::open() {
         return MciError::NoDevice;
     }
 
+    return openOn(std::move(sound));
+}
+
+MciError MMControl::openSound(PcmSound sound) {
+    if (m_open)
+        close();
+    if (sound.isEmpty())
+        return MciError::NothingRecorded;
+    if (!m_backend->hasOutput())
+        return MciError::NoDevice;
+    return openOn(std::move(sound));
+}
+
+MciError MMControl::openOn(PcmSound sound) {
     m_sound = std::move(sound);
     m_position = 0;
     m_playFrom = 0;
@@ -196,6 +210,9 @@ MciError MMControl::record() {
         retire(m_capture);
         return MciError::DeviceRefused;
     }
+    if (m_writeThrough && !m_journal.start(m_fileName, m_sound))
+        qWarning("%s cannot be written while recording: the sound is kept in memory only",
+                 qUtf8Printable(m_fileName));
     m_mode = ModeValue::Recording;
     return MciError::None;
 }
@@ -204,6 +221,7 @@ void MMControl::onCaptured(QByteArrayView bytes) {
     if (!m_capture)
         return;
     m_sound.samples.append(bytes.data(), bytes.size());
+    m_journal.append(bytes);
     // The sound is kept as 16-bit samples.
     const auto *samples = reinterpret_cast<const qint16 *>(bytes.data());
     for (qsizetype i = 0; i < bytes.size() / 2; ++i)
@@ -275,6 +293,7 @@ MciError MMControl::pause() {
         return MciError::NotOpen;
     if (m_mode == ModeValue::Recording && m_capture) {
         m_capture->suspend();
+        m_journal.flush();
         m_mode = ModeValue::Paused;
     } else if (m_mode == ModeValue::Playing && m_playback) {
         m_playback->suspend();
@@ -288,6 +307,7 @@ void MMControl::finishRecording() {
         return;
     m_capture->stop(); // delivers the last buffered block through onCaptured
     retire(m_capture);
+    m_journal.finish();
     m_position = m_sound.frames();
     m_mode = ModeValue::Stopped;
 }
@@ -322,6 +342,7 @@ MciError MMControl::save() {
 
 MciError MMControl::close() {
     retire(m_capture);
+    m_journal.finish();
     retire(m_playback);
     retire(m_ticker);
     m_sound = PcmSound{};

@@ -19,6 +19,7 @@
 
 #include "sound/SoundBackend.h"
 #include "sound/WaveFile.h"
+#include "sound/WaveJournal.h"
 
 #include <QObject>
 #include <QString>
@@ -73,6 +74,10 @@ public:
     void setDeviceType(const QString &type) { m_deviceType = type; }
     QString FileName() const { return m_fileName; }
     void setFileName(const QString &path) { m_fileName = path; }
+    // With write-through on, "Record" also writes the sound to FileName as it
+    // comes (WaveJournal), so that a crash loses at most its last second.
+    bool WriteThrough() const { return m_writeThrough; }
+    void setWriteThrough(bool on) { m_writeThrough = on; }
     int UpdateInterval() const { return m_updateInterval; }
     void setUpdateInterval(int ms);
 
@@ -84,6 +89,11 @@ public:
 
     qint32 Position() const;
     qint32 Length() const;
+
+    // The sound the device holds, for a caller that must keep it when "Save"
+    // fails; and opening on such a sound, as "Open" does on a wave file.
+    const PcmSound &sound() const { return m_sound; }
+    MciError openSound(PcmSound sound);
 
     // The device this control works on, for a second stream beside its own
     // (the recording window's input scope).
@@ -104,6 +114,7 @@ Q_SIGNALS:
 
 private:
     MciError open();
+    MciError openOn(PcmSound sound);
     MciError record();
     MciError play();
     MciError pause();
@@ -128,6 +139,8 @@ private:
     bool m_notify = false;
     bool m_wait = true;
     bool m_shareable = false;
+    bool m_writeThrough = false;
+    WaveJournal m_journal;
     QString m_deviceType;
     QString m_fileName;
     QString m_command;

@@ -29,7 +29,18 @@ bool SoundPlayer::play(const QString &path) {
     m_device->setShareable(false);
     m_device->setDeviceType(QStringLiteral("WaveAudio"));
     m_device->setFileName(path);
-    if (m_device->setCommand(QStringLiteral("Open")) != MciError::None ||
+    return start(m_device->setCommand(QStringLiteral("Open")));
+}
+
+bool SoundPlayer::play(const PcmSound &sound) {
+    m_device->setCommand(QStringLiteral("Close"));
+    m_active = false;
+    m_paused = false;
+    return start(m_device->openSound(sound));
+}
+
+bool SoundPlayer::start(MciError opened) {
+    if (opened != MciError::None ||
         m_device->setCommand(QStringLiteral("Play")) != MciError::None) {
         m_device->setCommand(QStringLiteral("Close"));
         return false;

@@ -7,12 +7,15 @@
 // reports to the end, and closed again. The control belongs to the window
 // that shows it; the player only drives it while it plays.
 
+#include "sound/WaveFile.h"
+
 #include <QObject>
 #include <QString>
 
 namespace tembrel {
 
 class MMControl;
+enum class MciError;
 
 class SoundPlayer final : public QObject {
     Q_OBJECT
@@ -26,6 +29,8 @@ public:
     // when there is nothing to play or the device would not start; the
     // player is then idle and the device closed.
     bool play(const QString &path);
+    // The same for a sound held in memory (one that could not be written).
+    bool play(const PcmSound &sound);
     void pause();
     // Plays on from where a pause left it; false when the device would not.
     bool resume();
@@ -47,6 +52,7 @@ private:
     void onStatusUpdate();
     void onDeviceLost();
     void end();
+    bool start(MciError opened);
 
     MMControl *m_device;
     bool m_active = false;

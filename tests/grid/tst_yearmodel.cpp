@@ -7,8 +7,12 @@
 #include "MessageSupport.h"
 #include "YearFiles.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tembrel;
 using namespace tembrel::test;
@@ -117,6 +121,37 @@ private Q_SLOTS:
         QCOMPARE(slotTexts(m), (QStringList{"3,1:..", "5,300:-"})); // the last column is cut
         QCOMPARE(loadYearContent(app.path("_2005.dte"), 2005).state, YearContent::State::Whole);
         QVERIFY(!opening.rewriteFailed);
+    }
+
+    // A year file that may not be read is neither set aside nor written over,
+    // and nothing can be marked in it. Root reads any file, so the opening
+    // runs in a child that gives root up.
+    void unreadableFile() {
+        AppFixture app(QDate(2005, 3, 10));
+        const QByteArray whole = yearBytes(2005, 6, {{3, 1, ".."}});
+        QVERIFY(app.write("_2005.dte", whole));
+        QVERIFY(storeMessage(2005, {4, 9}, flatSound(100)));
+        QVERIFY(QFile::setPermissions(app.path("_2005.dte"), {}));
+        QVERIFY(QFile::setPermissions(app.path({}), QFile::Permissions(0x7777)));
+        const pid_t child = fork();
+        if (child == 0) {
+            if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(2);
+            YearModel m;
+            const YearModel::Opening opening = m.open(2005, Labels);
+            m.setMarker({3, 10}, Marker::Rouge);
+            _exit(opening.file == YearContent::State::Unreadable && m.isUnreadable() &&
+                          slotTexts(m).isEmpty() && !m.save()
+                      ? 0
+                      : 1);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(QFile::setPermissions(app.path("_2005.dte"), QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(app.read("_2005.dte"), whole);
+        QCOMPARE(QDir(app.path({})).entryList({"_2005.dte*"}, QDir::Files),
+                 QStringList{"_2005.dte"});
     }
 
     // Marking tells the views, saving writes every cell, and the next opening

@@ -4,6 +4,7 @@
 #include "recording/RecordingSession.h"
 
 #include "AppFixture.h"
+#include "FileSizeLimit.h"
 #include "MessageSupport.h"
 
 #include "sound/MMControl.h"
@@ -16,6 +17,23 @@ using namespace tembrel;
 using namespace tembrel::test;
 
 Q_DECLARE_METATYPE(tembrel::RecordingState)
+
+namespace {
+
+void runStep(RecordingSession &session, const QString &step) {
+    static const std::map<QString, void (RecordingSession::*)()> handlers{
+        {"record", &RecordingSession::record},
+        {"pauserec", &RecordingSession::pauseRecording},
+        {"resumerec", &RecordingSession::resumeRecording},
+        {"stop", &RecordingSession::stop},
+        {"tick", &RecordingSession::finishTick},
+        {"play", &RecordingSession::play},
+        {"pause", &RecordingSession::pausePlayback},
+        {"remove", &RecordingSession::remove}};
+    (session.*handlers.at(step))();
+}
+
+} // namespace
 
 class TestRecordingSession : public QObject {
     Q_OBJECT
@@ -57,20 +75,11 @@ private Q_SLOTS:
         app.sound->feed(flatSound(10000).samples);
         RecordingSession session(5000); // a limit of five seconds
         QSignalSpy failed(&session, &RecordingSession::failed);
-        const std::map<QString, void (RecordingSession::*)()> handlers{
-            {"record", &RecordingSession::record},
-            {"pauserec", &RecordingSession::pauseRecording},
-            {"resumerec", &RecordingSession::resumeRecording},
-            {"stop", &RecordingSession::stop},
-            {"tick", &RecordingSession::finishTick},
-            {"play", &RecordingSession::play},
-            {"pause", &RecordingSession::pausePlayback},
-            {"remove", &RecordingSession::remove}};
         for (const QString &step : steps.split(u' ')) {
             if (step.startsWith(u"wait:"))
                 app.sound->advance(std::chrono::milliseconds(step.mid(5).toInt()));
             else
-                (session.*handlers.at(step))();
+                runStep(session, step);
         }
         QCOMPARE(session.state(), state);
         QCOMPARE(session.hasRecording(), packedMs >= 0);
@@ -120,6 +129,109 @@ private Q_SLOTS:
         session.pauseRecording(); // still silent while paused, not after the stop
         session.stop();
         QVERIFY(!silent);
+    }
+
+    // The sound reaches temp.wav as it is recorded: a run killed while
+    // recording (temp.wav as the kill left it) or before Save (temp.tbr
+    // never stored) leaves a recording that the next session offers, even
+    // after a slot was played into temp.wav meanwhile.
+    // Adopting it gives the recorded state with that sound, ready to store;
+    // discarding it leaves nothing. A slot's wave that a playback left is no
+    // recording.
+    void interrupted_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("keptMs"); // -1: nothing is offered
+        QTest::addColumn<bool>("adopt");
+        QTest::newRow("killed while recording") << "record wait:2500" << 2500 << true;
+        QTest::newRow("killed while paused")
+            << "record wait:1500 pauserec wait:1000" << 1500 << true;
+        QTest::newRow("a slot played after the kill")
+            << "record wait:2000 slotplayed" << 2000 << true;
+        QTest::newRow("killed before Save")
+            << "record wait:1000 stop wait:1000 tick" << 2000 << true;
+        QTest::newRow("discarded") << "record wait:2500" << 2500 << false;
+        QTest::newRow("a played slot's wave") << "played" << -1 << false;
+    }
+    void interrupted() {
+        QFETCH(QString, steps);
+        QFETCH(int, keptMs);
+        QFETCH(bool, adopt);
+        AppFixture app(QDate(2005, 3, 10));
+        app.sound->feed(flatSound(10000).samples);
+        QByteArray wave, archive; // the scratch files as a kill leaves them
+        {
+            RecordingSession killed;
+            for (const QString &step : steps.split(u' ')) {
+                if (step.startsWith(u"wait:"))
+                    app.sound->advance(std::chrono::milliseconds(step.mid(5).toInt()));
+                else if (step == u"slotplayed")
+                    continue;
+                else if (step == u"played")
+                    QVERIFY(writeWaveFile(app.path("temp.wav"), flatSound(1000)));
+                else
+                    runStep(killed, step);
+            }
+            wave = app.read("temp.wav");
+            archive = app.read("temp.tbr");
+        }
+        const bool slotPlayed = steps.endsWith(u"slotplayed");
+        QVERIFY(!slotPlayed || storeMessage(2005, {4, 20}, flatSound(300)));
+        QVERIFY(app.write("temp.wav", wave));
+        if (!archive.isEmpty())
+            QVERIFY(app.write("temp.tbr", archive));
+        QVERIFY(!slotPlayed || slotSound(2005, {4, 20}).durationMs() == 300);
+        const auto when = RecordingSession::interrupted();
+        QCOMPARE(when.has_value(), keptMs >= 0);
+        if (!when)
+            return;
+        QVERIFY(when->isValid());
+        RecordingSession session;
+        if (!adopt) {
+            session.discardInterrupted();
+            QVERIFY(!app.exists("temp.wav") && !app.exists("temp.tbr"));
+            QVERIFY(!RecordingSession::interrupted());
+            return;
+        }
+        QVERIFY(session.adoptInterrupted());
+        QCOMPARE(session.state(), RecordingState::Recorded);
+        YearModel model;
+        model.open(2005, {"08:00"});
+        QVERIFY(session.store(model, {3, 10}, Marker::Vert));
+        QCOMPARE(model.marker({3, 10}), Marker::Vert);
+        QCOMPARE(slotSound(2005, {3, 10}).durationMs(), keptMs);
+    }
+
+    // A recording that cannot be written at the finishing step (a full disk)
+    // is said and kept: Listen plays it, and Save writes it once there is room.
+    void unwritableRecording() {
+        AppFixture app(QDate(2005, 3, 10));
+        app.sound->feed(flatSound(10000).samples);
+        YearModel model;
+        model.open(2005, {"08:00"});
+        RecordingSession session;
+        QSignalSpy failed(&session, &RecordingSession::failed);
+        session.record();
+        app.sound->advance(std::chrono::milliseconds(2000));
+        session.stop();
+        {
+            const FileSizeLimit full(1000);
+            QVERIFY(full.ok());
+            app.sound->advance(std::chrono::milliseconds(1000));
+            session.finishTick();
+            QCOMPARE(failed.size(), 1);
+            QCOMPARE(failed[0][0].toInt(), 240);
+            QCOMPARE(session.state(), RecordingState::Recorded);
+            QVERIFY(session.hasRecording());
+            QVERIFY(!session.store(model, {3, 10}, Marker::Vert));
+            QCOMPARE(model.marker({3, 10}), Marker::None);
+        }
+        session.play();
+        QCOMPARE(session.state(), RecordingState::Playing);
+        app.sound->advance(std::chrono::milliseconds(3500));
+        QCOMPARE(session.state(), RecordingState::Recorded);
+        QVERIFY(session.store(model, {3, 10}, Marker::Vert));
+        QCOMPARE(slotSound(2005, {3, 10}).durationMs(), 3000);
+        QCOMPARE(failed.size(), 1);
     }
 
     // Storing puts the archive in the slot before the slot is marked; a slot

@@ -173,7 +173,15 @@ private Q_SLOTS:
         QCOMPARE(w->TimerTempo->interval(), 1000);
         bench.advance(1000);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Recording);
-        QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
+        // Until then temp.wav is the recording as it is written, whole to
+        // the last block a kill would leave.
+        QVERIFY(!bench.app.exists("temp.tbr"));
+        const auto written = WaveJournal::read(bench.app.path("temp.wav"));
+        QVERIFY(written);
+        QCOMPARE(written->sound.samples, w->MMControl1->sound().samples);
+        // Its header is at most a second behind: any wave reader plays it.
+        const WaveRead header = readWaveFile(bench.app.path("temp.wav"));
+        QVERIFY(header.sound && header.sound->durationMs() >= written->sound.durationMs() - 1000);
         w->TimerTempo_Timer();
         QVERIFY(!w->TimerTempo->isActive());
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
@@ -237,6 +245,37 @@ private Q_SLOTS:
         QVERIFY(!w->session().UpdatesSuspended);
         bench.advance(1000);
         QCOMPARE(w->windowTitle(), Base + "1/60 seconds");
+    }
+
+    // A recording a killed run left is offered when the window opens, before
+    // anything can be recorded: Yes gives the recorded state with it, No
+    // deletes it and the window opens empty.
+    void interruptedRecording_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("buttons");
+        QTest::newRow("kept") << int(vbYes) << "----E--EEE";
+        QTest::newRow("deleted") << int(vbNo) << "E--------E";
+    }
+    void interruptedRecording() {
+        QFETCH(int, answer);
+        QFETCH(QString, buttons);
+        RecordingBench bench;
+        QVERIFY(packMessage(flatSound(1500)));
+        const QDateTime when = QFileInfo(bench.app.path("temp.tbr")).lastModified();
+        bench.app.messageBox->answers << answer;
+        bench.click(Row, Col);
+        FrmEnregMessage *w = bench.window;
+        QCOMPARE(bench.app.messageBox->texts(),
+                 QStringList{LoadResString(241).arg(
+                     QLocale().toString(when.date(), QLocale::LongFormat),
+                     QLocale().toString(when.time(), QLocale::ShortFormat))});
+        QCOMPARE(buttonStates(w), buttons);
+        QCOMPARE(bench.app.exists("temp.wav"), answer == vbYes);
+        if (answer == vbYes) {
+            w->Option1[1]->setChecked(true);
+            w->CmdEnreg_Click();
+            QCOMPARE(slotSound(2005, {Row, Col}).durationMs(), 1500);
+        }
     }
 
     // Abort, Escape and the close box ask before a recording that was not

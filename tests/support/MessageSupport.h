@@ -44,4 +44,12 @@ inline bool storeMessage(int year, Slot slot, const PcmSound &sound, Marker mark
     return model.save();
 }
 
+// The sound a slot's archive holds, unpacked as playback unpacks it; empty
+// when there is none.
+inline PcmSound slotSound(int year, Slot slot) {
+    if (!extractSlotArchive(year, slot.row, slot.col).ok)
+        return {};
+    return readWaveFile(scratchWavePath()).sound.value_or(PcmSound{});
+}
+
 } // namespace tembrel::test
