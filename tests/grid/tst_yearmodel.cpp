@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The year's model without widgets: opening a year from its file and its
 // archives (reconciling, recovering), marking and saving, the slot captions.
+#include "grid/SpokenText.h"
 #include "grid/YearModel.h"
 
 #include "AppFixture.h"
@@ -117,6 +118,36 @@ private Q_SLOTS:
         QCOMPARE(slotTexts(m), (QStringList{"3,1:..", "5,300:-"})); // the last column is cut
         QCOMPARE(loadYearContent(app.path("_2005.dte"), 2005).state, YearContent::State::Whole);
         QVERIFY(!opening.rewriteFailed);
+    }
+
+    // What a screen reader says for a cell: never a marker code.
+    void spokenTexts_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("seconds"); // -1: the length is not known
+        QTest::addColumn<QString>("said");
+        QTest::newRow("green") << 4 << 52 << -1 << "Monday 21 February 2005, 08:30, green message";
+        QTest::newRow("black, played")
+            << 5 << 365 << 7 << "Saturday 31 December 2005, 09:00, black message, 7 seconds";
+        QTest::newRow("empty, no length") << 3 << 1 << 7 << "Saturday 1 January 2005, 08:00, empty";
+        QTest::newRow("a row without label")
+            << 6 << 1 << -1 << "Saturday 1 January 2005, row 4, empty";
+        QTest::newRow("day heading") << 1 << 365 << -1 << "Saturday 31 December 2005";
+        QTest::newRow("time row heading") << 4 << 0 << -1 << "08:30";
+        QTest::newRow("past the year") << 4 << 366 << -1 << "";
+    }
+    void spokenTexts() {
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(int, seconds);
+        QFETCH(QString, said);
+        AppFixture app(QDate(2005, 3, 10));
+        YearModel m;
+        m.open(2005, Labels + QStringList{QString()});
+        m.setMarker({4, 52}, Marker::Vert);
+        m.setMarker({5, 365}, Marker::Noir);
+        const auto length = seconds < 0 ? std::nullopt : std::optional<int>(seconds);
+        QCOMPARE(spokenText(m, row, col, length), said);
     }
 
     // Marking tells the views, saving writes every cell, and the next opening
