@@ -18,6 +18,8 @@ packages=(
   # tests: real audio server and speech, wave and archive tools, real windows
   pulseaudio pulseaudio-utils espeak-ng sox libsox-fmt-base unzip zip python3
   xvfb xauth x11-utils xdotool openbox imagemagick poppler-utils
+  # tests: the accessibility bus a screen reader reads, and its Python reader
+  dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # tests: the installed desktop entry and AppStream file
   desktop-file-utils appstream
   # fuzzing the archive reader
