@@ -8,10 +8,10 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-multimedia-dev libsndfile1-dev zlib1g-dev
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libsndfile1-dev zlib1g-dev
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   # run time: Qt platform plugins, audio back end, fonts
-  qt6-qpa-plugins libqt6multimedia6 fonts-dejavu-core fonts-liberation
+  qt6-qpa-plugins libqt6multimedia6 libqt6svg6 fonts-dejavu-core fonts-liberation
   # Qt's own French texts (standard buttons and dialogs), and the French
   # locale the language tests run under
   qt6-translations-l10n locales
