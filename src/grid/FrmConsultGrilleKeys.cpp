@@ -8,6 +8,7 @@
 #include "grid/FlexGrid.h"
 #include "grid/SpokenText.h"
 #include "grid/YearGrid.h"
+#include "sound/SoundPlayer.h"
 
 #include <QKeyEvent>
 #include <QSlider>
@@ -17,6 +18,13 @@ namespace tembrel {
 void FrmConsultGrille::setUpSpeech() {
     GridLegendes->setCellSpeech([this](int row, int col) { return cellSpeech(row, col); });
     GridLegendes->installEventFilter(this);
+    // The caption with the seconds, where a screen reader reads it on demand:
+    // the position control, which never has the focus, so nothing is said
+    // at each report. It changes once a second, not at every report.
+    connect(player, &SoundPlayer::positionChanged, this, [this] {
+        if (playing() && Slider1->accessibleDescription() != windowTitle())
+            Slider1->setAccessibleDescription(windowTitle());
+    });
 }
 
 QString FrmConsultGrille::cellSpeech(int row, int col) const {

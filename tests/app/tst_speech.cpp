@@ -14,6 +14,7 @@
 #include "grid/YearGrid.h"
 #include "shell/Translations.h"
 
+#include <QAccessible>
 #include <QProcess>
 #include <QTest>
 
@@ -50,13 +51,26 @@ void press(const char *key) {
     QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {"key", QString::fromLatin1(key)}), 0);
 }
 
+// What the program announces as focused, heard on its way to the bridge.
+QStringList g_announced;
+void recordFocus(QAccessibleEvent *event) {
+    if (event->type() == QAccessible::Focus && event->accessibleInterface())
+        g_announced << event->accessibleInterface()->text(QAccessible::Name);
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(recordFocus);
+}
+
 } // namespace
 
 class TestSpeech : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QCOMPARE(installTranslations(), expected("fr", "")); }
+    void initTestCase() {
+        QCOMPARE(installTranslations(), expected("fr", ""));
+        QAccessible::installUpdateHandler(recordFocus);
+    }
 
     void gridThroughTheBus() {
         AppFixture app(QDate(2005, 2, 21));
@@ -76,10 +90,16 @@ private Q_SLOTS:
                      {"1\t" + monday + "08:00, " + empty,
                       "0\t" + monday + expected("08:30, message vert", "08:30, green message"),
                       "0\t" + monday + expected("09:00, message noir", "09:00, black message")}));
+        g_announced.clear();
         press("Down");
         QTRY_COMPARE(g->Row(), 4);
         press("Right");
         QTRY_COMPARE(g->Col(), 53);
+        // Each move is announced with the new cell's text.
+        QCOMPARE(g_announced,
+                 QStringList({monday + expected("08:30, message vert", "08:30, green message"),
+                              expected("mardi 22 février 2005, 08:30, vide",
+                                       "Tuesday 22 February 2005, 08:30, empty")}));
         QCOMPARE(
             heard({{4, 52}, {4, 53}}),
             QStringList({"0\t" + monday + expected("08:30, message vert", "08:30, green message"),

@@ -104,6 +104,7 @@ private Q_SLOTS:
         b.advance(at);
         QCOMPARE(b.grid->Slider1->value(), at);
         QCOMPARE(b.grid->windowTitle(), Heading + seconds);
+        QCOMPARE(b.grid->Slider1->accessibleDescription(), Heading + seconds);
         b.advance(length - at + 1);
         QVERIFY(b.controlsHidden());
         QCOMPARE(b.grid->windowTitle(), QString());
