@@ -31,7 +31,7 @@ QString FrmConsultGrille::cellSpeech(int row, int col) const {
     // The length is known without unpacking only for the slot being played.
     std::optional<int> seconds;
     if (m_playbackShown && m_playbackSlot == Slot{row, col} && Slider1->maximum() > 0)
-        seconds = qRound(Slider1->maximum() / 1000.0);
+        seconds = Slider1->maximum() / 1000; // whole seconds, as the caption says
     return spokenText(*m_model, row, col, seconds);
 }
 

@@ -112,59 +112,50 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(b.app.path("temp.wav")).size(), 44 + qint64(length) * 32);
     }
 
-    // The grid's keys: moves of the current cell (today is Monday 10 January
-    // 2005), and Enter, Space, Delete and Escape acting as the mouse and the
-    // buttons do.
+    // The grid's keys (today is Monday 10 January 2005): moves of the current
+    // cell, the view's current index with it, and the keys that act as the
+    // mouse and the buttons do.
     void keys_data() {
-        QTest::addColumn<QPoint>("from"); // (column, row)
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QList<int>>("move"); // column, row, key, column, row after
         QTest::addColumn<QString>("then");
-        const int ctrl = int(Qt::ControlModifier);
-        QTest::newRow("Right") << QPoint(3, 3) << int(Qt::Key_Right) << QPoint(4, 3) << "";
-        QTest::newRow("Left stops at 1 January")
-            << QPoint(1, 3) << int(Qt::Key_Left) << QPoint(1, 3) << "";
-        QTest::newRow("Down") << QPoint(3, 3) << int(Qt::Key_Down) << QPoint(3, 4) << "";
-        QTest::newRow("Up stops at the first row")
-            << QPoint(3, 3) << int(Qt::Key_Up) << QPoint(3, 3) << "";
-        QTest::newRow("Home") << QPoint(40, 4) << int(Qt::Key_Home) << QPoint(1, 4) << "";
-        QTest::newRow("End") << QPoint(40, 4) << int(Qt::Key_End) << QPoint(365, 4) << "";
-        QTest::newRow("Ctrl+Home")
-            << QPoint(200, 4) << (ctrl | Qt::Key_Home) << QPoint(10, 4) << "";
-        QTest::newRow("PageDown, 31 January")
-            << QPoint(31, 3) << int(Qt::Key_PageDown) << QPoint(59, 3) << "";
-        QTest::newRow("PageUp, 9 February")
-            << QPoint(40, 3) << int(Qt::Key_PageUp) << QPoint(9, 3) << "";
-        QTest::newRow("PageUp in January")
-            << QPoint(3, 3) << int(Qt::Key_PageUp) << QPoint(3, 3) << "";
-        QTest::newRow("Enter, empty")
-            << QPoint(3, 4) << int(Qt::Key_Return) << QPoint(3, 4) << "recording";
-        QTest::newRow("Space, marked")
-            << QPoint(3, 3) << int(Qt::Key_Space) << QPoint(3, 3) << "playing";
-        QTest::newRow("Delete, marked")
-            << QPoint(40, 4) << int(Qt::Key_Delete) << QPoint(40, 4) << "153";
-        QTest::newRow("Delete, empty") << QPoint(3, 4) << int(Qt::Key_Delete) << QPoint(3, 4) << "";
-        QTest::newRow("Escape") << QPoint(3, 3) << int(Qt::Key_Escape) << QPoint(3, 3) << "stopped";
+        const int ctrl = Qt::ControlModifier;
+        const std::initializer_list<std::tuple<const char *, QList<int>, const char *>> rows = {
+            {"Right", {3, 3, Qt::Key_Right, 4, 3}, ""},
+            {"Down", {3, 3, Qt::Key_Down, 3, 4}, ""},
+            {"Home", {40, 4, Qt::Key_Home, 1, 4}, ""},
+            {"End", {40, 4, Qt::Key_End, 365, 4}, ""},
+            {"Ctrl+Home", {200, 4, ctrl | Qt::Key_Home, 10, 4}, ""},
+            {"PageDown on 31 January", {31, 3, Qt::Key_PageDown, 59, 3}, ""},
+            {"PageUp on 9 February", {40, 3, Qt::Key_PageUp, 9, 3}, ""},
+            {"PageUp in January", {3, 3, Qt::Key_PageUp, 3, 3}, ""},
+            {"Enter, empty", {3, 4, Qt::Key_Return, 3, 4}, "recording"},
+            {"Space, marked", {3, 3, Qt::Key_Space, 3, 3}, "playing"},
+            {"Delete, marked", {40, 4, Qt::Key_Delete, 40, 4}, "153"},
+            {"Delete, empty", {3, 4, Qt::Key_Delete, 3, 4}, ""},
+            {"Escape", {3, 3, Qt::Key_Escape, 3, 3}, "stopped"}};
+        for (const auto &[name, move, then] : rows)
+            QTest::newRow(name) << move << QString::fromLatin1(then);
     }
     void keys() {
-        QFETCH(QPoint, from);
-        QFETCH(int, key);
-        QFETCH(QPoint, to);
+        QFETCH(QList<int>, move);
         QFETCH(QString, then);
         Bench b(12000);
         b.grid->show();
         QVERIFY(QTest::qWaitForWindowActive(b.grid.get()));
         FlexGrid *g = b.grid->GridLegendes;
-        QVERIFY(g->hasFocus() && g->goTo(from.y(), from.x()));
+        QVERIFY(g->hasFocus() && g->goTo(move[1], move[0]));
         if (then == u"stopped")
             QTest::keyClick(g, Qt::Key_Return);
-        QTest::keyClick(g, Qt::Key(key & ~Qt::KeyboardModifierMask),
-                        Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
-        QCOMPARE(QPoint(g->Col(), g->Row()), to);
-        // The view's current index follows: a screen reader reads that one.
-        QCOMPARE(g->currentIndex(), g->model()->index(to.y() - 3, to.x() - 1));
+        QTest::keyClick(g, Qt::Key(move[2] & ~Qt::KeyboardModifierMask),
+                        Qt::KeyboardModifiers(move[2] & Qt::KeyboardModifierMask));
+        QCOMPARE(QList<int>({g->Col(), g->Row()}), move.mid(3));
+        QCOMPARE(g->currentIndex(), g->model()->index(move[4] - 3, move[3] - 1));
         QCOMPARE(b.recordingOpened, int(then == u"recording"));
         QCOMPARE(b.controlsShown(), then == u"playing");
+        // The length of the message played is said with its slot.
+        QCOMPARE(
+            g->currentIndex().data(Qt::AccessibleTextRole).toString().endsWith(u", 12 seconds"),
+            then == u"playing");
         QCOMPARE(b.app.messageBox->texts(),
                  then == u"153" ? QStringList{LoadResString(153)} : QStringList{});
     }
