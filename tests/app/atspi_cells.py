@@ -37,8 +37,8 @@ def main():
     if table is None:
         sys.exit("no table in %s" % sys.argv[1])
     cells = table.queryTable()
-    for spec in sys.argv[2:]:
-        row, col = (int(n) for n in spec.split(","))
+    for address in sys.argv[2:]:
+        row, col = (int(n) for n in address.split(","))
         cell = cells.getAccessibleAt(row, col)
         focused = cell.getState().contains(pyatspi.STATE_FOCUSED)
         print("%d\t%s" % (focused, cell.name))
