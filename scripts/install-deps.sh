@@ -8,16 +8,18 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-multimedia-dev libsndfile1-dev zlib1g-dev
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev libsndfile1-dev zlib1g-dev
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   # run time: Qt platform plugins, audio back end, fonts
-  qt6-qpa-plugins libqt6multimedia6 fonts-dejavu-core fonts-liberation
+  qt6-qpa-plugins libqt6multimedia6 libqt6svg6 fonts-dejavu-core fonts-liberation
   # Qt's own French texts (standard buttons and dialogs), and the French
   # locale the language tests run under
   qt6-translations-l10n locales
   # tests: real audio server and speech, wave and archive tools, real windows
   pulseaudio pulseaudio-utils espeak-ng sox libsox-fmt-base unzip zip python3
   xvfb xauth x11-utils xdotool openbox imagemagick poppler-utils
+  # tests: the accessibility bus a screen reader reads, and its Python reader
+  dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # tests: the installed desktop entry and AppStream file
   desktop-file-utils appstream
   # fuzzing the archive reader

@@ -2,6 +2,41 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>SpokenText</name>
+    <message>
+        <source>black message</source>
+        <translation>message noir</translation>
+    </message>
+    <message>
+        <source>red message</source>
+        <translation>message rouge</translation>
+    </message>
+    <message>
+        <source>blue message</source>
+        <translation>message bleu</translation>
+    </message>
+    <message>
+        <source>green message</source>
+        <translation>message vert</translation>
+    </message>
+    <message>
+        <source>yellow message</source>
+        <translation>message jaune</translation>
+    </message>
+    <message>
+        <source>empty</source>
+        <translation>vide</translation>
+    </message>
+    <message>
+        <source>%1 seconds</source>
+        <translation>%1 secondes</translation>
+    </message>
+    <message>
+        <source>row %1</source>
+        <translation>ligne %1</translation>
+    </message>
+</context>
+<context>
     <name>Strings</name>
     <message>
         <source>File</source>

@@ -505,6 +505,34 @@ void FlexGrid::moveCurrent(int row, int col) {
     m_col = col;
     cellChanged(oldRow, oldCol);
     cellChanged(row, col);
+    syncCurrentIndex();
+}
+
+// The view's current index follows the current cell: it is what the
+// accessibility of a table view announces and reports as focused.
+void FlexGrid::syncCurrentIndex() {
+    if (m_row < m_fixedRows || m_col < m_fixedCols || !selectionModel())
+        return;
+    selectionModel()->setCurrentIndex(m_model->index(m_row - m_fixedRows, m_col - m_fixedCols),
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void FlexGrid::focusInEvent(QFocusEvent *event) {
+    QTableView::focusInEvent(event);
+    syncCurrentIndex();
+}
+
+QString FlexGrid::spokenCell(int row, int col) const {
+    return m_speech && valid(row, col) ? m_speech(row, col) : QString();
+}
+
+bool FlexGrid::goTo(int row, int col) {
+    if (row < m_fixedRows || col < m_fixedCols || !valid(row, col))
+        return false;
+    moveCurrent(row, col);
+    if (!deferring())
+        scrollTo(m_model->index(row - m_fixedRows, col - m_fixedCols));
+    return true;
 }
 
 void FlexGrid::keyPressEvent(QKeyEvent *event) {
@@ -554,9 +582,7 @@ void FlexGrid::keyPressEvent(QKeyEvent *event) {
         return;
     }
     event->accept();
-    moveCurrent(row, col);
-    if (!deferring())
-        scrollTo(m_model->index(row - firstRow, col - firstCol));
+    goTo(row, col);
 }
 
 } // namespace tembrel

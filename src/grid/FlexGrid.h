@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QVector>
 
+#include <functional>
+
 namespace tembrel {
 
 class FlexGridModel;
@@ -117,6 +119,16 @@ public:
     // Showing the grid again delivers what changed while it was hidden.
     void setVisible(bool visible) override;
 
+    // What a screen reader says for a cell (row and column of the whole
+    // matrix, headings included). Empty without one: the accessibility of the
+    // view then says the displayed text.
+    using CellSpeech = std::function<QString(int row, int col)>;
+    void setCellSpeech(CellSpeech speech) { m_speech = std::move(speech); }
+    QString spokenCell(int row, int col) const;
+    // Makes a scrolling cell the current one as a move of the user does: it
+    // gets the focus frame, comes into view and is announced.
+    bool goTo(int row, int col);
+
     // Batches changes: the view hears of them once, at the outermost endUpdate().
     void beginUpdate();
     void endUpdate();
@@ -144,6 +156,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
@@ -169,6 +182,7 @@ private:
     void applyLeftCol();
     void clickCell(int row, int col);
     void moveCurrent(int row, int col);
+    void syncCurrentIndex();
 
     FlexGridModel *m_model = nullptr;
     FlexGridHeader *m_top = nullptr;
@@ -193,6 +207,7 @@ private:
     quint32 m_foreColor = 0;
     quint32 m_foreColorFixed = 0;
     QFont m_font;
+    CellSpeech m_speech;
 
     int m_batch = 0;
     bool m_dirtyContent = false;

@@ -92,8 +92,9 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
         return cell->text;
+    case Qt::AccessibleTextRole:
+        return m_grid->spokenCell(row, col);
     case Qt::DecorationRole:
         return cell->picture.isNull() ? QVariant() : QVariant(cell->picture);
     case Qt::BackgroundRole:
@@ -108,7 +109,10 @@ QVariant FlexGridModel::data(const QModelIndex &index, int role) const {
 }
 
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+    if (role == Qt::AccessibleTextRole)
+        return orientation == Qt::Horizontal ? m_grid->spokenCell(0, section + m_grid->FixedCols())
+                                             : m_grid->spokenCell(section + m_grid->FixedRows(), 0);
+    if (role != Qt::DisplayRole)
         return {};
     QStringList parts;
     if (orientation == Qt::Horizontal) {

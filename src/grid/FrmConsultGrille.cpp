@@ -153,7 +153,9 @@ void FrmConsultGrille::Form_Load() {
 
     ConstruireGrille();
     CmdChargerLoad_Click();
-    scrollToThisWeek();
+    // The keyboard starts on today's first time row.
+    GridLegendes->setRow(GridFixedRows);
+    goToToday();
     GridLegendes->setFocus();
 }
 

@@ -106,7 +106,12 @@ public Q_SLOTS:
     // (the previous file is then left as it was).
     bool EnregistrerGrille(QProgressBar *progress = nullptr);
 
+    // The grid's own keys, beyond the moves and Enter that the grid control
+    // knows: a month back or on, today, Delete. True when the key was used.
+    bool GridLegendes_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -121,6 +126,12 @@ private:
     void showProgressStrip();
     void scrollToThisWeek();
     void setUpControls();
+    // The cells' spoken texts and the grid's keys (FrmConsultGrilleKeys.cpp).
+    void setUpSpeech();
+    QString cellSpeech(int row, int col) const;
+    // The current cell goes to today's day (or this week's Monday, as at the
+    // opening) on the same time row.
+    void goToToday();
     void drawPictures();
     void changeYear(int step);
     void openRecordingWindow();

@@ -130,6 +130,7 @@ void FrmConsultGrille::setUpControls() {
     PictBar->hide();
 
     drawPictures();
+    setUpSpeech();
 }
 
 void FrmConsultGrille::drawPictures() {

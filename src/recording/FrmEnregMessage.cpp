@@ -306,6 +306,9 @@ void FrmEnregMessage::applyState(RecordingState state) {
 void FrmEnregMessage::setCaptionSeconds(int valueMs, int maxMs) {
     setWindowTitle(CaptionBase + QString::number(valueMs / 1000) + QLatin1Char('/') +
                    QString::number(maxMs / 1000) + tr(" seconds"));
+    // Read on demand from the position control, which never has the focus.
+    if (Slider1->accessibleDescription() != windowTitle())
+        Slider1->setAccessibleDescription(windowTitle());
 }
 
 void FrmEnregMessage::MMControl1_StatusUpdate(int position, int maximum) {

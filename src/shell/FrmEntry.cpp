@@ -2,6 +2,7 @@
 #include "shell/FrmEntry.h"
 
 #include "core/Strings.h"
+#include "shell/Backdrop.h"
 #include "shell/MdiMain.h"
 #include "shell/Twips.h"
 
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
@@ -21,7 +23,20 @@
 namespace tembrel {
 namespace {
 QPointer<FrmEntry> g_splash;
-}
+
+// The paper-coloured face, with the main window's picture showing faintly
+// behind the texts.
+class Face final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        paintBackdrop(painter, rect(), palette().color(QPalette::Window), 0.9, 0.4);
+    }
+};
+} // namespace
 
 FrmEntry::FrmEntry(MdiMain *main)
     : QWidget(main, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -39,8 +54,7 @@ FrmEntry::FrmEntry(MdiMain *main)
     QPalette frame = palette();
     frame.setColor(QPalette::Window, QColor(0x3B, 0x44, 0x52));
     setPalette(frame);
-    auto *face = new QWidget(this);
-    face->setAutoFillBackground(true);
+    auto *face = new Face(this);
     QPalette pal = face->palette();
     pal.setColor(QPalette::Window, QColor(0xF4, 0xF1, 0xEA));
     pal.setColor(QPalette::WindowText, QColor(0x1D, 0x22, 0x2B));

@@ -4,6 +4,7 @@
 #include "core/Platform.h"
 #include "core/Shared.h"
 #include "core/Strings.h"
+#include "shell/Backdrop.h"
 #include "shell/FrmEntry.h"
 #include "shell/Icons.h"
 #include "shell/PlatformReal.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QToolBar>
@@ -386,6 +388,12 @@ QMenu *MdiMain::createPopupMenu() {
 }
 
 bool MdiMain::eventFilter(QObject *watched, QEvent *event) {
+    // The area's own painting is its back colour alone: the picture goes on it.
+    if (watched == m_area->viewport() && event->type() == QEvent::Paint) {
+        QPainter painter(m_area->viewport());
+        paintBackdrop(painter, m_area->viewport()->rect(), toQColor(m_backColor));
+        return true;
+    }
     if (watched == m_area->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto *me = static_cast<QMouseEvent *>(event);
         MDIForm_MouseDown(me->button(), me->globalPosition().toPoint());

@@ -104,11 +104,60 @@ private Q_SLOTS:
         b.advance(at);
         QCOMPARE(b.grid->Slider1->value(), at);
         QCOMPARE(b.grid->windowTitle(), Heading + seconds);
+        QCOMPARE(b.grid->Slider1->accessibleDescription(), Heading + seconds);
         b.advance(length - at + 1);
         QVERIFY(b.controlsHidden());
         QCOMPARE(b.grid->windowTitle(), QString());
         QVERIFY(b.deviceIdle());
         QCOMPARE(QFileInfo(b.app.path("temp.wav")).size(), 44 + qint64(length) * 32);
+    }
+
+    // The grid's keys (today is Monday 10 January 2005): moves of the current
+    // cell, the view's current index with it, and the keys that act as the
+    // mouse and the buttons do.
+    void keys_data() {
+        QTest::addColumn<QList<int>>("move"); // column, row, key, column, row after
+        QTest::addColumn<QString>("then");
+        const int ctrl = Qt::ControlModifier;
+        const std::initializer_list<std::tuple<const char *, QList<int>, const char *>> rows = {
+            {"Right", {3, 3, Qt::Key_Right, 4, 3}, ""},
+            {"Down", {3, 3, Qt::Key_Down, 3, 4}, ""},
+            {"Home", {40, 4, Qt::Key_Home, 1, 4}, ""},
+            {"End", {40, 4, Qt::Key_End, 365, 4}, ""},
+            {"Ctrl+Home", {200, 4, ctrl | Qt::Key_Home, 10, 4}, ""},
+            {"PageDown on 31 January", {31, 3, Qt::Key_PageDown, 59, 3}, ""},
+            {"PageUp on 9 February", {40, 3, Qt::Key_PageUp, 9, 3}, ""},
+            {"PageUp in January", {3, 3, Qt::Key_PageUp, 3, 3}, ""},
+            {"Enter, empty", {3, 4, Qt::Key_Return, 3, 4}, "recording"},
+            {"Space, marked", {3, 3, Qt::Key_Space, 3, 3}, "playing"},
+            {"Delete, marked", {40, 4, Qt::Key_Delete, 40, 4}, "153"},
+            {"Delete, empty", {3, 4, Qt::Key_Delete, 3, 4}, ""},
+            {"Escape", {3, 3, Qt::Key_Escape, 3, 3}, "stopped"}};
+        for (const auto &[name, move, then] : rows)
+            QTest::newRow(name) << move << QString::fromLatin1(then);
+    }
+    void keys() {
+        QFETCH(QList<int>, move);
+        QFETCH(QString, then);
+        Bench b(12000);
+        b.grid->show();
+        QVERIFY(QTest::qWaitForWindowActive(b.grid.get()));
+        FlexGrid *g = b.grid->GridLegendes;
+        QVERIFY(g->hasFocus() && g->goTo(move[1], move[0]));
+        if (then == u"stopped")
+            QTest::keyClick(g, Qt::Key_Return);
+        QTest::keyClick(g, Qt::Key(move[2] & ~Qt::KeyboardModifierMask),
+                        Qt::KeyboardModifiers(move[2] & Qt::KeyboardModifierMask));
+        QCOMPARE(QList<int>({g->Col(), g->Row()}), move.mid(3));
+        QCOMPARE(g->currentIndex(), g->model()->index(move[4] - 3, move[3] - 1));
+        QCOMPARE(b.recordingOpened, int(then == u"recording"));
+        QCOMPARE(b.controlsShown(), then == u"playing");
+        // The length of the message played is said with its slot.
+        QCOMPARE(
+            g->currentIndex().data(Qt::AccessibleTextRole).toString().endsWith(u", 12 seconds"),
+            then == u"playing");
+        QCOMPARE(b.app.messageBox->texts(),
+                 then == u"153" ? QStringList{LoadResString(153)} : QStringList{});
     }
 
     // Stop (its button or Escape) ends the playback the same way, and so does

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The year's model without widgets: opening a year from its file and its
 // archives (reconciling, recovering), marking and saving, the slot captions.
+#include "grid/SpokenText.h"
 #include "grid/YearModel.h"
 
 #include "AppFixture.h"
@@ -152,6 +153,25 @@ private Q_SLOTS:
         QCOMPARE(app.read("_2005.dte"), whole);
         QCOMPARE(QDir(app.path({})).entryList({"_2005.dte*"}, QDir::Files),
                  QStringList{"_2005.dte"});
+    }
+
+    // What a screen reader says for a cell: never a marker code. A length
+    // given for an empty slot is not said.
+    void spokenTexts() {
+        AppFixture app(QDate(2005, 3, 10));
+        YearModel m;
+        m.open(2005, Labels + QStringList{QString()});
+        m.setMarker({4, 52}, Marker::Vert);
+        m.setMarker({5, 365}, Marker::Noir);
+        const QStringList said = {spokenText(m, 4, 52),   spokenText(m, 5, 365, 7),
+                                  spokenText(m, 3, 1, 7), spokenText(m, 6, 1),
+                                  spokenText(m, 1, 365),  spokenText(m, 4, 0),
+                                  spokenText(m, 4, 366)};
+        QCOMPARE(said, QStringList({"Monday 21 February 2005, 08:30, green message",
+                                    "Saturday 31 December 2005, 09:00, black message, 7 seconds",
+                                    "Saturday 1 January 2005, 08:00, empty",
+                                    "Saturday 1 January 2005, row 4, empty",
+                                    "Saturday 31 December 2005", "08:30", ""}));
     }
 
     // Marking tells the views, saving writes every cell, and the next opening

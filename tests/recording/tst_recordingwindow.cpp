@@ -112,6 +112,7 @@ private Q_SLOTS:
         bench.advance(12500);
         QCOMPARE(w->Slider1->value(), 12500);
         QCOMPARE(w->windowTitle(), Base + "12/60 seconds");
+        QCOMPARE(w->Slider1->accessibleDescription(), w->windowTitle());
         bench.app.messageBox->answers << vbYes; // discard what was recorded
         w->close();
         QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());

@@ -298,11 +298,12 @@ private Q_SLOTS:
         QVERIFY(s.app.write(QStringLiteral("param.ini"), "\"Arial\",1,6710835,3,\"\"\r\n"));
         s.start(false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
+        QPixmap splashFace;
         for (int tick = 1; tick <= 1000; ++tick) {
             splash->Timer2_Timer();
             if (tick == 40) {
-                QVERIFY(
-                    test::saveScreenshot(splash->grab().toImage(), QStringLiteral("splash.png")));
+                splashFace = splash->grab();
+                QVERIFY(test::saveScreenshot(splashFace.toImage(), QStringLiteral("splash.png")));
                 test::checkBarDrawn(splash, splash->ProgBar);
             }
         }
@@ -310,12 +311,26 @@ private Q_SLOTS:
         QVERIFY(splash->barPosition() > 0);
         QVERIFY(FrmEntry::instance() == splash); // the bar never closes it
         test::endSplash();
-        const QImage shot = s.m->grab().toImage();
-        QVERIFY(test::saveScreenshot(shot, QStringLiteral("mainwindow.png")));
-        // The back colour of param.ini (0x666633) fills the client area.
+        // The back colour of param.ini (0x666633) all around the picture,
+        // which stays centred and in proportion at any size.
         const QWidget *area = s.viewport();
-        for (const QPoint &p : {area->rect().center(), area->rect().topLeft() + QPoint(8, 8)})
-            QCOMPARE(shot.pixelColor(area->mapTo(s.m.get(), p)), QColor(0x33, 0x66, 0x66));
+        for (const QSize size : {QSize(800, 560), QSize(420, 360), QSize(1400, 900)}) {
+            s.m->resize(size);
+            const QImage shot = s.m->grab().toImage();
+            QVERIFY(test::saveScreenshot(shot, QStringLiteral("mainwindow.png")));
+            const QRect client(area->mapTo(s.m.get(), QPoint()), area->size());
+            const QRect picture = test::pictureOn(shot, client, QColor(0x33, 0x66, 0x66));
+            const int side = std::min(client.width(), client.height());
+            QVERIFY(picture.height() > side / 3 && picture.height() < side * 2 / 3);
+            QVERIFY((picture.center() - client.center()).manhattanLength() < side / 10);
+        }
+        // The splash's face shows it too, faintly: its calendar rings and band
+        // above the name, the paper beside them.
+        const QImage face = splashFace.toImage();
+        const int y = face.height() / 5;
+        QVERIFY(!test::pictureOn(face, QRect(face.width() / 3, y, face.width() / 3, 1),
+                                 face.pixelColor(face.width() / 20, y))
+                     .isEmpty());
     }
 };
 

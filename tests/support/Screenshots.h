@@ -26,6 +26,17 @@ inline QImage screenshot(QWidget *widget, const QString &name) {
 }
 #endif
 
+// Where a picture lies on a ground of one colour: the bounds of the pixels of
+// `area` that differ from `ground` (empty when the area is plain ground).
+inline QRect pictureOn(const QImage &shot, const QRect &area, const QColor &ground) {
+    QRect found;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (shot.pixelColor(x, y) != ground)
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
 // A bar drawn to its value, in a picture of its window: a point a tenth of the
 // way along lies in the filled part and one at nine tenths in the empty part,
 // so the two differ (the value must lie between them).
