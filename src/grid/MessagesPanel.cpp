@@ -55,7 +55,7 @@ MessagesPanel::MessagesPanel(YearModel &shown, QWidget *parent)
         b->setChecked(true);
         b->setIcon(markerPixmap(Colours[i], std::max<qreal>(2.0, devicePixelRatioF()), 16));
         b->setAccessibleName(markerName(Colours[i]));
-        b->setToolTip(tr("Show the %1 messages").arg(markerName(Colours[i]).toLower()));
+        b->setToolTip(tr("Show or hide the messages of this colour"));
         connect(b, &QToolButton::toggled, this,
                 [this, i](bool on) { m_filter->setColourShown(Colours[i], on); });
         colours->addWidget(b);
