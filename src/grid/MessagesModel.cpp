@@ -251,48 +251,50 @@ QVariant MessagesModel::data(const QModelIndex &index, int role) const {
     const YearModel *model = yearModel(m.year);
     if (!model)
         return {};
-    const QDate date = model->date(m.slot.col);
-    const Marker marker = model->marker(m.slot);
-    const QString label = model->text(m.slot.row, 0);
-    const qint64 ms = m_lengths.value(key(m.year, m.slot), -1);
+    // Sorting and filtering ask tens of thousands of times: each role works
+    // out only what it gives.
+    const auto length = [&] { return m_lengths.value(key(m.year, m.slot), -1); };
     // Date, then time row: the order of the grid.
     const qint64 order = qint64(m.year) * 1000000 + m.slot.col * 1000 + m.slot.row;
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        switch (index.column()) {
-        case DateColumn:
-            return dateText(date);
-        case LabelColumn:
-            return label;
-        case ColourColumn:
-            return markerName(marker);
-        case LengthColumn:
-            return ms < 0 ? QString() : QLocale().toString(double(ms) / 1000.0, 'f', 1);
-        }
-        break;
-    case Qt::TextAlignmentRole:
-        if (index.column() == LengthColumn)
-            return int(Qt::AlignRight | Qt::AlignVCenter);
-        break;
     case SortRole:
         switch (index.column()) {
         case LabelColumn:
             return qint64(m.slot.row) * 100000000 + order;
         case ColourColumn:
-            return qint64(marker) * 10000000000 + order;
+            return qint64(model->marker(m.slot)) * 10000000000 + order;
         case LengthColumn:
-            return ms;
+            return length();
         }
         return order;
     case MarkerRole:
-        return int(marker);
+        return int(model->marker(m.slot));
     case LengthRole:
-        return ms;
-    case SearchRole:
+        return length();
+    case Qt::TextAlignmentRole:
+        if (index.column() == LengthColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case SearchRole: {
+        const QDate date = model->date(m.slot.col);
         return dateText(date) + QLatin1Char('\n') + date.toString(QStringLiteral("dd/MM/yyyy")) +
                QLatin1Char('\n') + QLocale().toString(date, QLocale::ShortFormat) +
-               QLatin1Char('\n') + label;
+               QLatin1Char('\n') + model->text(m.slot.row, 0);
+    }
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        switch (index.column()) {
+        case DateColumn:
+            return dateText(model->date(m.slot.col));
+        case LabelColumn:
+            return model->text(m.slot.row, 0);
+        case ColourColumn:
+            return markerName(model->marker(m.slot));
+        case LengthColumn: {
+            const qint64 ms = length();
+            return ms < 0 ? QString() : QLocale().toString(double(ms) / 1000.0, 'f', 1);
+        }
+        }
     }
     return {};
 }

@@ -72,8 +72,10 @@ MessagesPanel::MessagesPanel(YearModel &shown, QWidget *parent)
     ListMessages->setObjectName(QStringLiteral("ListMessages"));
     ListMessages->setAccessibleName(tr("Messages"));
     ListMessages->setModel(m_filter);
+    // The indicator first: enabling sorting sorts once, by what it shows.
+    ListMessages->horizontalHeader()->setSortIndicator(MessagesModel::DateColumn,
+                                                       Qt::AscendingOrder);
     ListMessages->setSortingEnabled(true);
-    ListMessages->sortByColumn(MessagesModel::DateColumn, Qt::AscendingOrder);
     ListMessages->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListMessages->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListMessages->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -83,6 +85,8 @@ MessagesPanel::MessagesPanel(YearModel &shown, QWidget *parent)
     ListMessages->setWordWrap(false);
     ListMessages->verticalHeader()->hide();
     ListMessages->horizontalHeader()->setStretchLastSection(true);
+    // A year's dates are all about as wide: a few hundred rows tell.
+    ListMessages->horizontalHeader()->setResizeContentsPrecision(200);
     ListMessages->horizontalHeader()->setSectionResizeMode(MessagesModel::DateColumn,
                                                            QHeaderView::ResizeToContents);
     ListMessages->installEventFilter(this);
