@@ -38,8 +38,9 @@ constexpr int Runs = 5;
 QStringList labels() {
     QStringList out;
     for (int i = 0; i < TimeRows; ++i)
-        out << QStringLiteral("%1:%2").arg(i / 4, 2, 10, QLatin1Char('0')).arg((i % 4) * 15, 2, 10,
-                                                                              QLatin1Char('0'));
+        out << QStringLiteral("%1:%2")
+                   .arg(i / 4, 2, 10, QLatin1Char('0'))
+                   .arg((i % 4) * 15, 2, 10, QLatin1Char('0'));
     return out;
 }
 
@@ -130,12 +131,14 @@ int main(int argc, char *argv[]) {
         longestWait.push_back(ms(worst));
         const QAbstractItemModel *shown = panel.ListMessages->model();
         if (shown->rowCount() != TimeRows * (Cols - 1) ||
-            shown->index(0, MessagesModel::LengthColumn).data().toString() != QStringLiteral("1.0")) {
+            shown->index(0, MessagesModel::LengthColumn).data().toString() !=
+                QStringLiteral("1.0")) {
             std::fprintf(stderr, "the list was misread: %d rows\n", shown->rowCount());
             return 1;
         }
     }
-    std::printf("List of messages of %d: %d messages, %d runs\n", Year, TimeRows * (Cols - 1), Runs);
+    std::printf("List of messages of %d: %d messages, %d runs\n", Year, TimeRows * (Cols - 1),
+                Runs);
     print("rows shown (model, view, first paint)", rowsShown);
     print("  of which: the model's rows", modelRows);
     print("  of which: sorted by date", sorted);

@@ -12,7 +12,7 @@
 namespace tembrel {
 
 struct EntryHead {
-    std::string bytes;               // the entry's first bytes, inflated
+    std::string bytes;                  // the entry's first bytes, inflated
     std::uint32_t uncompressedSize = 0; // the whole entry's size, as its header states it
 };
 

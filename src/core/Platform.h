@@ -88,8 +88,7 @@ public:
     // A file to write, starting at `suggested`; `filters` are separated by
     // ";;" and `selectedFilter` holds the one to start with, then the one chosen.
     virtual std::optional<QString> getSaveFileName(QWidget *parent, const QString &caption,
-                                                   const QString &suggested,
-                                                   const QString &filters,
+                                                   const QString &suggested, const QString &filters,
                                                    QString *selectedFilter) = 0;
     virtual std::optional<QString> getExistingDirectory(QWidget *parent,
                                                         const QString &caption) = 0;

@@ -5,8 +5,8 @@
 
 #include "core/Shared.h"
 #include "grid/FlexGrid.h"
-#include "grid/MessagesPanel.h"
 #include "grid/Markers.h"
+#include "grid/MessagesPanel.h"
 #include "grid/YearGrid.h"
 #include "shell/Twips.h"
 #include "sound/MMControl.h"
@@ -179,7 +179,8 @@ void FrmConsultGrille::Form_Resize() {
     const int gridH = h - twipsToPixels(600, this) - pictureH;
     const int gridW = w - twipsToPixels(200, this);
     // The list takes the right of the grid's place, at most half of it.
-    const int listW = ListeMessages->isHidden() ? 0 : std::min(gridW / 2, twipsToPixels(5400, this));
+    const int listW =
+        ListeMessages->isHidden() ? 0 : std::min(gridW / 2, twipsToPixels(5400, this));
     GridLegendes->setGeometry(margin, frameH, std::max(0, gridW - listW), std::max(0, gridH));
     ListeMessages->setGeometry(margin + gridW - listW + margin, frameH, std::max(0, listW - margin),
                                std::max(0, gridH));

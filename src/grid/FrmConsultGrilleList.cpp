@@ -61,8 +61,9 @@ void FrmConsultGrille::setUpList() {
         if (!i.isValid() || m_model->marker(slot) == Marker::None)
             return;
         QMenu menu(this);
-        connect(menu.addAction(LoadResString(237)), &QAction::triggered, this,
-                [this, slot] { exportMessages({{year(), slot}}); });
+        connect(menu.addAction(LoadResString(237)), &QAction::triggered, this, [this, slot] {
+            exportMessages({{year(), slot}});
+        });
         menu.exec(GridLegendes->viewport()->mapToGlobal(at));
     });
 

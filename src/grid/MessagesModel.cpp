@@ -78,7 +78,8 @@ std::optional<QByteArray> slotWave(int year, const Slot &slot) {
 }
 
 std::optional<qint64> slotLengthMs(const QString &archivePath) {
-    const auto head = readFirstEntryHead(QFile::encodeName(archivePath).toStdString(), WaveHeadBytes);
+    const auto head =
+        readFirstEntryHead(QFile::encodeName(archivePath).toStdString(), WaveHeadBytes);
     if (!head)
         return std::nullopt;
     return waveLengthMs(QByteArray::fromStdString(head->bytes), head->uncompressedSize);
@@ -94,8 +95,8 @@ QString exportSlot(int year, const Slot &slot, const QString &path, const Export
 // --- the list --------------------------------------------------------------
 
 MessagesModel::MessagesModel(YearModel &shown, QObject *parent)
-    : QAbstractTableModel(parent),
-      m_shown(shown) {
+    : QAbstractTableModel(parent)
+    , m_shown(shown) {
     connect(&m_shown, &YearModel::reset, this, &MessagesModel::rebuild);
     follow(&m_shown);
     rebuild();
@@ -300,7 +301,8 @@ QVariant MessagesModel::data(const QModelIndex &index, int role) const {
 }
 
 QVariant MessagesModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    if (orientation != Qt::Horizontal ||
+        (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case DateColumn:
@@ -335,10 +337,10 @@ QMimeData *MessagesModel::mimeData(const QModelIndexList &indexes) const {
         done.append(i.row());
         const Message &m = m_rows[i.row()];
         const YearModel *model = yearModel(m.year);
-        const QString path = QDir(m_dragFolder->path())
-                                 .filePath(exportFileName(model->date(m.slot.col),
-                                                          model->text(m.slot.row, 0),
-                                                          model->marker(m.slot), wav->extension));
+        const QString path =
+            QDir(m_dragFolder->path())
+                .filePath(exportFileName(model->date(m.slot.col), model->text(m.slot.row, 0),
+                                         model->marker(m.slot), wav->extension));
         if (exportSlot(m.year, m.slot, path, *wav).isEmpty())
             urls.append(QUrl::fromLocalFile(path));
     }

@@ -90,11 +90,10 @@ MessagesPanel::MessagesPanel(YearModel &shown, QWidget *parent)
     ListMessages->horizontalHeader()->setSectionResizeMode(MessagesModel::DateColumn,
                                                            QHeaderView::ResizeToContents);
     ListMessages->installEventFilter(this);
-    connect(ListMessages->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] {
-                if (const auto m = current())
-                    Q_EMIT showChosen(m->year, m->slot);
-            });
+    connect(ListMessages->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (const auto m = current())
+            Q_EMIT showChosen(m->year, m->slot);
+    });
     connect(ListMessages, &QTableView::doubleClicked, this, [this] {
         if (const auto m = current())
             Q_EMIT playChosen(m->year, m->slot);
@@ -149,8 +148,8 @@ void MessagesPanel::select(int year, const Slot &slot) {
     if (i.isValid()) {
         const QSignalBlocker quiet(ListMessages->selectionModel());
         ListMessages->setCurrentIndex(i);
-        ListMessages->selectionModel()->select(
-            i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ListMessages->selectionModel()->select(i, QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
         ListMessages->scrollTo(i);
     }
 }

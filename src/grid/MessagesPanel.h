@@ -25,11 +25,11 @@ class MessagesPanel final : public QWidget {
 public:
     MessagesPanel(YearModel &shown, QWidget *parent);
 
-    QComboBox *ComboAnnees = nullptr;     // the shown year, or every year
-    QToolButton *CmdCouleurs[5] = {};     // one toggle per colour, black first
+    QComboBox *ComboAnnees = nullptr; // the shown year, or every year
+    QToolButton *CmdCouleurs[5] = {}; // one toggle per colour, black first
     QLineEdit *TxtRecherche = nullptr;
     QTableView *ListMessages = nullptr;
-    QComboBox *ComboFormat = nullptr;     // the format of an export to a folder
+    QComboBox *ComboFormat = nullptr; // the format of an export to a folder
     QPushButton *CmdExporter = nullptr;
 
     MessagesModel &messages() { return *m_model; }

@@ -151,8 +151,7 @@ std::optional<QString> QtDialogs::getOpenFileName(QWidget *parent, const QString
 }
 
 std::optional<QString> QtDialogs::getSaveFileName(QWidget *parent, const QString &caption,
-                                                  const QString &suggested,
-                                                  const QString &filters,
+                                                  const QString &suggested, const QString &filters,
                                                   QString *selectedFilter) {
     const QString f =
         QFileDialog::getSaveFileName(parent, caption, suggested, filters, selectedFilter);

@@ -130,9 +130,9 @@ QString exportWave(const QByteArray &wave, const QString &path, const ExportType
         if (!f)
             return QString::fromUtf8(sf_strerror(nullptr));
         const sf_count_t frames = sound.frames();
-        const bool whole = sf_writef_short(f, reinterpret_cast<const short *>(
-                                                  sound.samples.constData()),
-                                           frames) == frames;
+        const bool whole =
+            sf_writef_short(f, reinterpret_cast<const short *>(sound.samples.constData()),
+                            frames) == frames;
         const QString error = whole ? QString() : QString::fromUtf8(sf_strerror(f));
         if (sf_close(f) != 0 || !whole)
             return error.isEmpty() ? QStringLiteral("the sound could not be encoded") : error;

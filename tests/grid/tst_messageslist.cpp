@@ -164,9 +164,12 @@ private Q_SLOTS:
         QVERIFY(!shot.isNull());
         for (int row = 0; row < 2; ++row) {
             const QModelIndex i = list->model()->index(row, MessagesModel::ColourColumn);
-            const QColor marker = markerPixmap(Marker(i.data(MessagesModel::MarkerRole).toInt()),
-                                               1.0).toImage().pixelColor(11, 11);
-            const QRect cell = list->visualRect(i).translated(list->viewport()->mapTo(b.grid.get(), QPoint()));
+            const QColor marker =
+                markerPixmap(Marker(i.data(MessagesModel::MarkerRole).toInt()), 1.0)
+                    .toImage()
+                    .pixelColor(11, 11);
+            const QRect cell =
+                list->visualRect(i).translated(list->viewport()->mapTo(b.grid.get(), QPoint()));
             bool seen = false;
             for (int x = cell.left(); x < cell.left() + 24 && !seen; ++x)
                 for (int y = cell.top(); y <= cell.bottom() && !seen; ++y) {

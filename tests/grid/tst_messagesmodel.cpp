@@ -75,23 +75,22 @@ private Q_SLOTS:
         const int none = int(Marker::None);
         QTest::newRow("by date") << false << 0 << false << none << ""
                                  << QStringList{Jan3, Red, Yellow};
-        QTest::newRow("every year") << true << 0 << false << none << ""
-                                    << QStringList{Feb29, Jan3, Red, Yellow};
-        QTest::newRow("by time row") << false << 1 << false << none << ""
-                                     << QStringList{Red, Yellow, Jan3};
-        QTest::newRow("by colour") << false << 2 << false << none << ""
-                                   << QStringList{Red, Jan3, Yellow};
-        QTest::newRow("longest first") << false << 3 << true << none << ""
-                                       << QStringList{Jan3, Red, Yellow};
-        QTest::newRow("red hidden") << false << 0 << false << int(Marker::Rouge) << ""
-                                    << QStringList{Jan3, Yellow};
-        QTest::newRow("month name") << false << 0 << false << none << "december"
-                                    << QStringList{Red, Yellow};
-        QTest::newRow("short date") << false << 0 << false << none << "08/12"
-                                    << QStringList{Red, Yellow};
+        QTest::newRow("every year")
+            << true << 0 << false << none << "" << QStringList{Feb29, Jan3, Red, Yellow};
+        QTest::newRow("by time row")
+            << false << 1 << false << none << "" << QStringList{Red, Yellow, Jan3};
+        QTest::newRow("by colour")
+            << false << 2 << false << none << "" << QStringList{Red, Jan3, Yellow};
+        QTest::newRow("longest first")
+            << false << 3 << true << none << "" << QStringList{Jan3, Red, Yellow};
+        QTest::newRow("red hidden")
+            << false << 0 << false << int(Marker::Rouge) << "" << QStringList{Jan3, Yellow};
+        QTest::newRow("month name")
+            << false << 0 << false << none << "december" << QStringList{Red, Yellow};
+        QTest::newRow("short date")
+            << false << 0 << false << none << "08/12" << QStringList{Red, Yellow};
         QTest::newRow("label") << false << 0 << false << none << "Lunch" << QStringList{Jan3};
-        QTest::newRow("time") << true << 0 << false << none << "08:00"
-                              << QStringList{Feb29, Red};
+        QTest::newRow("time") << true << 0 << false << none << "08:00" << QStringList{Feb29, Red};
         QTest::newRow("nothing") << false << 0 << false << none << "Dinner" << QStringList{};
     }
     void listing() {
@@ -138,8 +137,9 @@ private Q_SLOTS:
         const QString flac = l.app.path("out.flac");
         QCOMPARE(exportSlot(2005, {3, Dec8}, flac, *exportTypeForFile(flac)), QString());
         QVERIFY(l.app.read("out.flac").startsWith("fLaC"));
-        QVERIFY(!exportSlot(2005, {3, Dec8}, l.app.path("no/such/folder.wav"),
-                            *exportTypeForFile(wav)).isEmpty());
+        QVERIFY(
+            !exportSlot(2005, {3, Dec8}, l.app.path("no/such/folder.wav"), *exportTypeForFile(wav))
+                 .isEmpty());
         QVERIFY(!exportSlot(2005, {3, 4}, wav, *exportTypeForFile(wav)).isEmpty());
 
         const int row = l.model->rowOf(2005, {3, Dec8});
