@@ -88,6 +88,7 @@ FrmConsultGrille::FrmConsultGrille(QWidget *parent)
 }
 
 FrmConsultGrille::~FrmConsultGrille() {
+    TimerAnnuler_Timer();
     FrmProgressBar::Unload();
 }
 

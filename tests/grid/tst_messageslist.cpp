@@ -31,9 +31,11 @@ struct Bench {
     AppFixture app{QDate(2005, 1, 10)};
     std::unique_ptr<FrmConsultGrille> grid;
 
-    // Monday 3 January at 08:00 (blue) and 4 February at 08:30 (red).
+    // Monday 3 January at 08:00 (blue) and 4 February at 08:30 (red); in
+    // 2004, 1 March at 08:30 (green).
     Bench() {
         app.writeHours({"08:00", "08:30"});
+        storeMessage(2004, {4, 61}, flatSound(500), Marker::Vert);
         storeMessage(2005, {3, 3}, flatSound(2000), Marker::Bleu);
         storeMessage(2005, {4, 35}, flatSound(1000), Marker::Rouge);
         open();
@@ -62,7 +64,8 @@ class TestMessagesList : public QObject {
 
 private Q_SLOTS:
     // Ctrl+L shows the list, and it stays shown in the next window; a row
-    // makes its slot current, Enter plays it as a click does.
+    // makes its slot current, in its year when every year is listed; Enter
+    // plays it as a click does.
     void showAndPlay() {
         Bench b;
         QVERIFY(b.grid->ListeMessages->isHidden());
@@ -70,7 +73,13 @@ private Q_SLOTS:
         b.open();
         QVERIFY(b.grid->ListeMessages->isVisible() && b.grid->CmdListe->isChecked());
         QCOMPARE(b.list()->model()->rowCount(), 2);
-        b.selectRow(1);
+        b.grid->ListeMessages->ComboAnnees->setCurrentIndex(1);
+        b.selectRow(0);
+        QCOMPARE(b.grid->year(), 2004);
+        QCOMPARE(b.grid->GridLegendes->Col(), 61);
+        QCOMPARE(b.list()->currentIndex().row(), 0);
+        b.selectRow(2);
+        QCOMPARE(b.grid->year(), 2005);
         QCOMPARE(b.grid->GridLegendes->Row(), 4);
         QCOMPARE(b.grid->GridLegendes->Col(), 35);
         b.key(Qt::Key_Return);
@@ -158,7 +167,7 @@ private Q_SLOTS:
         QTableView *list = b.list();
         QSignalSpy lengths(&b.grid->ListeMessages->messages(), &MessagesModel::lengthsDone);
         QVERIFY(b.grid->ListeMessages->messages().lengthsKnown() || lengths.wait(5000));
-        QCOMPARE(list->model()->index(0, MessagesModel::LengthColumn).data(), "2.0");
+        QCOMPARE(list->model()->index(1, MessagesModel::LengthColumn).data(), "2.0");
         list->resizeColumnsToContents();
         const QImage shot = tembrel::test::screenshot(b.grid.get(), "grid-with-list.png");
         QVERIFY(!shot.isNull());
