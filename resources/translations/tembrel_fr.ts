@@ -370,6 +370,30 @@
         <source>The messages of %1 cannot be opened: the file %2 cannot be read. Nothing has been changed.</source>
         <translation>Les messages de %1 ne peuvent pas être ouverts : le fichier %2 ne peut pas être lu. Rien n&apos;a été modifié.</translation>
     </message>
+    <message>
+        <source>Message deleted.</source>
+        <translation>Message supprimé.</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>E&amp;xport...</source>
+        <translation>E&amp;xporter...</translation>
+    </message>
+    <message>
+        <source>The message could not be put back: its slot holds another message, or its file is no longer in the trash.</source>
+        <translation>Le message n&apos;a pas pu être remis : sa case contient un autre message, ou son fichier n&apos;est plus dans la corbeille.</translation>
+    </message>
+    <message>
+        <source>The message could not be exported to %1.
+
+%2</source>
+        <translation>Le message n&apos;a pas pu être exporté vers %1.
+
+%2</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>
@@ -392,6 +416,18 @@
     <message>
         <source>Position</source>
         <translation>Position</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Show or hide the list of messages (Ctrl+L)</source>
+        <translation>Afficher ou masquer la liste des messages (Ctrl+L)</translation>
+    </message>
+    <message>
+        <source>List of messages</source>
+        <translation>Liste des messages</translation>
     </message>
 </context>
 <context>
@@ -578,6 +614,80 @@
         <source>N</source>
         <comment>access key of Net</comment>
         <translation>I</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::MessagesModel</name>
+    <message>
+        <source>Black</source>
+        <translation>Noir</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rouge</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Bleu</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Vert</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Jaune</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Horaire</translation>
+    </message>
+    <message>
+        <source>Colour</source>
+        <translation>Couleur</translation>
+    </message>
+    <message>
+        <source>Seconds</source>
+        <translation>Secondes</translation>
+    </message>
+</context>
+<context>
+    <name>tembrel::MessagesPanel</name>
+    <message>
+        <source>This year</source>
+        <translation>Cette année</translation>
+    </message>
+    <message>
+        <source>Every year 2000-2005</source>
+        <translation>Toutes les années 2000-2005</translation>
+    </message>
+    <message>
+        <source>Years listed</source>
+        <translation>Années affichées</translation>
+    </message>
+    <message>
+        <source>Show or hide the messages of this colour</source>
+        <translation>Afficher ou masquer les messages de cette couleur</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Rechercher</translation>
+    </message>
+    <message>
+        <source>Search the messages</source>
+        <translation>Rechercher dans les messages</translation>
+    </message>
+    <message>
+        <source>Messages</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Format of exported files</source>
+        <translation>Format des fichiers exportés</translation>
     </message>
 </context>
 <context>

@@ -85,6 +85,13 @@ public:
     // nullopt when the user cancels.
     virtual std::optional<QColor> getColour(const QColor &initial, QWidget *parent) = 0;
     virtual std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) = 0;
+    // A file to write, starting at `suggested`; `filters` are separated by
+    // ";;" and `selectedFilter` holds the one to start with, then the one chosen.
+    virtual std::optional<QString> getSaveFileName(QWidget *parent, const QString &caption,
+                                                   const QString &suggested, const QString &filters,
+                                                   QString *selectedFilter) = 0;
+    virtual std::optional<QString> getExistingDirectory(QWidget *parent,
+                                                        const QString &caption) = 0;
     // The printer dialog; selectionChosen opens it with "Selection" set. Returns
     // false when cancelled; on acceptance the printer is set up as chosen.
     virtual bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) = 0;

@@ -139,6 +139,15 @@ constexpr Entry Table[] = {
     {234, QT_TRANSLATE_NOOP("Strings",
                             "Nothing is heard: check that the microphone is connected and not "
                             "muted.")},
+    // The bar that offers to undo a deletion, and its button.
+    {235, QT_TRANSLATE_NOOP("Strings", "Message deleted.")},
+    {236, QT_TRANSLATE_NOOP("Strings", "&Undo")},
+    {237, QT_TRANSLATE_NOOP("Strings", "E&xport...")},
+    {238, QT_TRANSLATE_NOOP("Strings",
+                            "The message could not be put back: its slot holds another message, "
+                            "or its file is no longer in the trash.")},
+    // %1: the file that could not be written, %2: why.
+    {239, QT_TRANSLATE_NOOP("Strings", "The message could not be exported to %1.\n\n%2")},
     // What the recording window says when a recording cannot reach the disk,
     // and what it offers when an interrupted one is found.
     {240, QT_TRANSLATE_NOOP("Strings",

@@ -89,6 +89,7 @@ FrmConsultGrille::FrmConsultGrille(QWidget *parent)
 }
 
 FrmConsultGrille::~FrmConsultGrille() {
+    TimerAnnuler_Timer();
     FrmProgressBar::Unload();
 }
 
@@ -176,6 +177,7 @@ void FrmConsultGrille::Form_QueryUnload() {
         state = StateMinimised;
     writePosIni(appFile(QStringLiteral("pos.ini")),
                 {pixelsToTwips(width(), this), pixelsToTwips(height(), this), state});
+    TimerAnnuler_Timer();
     // Nothing plays on after the window.
     if (playing())
         endPlayback();
@@ -467,25 +469,7 @@ void FrmConsultGrille::CmdStopLecture_Click() {
 }
 
 void FrmConsultGrille::cmdDelWave_Click() {
-    if (MsgBox(LoadResString(153), vbYesNoCancel | vbQuestion) != vbYes)
-        return;
-    const Slot slot = m_playbackSlot;
-    endPlayback();
-    QFile::remove(scratchWavePath());
-    // Into the desktop's trash where there is one, so a slip can be undone.
-    // An archive that stays keeps its marker: the message is still there.
-    const SlotResult removed = removeSlotArchive(year(), slot.row, slot.col);
-    if (!removed.ok) {
-        qWarning("%s", qUtf8Printable(removed.error));
-        MsgBox(LoadResString(231), vbExclamation);
-        return;
-    }
-    m_model->clear(slot);
-    showProgressStrip();
-    const bool saved = EnregistrerGrille(ProgBar);
-    PictBar->hide();
-    if (!saved)
-        MsgBox(LoadResString(232), vbExclamation);
+    deleteMessage(year(), m_playbackSlot);
 }
 
 } // namespace tembrel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/HiddenControl.h"
+#include "grid/MessagesModel.h"
 #include "grid/YearFile.h"
 #include "grid/YearModel.h"
 
@@ -17,10 +18,12 @@ class QProgressBar;
 class QPushButton;
 class QSlider;
 class QTimer;
+class QToolButton;
 
 namespace tembrel {
 
 class FlexGrid;
+class MessagesPanel;
 class MMControl;
 class SoundPlayer;
 
@@ -77,6 +80,13 @@ public:
     QPixmap ImgVert;
     QPixmap ImgJaune;
     QPixmap ImgMicro;
+    // The list of messages and its button in the tool strip; the bar that
+    // offers to undo a deletion for ten seconds.
+    MessagesPanel *ListeMessages = nullptr;
+    QToolButton *CmdListe = nullptr;
+    QFrame *BarreAnnuler = nullptr;
+    QPushButton *CmdAnnuler = nullptr;
+    QTimer *TimerAnnuler = nullptr;
 
     // The year shown.
     YearModel &model() { return *m_model; }
@@ -105,6 +115,16 @@ public Q_SLOTS:
     // given bar when there is one. False when the file could not be written
     // (the previous file is then left as it was).
     bool EnregistrerGrille(QProgressBar *progress = nullptr);
+    // The list shown or hidden, and remembered so.
+    void CmdListe_Click();
+    // Exports the messages selected in the list, else the current slot's.
+    void CmdExporter_Click();
+    void CmdAnnuler_Click();
+    // The undo offer ends: an archive kept aside for it is erased.
+    void TimerAnnuler_Timer();
+    // Asks message 153 and, on Yes, deletes the slot's message of `year`
+    // as the Remove button does, offering to undo it.
+    void deleteMessage(int year, tembrel::Slot slot);
 
     // The grid's own keys, beyond the moves and Enter that the grid control
     // knows: a month back or on, today, Delete. True when the key was used.
@@ -141,6 +161,22 @@ private:
     // Slider and buttons hidden, caption cleared, device closed.
     void endPlayback();
     bool playing() const { return m_playbackShown; }
+    void setUpList();
+    // The model of a year the window shows or lists; null for any other.
+    YearModel *listedYear(int year) const;
+    // Scrolls the grid to the slot and makes it the current cell, showing
+    // its year first when another is shown.
+    void showMessage(int year, Slot slot);
+    void playMessage(int year, Slot slot);
+    void exportMessages(const QList<MessagesModel::Message> &messages);
+
+    struct Deleted {
+        int year = 0;
+        Slot slot;
+        Marker marker = Marker::None;
+        SlotRemoval removal;
+    };
+    std::optional<Deleted> m_deleted;
 
     YearModel *m_model = nullptr;
     // The slot whose playback controls show (whether or not its sound plays).

@@ -6,6 +6,7 @@
 #include "core/Shared.h"
 #include "grid/FlexGrid.h"
 #include "grid/Markers.h"
+#include "grid/MessagesPanel.h"
 #include "grid/YearGrid.h"
 #include "shell/Twips.h"
 #include "sound/MMControl.h"
@@ -18,13 +19,14 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
+#include <QToolButton>
 
 namespace tembrel {
 namespace {
 
 // Design sizes, in twips.
 constexpr int FrameHeight = 480;
-constexpr int FrameWidth = 2400;
+constexpr int FrameWidth = 3600;
 constexpr int Picture2Height = 600;
 
 } // namespace
@@ -114,6 +116,10 @@ void FrmConsultGrille::setUpControls() {
         showSlot(slot);
     });
 
+    setUpList();
+    tools->addWidget(CmdListe);
+    playback->addWidget(BarreAnnuler);
+
     CmdValidDate = new QPushButton(this);
     CmdValidDate->setObjectName(QStringLiteral("CmdValidDate"));
     CmdValidDate->hide();
@@ -173,7 +179,12 @@ void FrmConsultGrille::Form_Resize() {
     const int margin = twipsToPixels(100, this);
     const int gridH = h - twipsToPixels(600, this) - pictureH;
     const int gridW = w - twipsToPixels(200, this);
-    GridLegendes->setGeometry(margin, frameH, std::max(0, gridW), std::max(0, gridH));
+    // The list takes the right of the grid's place, at most half of it.
+    const int listW =
+        ListeMessages->isHidden() ? 0 : std::min(gridW / 2, twipsToPixels(5400, this));
+    GridLegendes->setGeometry(margin, frameH, std::max(0, gridW - listW), std::max(0, gridH));
+    ListeMessages->setGeometry(margin + gridW - listW + margin, frameH, std::max(0, listW - margin),
+                               std::max(0, gridH));
     Picture2->setGeometry(margin, h - pictureH, std::max(0, gridW), pictureH);
 }
 

@@ -32,25 +32,26 @@ SlotResult unpackArchive(const QString &path);
 // The desktop's trash in the user's data folder. Qt 6.4 moves a file into the
 // current folder when it can make no trash at all, so the trash is made (or
 // found) here first, and the file is only handed to Qt when one exists.
-bool moveToHomeTrash(const QString &path) {
+// The path in the trash, or empty when there is no trash.
+QString moveToHomeTrash(const QString &path) {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
-        return false;
+        return {};
     const QString trash = data + QStringLiteral("/Trash");
     if (!QFileInfo(trash).isDir()) {
         if (!QDir().mkpath(trash))
-            return false;
+            return {};
         QFile::setPermissions(trash, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     QString inTrash;
     if (!QFile::moveToTrash(path, &inTrash))
-        return false;
+        return {};
     const QString dir = QFileInfo(inTrash).absolutePath();
     if (dir.endsWith(QStringLiteral("/files")) && dir.contains(QStringLiteral("Trash")))
-        return true;
-    // Somewhere that is no trash: the message was meant to go, so it goes.
-    QFile::remove(inTrash);
-    return true;
+        return inTrash;
+    // Somewhere that is no trash: put it back for the caller to deal with.
+    QFile::rename(inTrash, path);
+    return {};
 }
 
 } // namespace
@@ -222,12 +223,53 @@ SlotResult removeSlotArchive(int year, int row, int col) {
     const QString path = slotArchivePath(year, row, col);
     if (!QFileInfo::exists(path))
         return {true, {}};
-    if (moveToHomeTrash(path))
+    if (!moveToHomeTrash(path).isEmpty())
         return {true, {}};
     QFile file(path);
     if (file.remove())
         return {true, {}};
     return failed(QStringLiteral("%1 cannot be removed: %2").arg(path, file.errorString()));
+}
+
+SlotRemoval takeSlotArchive(int year, const Slot &slot) {
+    SlotRemoval out;
+    const QString path = slotArchivePath(year, slot.row, slot.col);
+    if (!QFileInfo::exists(path)) {
+        out.ok = true;
+        return out;
+    }
+    out.trashed = moveToHomeTrash(path);
+    if (!out.trashed.isEmpty()) {
+        out.ok = true;
+        return out;
+    }
+    // No trash: kept aside under a name no listing takes for a message.
+    const QString aside = path + QStringLiteral(".deleted");
+    QFile::remove(aside);
+    QFile file(path);
+    out.ok = file.rename(aside);
+    if (out.ok)
+        out.keptAside = aside;
+    else
+        out.error = QStringLiteral("%1 cannot be removed: %2").arg(path, file.errorString());
+    return out;
+}
+
+SlotResult putBackSlotArchive(const SlotRemoval &removal, int year, const Slot &slot) {
+    const QString from = removal.trashed.isEmpty() ? removal.keptAside : removal.trashed;
+    const QString target = slotArchivePath(year, slot.row, slot.col);
+    if (from.isEmpty())
+        return failed(QStringLiteral("nothing was kept of %1").arg(target));
+    // A slot that holds a message again keeps it.
+    if (QFileInfo::exists(target) || !QFile::rename(from, target))
+        return failed(QStringLiteral("%1 cannot be put back").arg(target));
+    // The trash's note of where the file came from goes with it.
+    if (!removal.trashed.isEmpty()) {
+        const QFileInfo inTrash(removal.trashed);
+        QFile::remove(inTrash.dir().absoluteFilePath(QStringLiteral("../info/")) +
+                      inTrash.fileName() + QStringLiteral(".trashinfo"));
+    }
+    return {true, {}};
 }
 
 } // namespace tembrel

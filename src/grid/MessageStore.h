@@ -10,6 +10,7 @@
 // results.
 
 #include <QDateTime>
+#include <QFile>
 #include <QList>
 #include <QString>
 
@@ -80,5 +81,19 @@ bool slotArchiveHoldsBytes(int year, const Slot &slot);
 // (so a message deleted by mistake can be got back), otherwise erased. A
 // missing archive counts as removed.
 SlotResult removeSlotArchive(int year, int row, int col);
+
+// A deletion that can still be undone: the archive went into the trash, or,
+// with no trash, was kept aside in its folder until eraseKeptArchive.
+struct SlotRemoval : SlotResult {
+    QString trashed;   // its path in the trash
+    QString keptAside; // its path beside the slot's name
+};
+SlotRemoval takeSlotArchive(int year, const Slot &slot);
+// Puts the archive back into the slot, unless the slot holds one again.
+SlotResult putBackSlotArchive(const SlotRemoval &removal, int year, const Slot &slot);
+inline void eraseKeptArchive(const SlotRemoval &removal) {
+    if (!removal.keptAside.isEmpty())
+        QFile::remove(removal.keptAside);
+}
 
 } // namespace tembrel

@@ -150,6 +150,19 @@ std::optional<QString> QtDialogs::getOpenFileName(QWidget *parent, const QString
     return f.isEmpty() ? std::nullopt : std::optional<QString>(QDir::toNativeSeparators(f));
 }
 
+std::optional<QString> QtDialogs::getSaveFileName(QWidget *parent, const QString &caption,
+                                                  const QString &suggested, const QString &filters,
+                                                  QString *selectedFilter) {
+    const QString f =
+        QFileDialog::getSaveFileName(parent, caption, suggested, filters, selectedFilter);
+    return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
+}
+
+std::optional<QString> QtDialogs::getExistingDirectory(QWidget *parent, const QString &caption) {
+    const QString d = QFileDialog::getExistingDirectory(parent, caption);
+    return d.isEmpty() ? std::nullopt : std::optional<QString>(d);
+}
+
 bool QtDialogs::choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) {
     QPrintDialog dialog(&printer, parent);
     // The page range choice stays hidden; only "All" or "Selection".

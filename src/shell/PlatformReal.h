@@ -63,6 +63,10 @@ class QtDialogs final : public DialogService {
 public:
     std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
     std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) override;
+    std::optional<QString> getSaveFileName(QWidget *parent, const QString &caption,
+                                           const QString &suggested, const QString &filters,
+                                           QString *selectedFilter) override;
+    std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption) override;
     bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
 };
 

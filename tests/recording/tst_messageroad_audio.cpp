@@ -2,7 +2,8 @@
 // The road of one message on a real PulseAudio server (scripts/with-audio.sh):
 // a sentence spoken into the microphone is recorded into a slot of 2005,
 // stored green, checked with unzip and sox, played back from a fresh grid
-// (the speaker's monitor hears it) and deleted. The reports of a playback on
+// (the speaker's monitor hears it), exported as WAV and FLAC, deleted and
+// the deletion undone, and deleted again. The reports of a playback on
 // the real device: tst_mmcontrol_audio.
 #include "RecordingBench.h"
 
@@ -86,7 +87,25 @@ private Q_SLOTS:
         qInfo("speaker RMS while playing %.4f, after the end %.5f", playing, after);
         QVERIFY(playing > 0.01 && after < 0.002);
 
-        // --- deletion ---------------------------------------------------------
+        // --- export: the WAV is the stored wave, the FLAC holds its samples -----
+        g->GridLegendes->setRow(Row);
+        g->GridLegendes->setCol(Col);
+        bench.app.dialogs->savePaths << bench.app.path("out.wav") << bench.app.path("out.flac");
+        g->CmdExporter_Click();
+        g->CmdExporter_Click();
+        QCOMPARE(bench.app.read("out.wav"), bench.app.read("unzipped/temp.wav"));
+        QCOMPARE(soxi("-t", bench.app.path("out.flac")), QStringLiteral("flac"));
+        QCOMPARE(samplesOf(bench.app.path("out.flac")), samplesOf(wav));
+
+        // --- deletion, undone, then for good ----------------------------------
+        const QByteArray stored = bench.app.read(QStringLiteral("D2005/W2005004010.tbr"));
+        bench.app.messageBox->answers << vbYes;
+        g->deleteMessage(2005, Slot{Row, Col});
+        QVERIFY(!QFile::exists(archive) && g->BarreAnnuler->isVisible());
+        g->CmdAnnuler_Click();
+        QCOMPARE(bench.app.read(QStringLiteral("D2005/W2005004010.tbr")), stored);
+        QCOMPARE(YearModel().open(2005, {}).restoredMarkers, 0);
+        QCOMPARE(g->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
         bench.click(Row, Col);
         QVERIFY(g->cmdDelWave->isVisible());
         bench.app.messageBox->answers << vbYes;

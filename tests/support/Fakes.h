@@ -66,6 +66,20 @@ struct FakeDialogs final : DialogService {
     std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
     std::optional<QString> getOpenFileName(QWidget *, const QString &) override { return {}; }
     bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
+
+    // Files and folders to answer with, in order; empty -> cancelled. What
+    // the save dialog was opened with: "suggested|selected filter".
+    QQueue<QString> savePaths;
+    QQueue<QString> folders;
+    QStringList saveAsked;
+    std::optional<QString> getSaveFileName(QWidget *, const QString &, const QString &suggested,
+                                           const QString &, QString *selectedFilter) override {
+        saveAsked << suggested + '|' + (selectedFilter ? *selectedFilter : QString());
+        return savePaths.isEmpty() ? std::nullopt : std::optional(savePaths.dequeue());
+    }
+    std::optional<QString> getExistingDirectory(QWidget *, const QString &) override {
+        return folders.isEmpty() ? std::nullopt : std::optional(folders.dequeue());
+    }
 };
 
 // Installs a fresh set of doubles and gives access to them; puts the real
