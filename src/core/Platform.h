@@ -84,7 +84,9 @@ public:
     virtual ~DialogService() = default;
     // nullopt when the user cancels.
     virtual std::optional<QColor> getColour(const QColor &initial, QWidget *parent) = 0;
-    virtual std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) = 0;
+    // `filter` as QFileDialog takes it ("Sound files (*.wav *.mp3)"); none: all files.
+    virtual std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption,
+                                                   const QString &filter = {}) = 0;
     // The printer dialog; selectionChosen opens it with "Selection" set. Returns
     // false when cancelled; on acceptance the printer is set up as chosen.
     virtual bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) = 0;

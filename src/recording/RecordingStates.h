@@ -16,7 +16,7 @@ enum class RecordingState {
     RecordingPaused, // Pause recording
     Finishing,       // Stop, until the next tick of the finishing timer
     AutoFinishing,   // the automatic stop (limit reached, playback ended)
-    Recorded,        // the finishing step
+    Recorded,        // the finishing step; Import
     Playing,         // Play; Resume playback
     PlaybackPaused,  // Pause playback
 };
@@ -35,6 +35,7 @@ enum class RecordingEvent {
     PlaybackEnd, // the end of the message, or a device that failed to play
     Remove,
     Refused, // no input, or one that would not start
+    Import,  // an audio file converted and packed as the recording
 };
 
 RecordingState stateAfter(RecordingEvent event);
@@ -54,6 +55,7 @@ enum RecordingControl {
     CtlRemove,
     CtlSave,
     CtlScope,
+    CtlImport,
     RecordingControlCount
 };
 

@@ -62,7 +62,8 @@ private:
 class QtDialogs final : public DialogService {
 public:
     std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
-    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) override;
+    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption,
+                                           const QString &filter = {}) override;
     bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
 };
 
