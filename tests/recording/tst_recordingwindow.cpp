@@ -11,6 +11,7 @@
 #include "sound/SoundChoice.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -427,7 +428,7 @@ private Q_SLOTS:
         QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
     }
 
-    // "Import..." from the grid's menu on an empty slot opens the recording
+    // "Import..." from the grid's menu (the menu key) on an empty slot opens the recording
     // window there and asks for a file: one that is no sound leaves the window
     // as it was; a 61-second one is cut, said so, and leaves the window
     // recorded. Saving stores its first minute, which a marked slot's menu
@@ -438,9 +439,17 @@ private Q_SLOTS:
         QVERIFY(bench.app.write("notes.txt", "no sound here"));
         QVERIFY(writeWaveFile(bench.app.path("speech.wav"), PcmSound{8000, 1, sound}));
         bench.app.dialogs->openFiles << bench.app.path("notes.txt") << bench.app.path("speech.wav");
-        FlexGrid *g = bench.grid->GridLegendes;
-        const QPoint cell = g->visualRect(g->model()->index(Row - 3, Col - 1)).center();
-        bench.grid->GridLegendes_ContextMenu(cell);
+        // The menu key on the current cell, as the window system reports it.
+        const auto menuKey = [&bench] {
+            bench.grid->GridLegendes->setRow(Row);
+            bench.grid->GridLegendes->setCol(Col);
+            QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
+            QApplication::sendEvent(bench.grid->windowHandle(), &key);
+        };
+        bench.grid->show();
+        QApplication::setActiveWindow(bench.grid.get());
+        bench.grid->GridLegendes->setFocus();
+        menuKey();
         auto *menu = bench.grid->findChild<QMenu *>();
         QVERIFY(menu && menu->actions().size() == 1);
         menu->actions()[0]->trigger();
@@ -462,7 +471,7 @@ private Q_SLOTS:
         QVERIFY(stored.sound && stored.sound->channels == 1 && stored.sound->sampleRate == 8000);
         QCOMPARE(stored.sound->samples, sound.left(60 * 8000 * 2));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        bench.grid->GridLegendes_ContextMenu(cell);
+        menuKey();
         QVERIFY(!bench.grid->findChild<QMenu *>());
     }
 };
