@@ -394,6 +394,30 @@
 
 %2</translation>
     </message>
+    <message>
+        <source>The file %1 could not be imported: it is not a sound file that can be read.</source>
+        <translation>Le fichier %1 n&apos;a pas pu être importé : ce n&apos;est pas un fichier son lisible.</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be imported: it holds no sound.</source>
+        <translation>Le fichier %1 n&apos;a pas pu être importé : il ne contient aucun son.</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be imported: it is silent, nothing can be heard in it.</source>
+        <translation>Le fichier %1 n&apos;a pas pu être importé : il est silencieux, on n&apos;y entend rien.</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be imported: the sound could not be written in the program&apos;s folder.</source>
+        <translation>Le fichier %1 n&apos;a pas pu être importé : le son n&apos;a pas pu être écrit dans le dossier du programme.</translation>
+    </message>
+    <message>
+        <source>The file %1 lasts longer than a minute: only its first minute was imported.</source>
+        <translation>Le fichier %1 dure plus d&apos;une minute : seule sa première minute a été importée.</translation>
+    </message>
+    <message>
+        <source>&amp;Import...</source>
+        <translation>&amp;Importer...</translation>
+    </message>
 </context>
 <context>
     <name>tembrel::FrmConsultGrille</name>
@@ -530,6 +554,14 @@
     <message>
         <source>none</source>
         <translation>aucun</translation>
+    </message>
+    <message>
+        <source>Import a sound file</source>
+        <translation>Importer un fichier son</translation>
+    </message>
+    <message>
+        <source>Sound files (*.wav *.flac *.ogg *.oga *.opus *.mp3);;All files (*)</source>
+        <translation>Fichiers son (*.wav *.flac *.ogg *.oga *.opus *.mp3);;Tous les fichiers (*)</translation>
     </message>
 </context>
 <context>

@@ -84,7 +84,9 @@ public:
     virtual ~DialogService() = default;
     // nullopt when the user cancels.
     virtual std::optional<QColor> getColour(const QColor &initial, QWidget *parent) = 0;
-    virtual std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) = 0;
+    // `filter` as QFileDialog takes it ("Sound files (*.wav *.mp3)"); none: all files.
+    virtual std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption,
+                                                   const QString &filter = {}) = 0;
     // A file to write, starting at `suggested`; `filters` are separated by
     // ";;" and `selectedFilter` holds the one to start with, then the one chosen.
     virtual std::optional<QString> getSaveFileName(QWidget *parent, const QString &caption,

@@ -160,6 +160,18 @@ constexpr Entry Table[] = {
     {242, QT_TRANSLATE_NOOP("Strings",
                             "The messages of %1 cannot be opened: the file %2 cannot be read. "
                             "Nothing has been changed.")},
+    // What the recording window says of an audio file it imports.
+    {250, QT_TRANSLATE_NOOP("Strings", "The file %1 could not be imported: it is not a sound file "
+                                       "that can be read.")},
+    {251, QT_TRANSLATE_NOOP("Strings", "The file %1 could not be imported: it holds no sound.")},
+    {252, QT_TRANSLATE_NOOP("Strings",
+                            "The file %1 could not be imported: it is silent, nothing can be heard "
+                            "in it.")},
+    {253, QT_TRANSLATE_NOOP("Strings", "The file %1 could not be imported: the sound could not be "
+                                       "written in the program's folder.")},
+    {254, QT_TRANSLATE_NOOP("Strings", "The file %1 lasts longer than a minute: only its first "
+                                       "minute was imported.")},
+    {255, QT_TRANSLATE_NOOP("Strings", "&Import...")},
 };
 
 const Entry *find(int id) {

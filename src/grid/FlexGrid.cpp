@@ -535,6 +535,14 @@ bool FlexGrid::goTo(int row, int col) {
     return true;
 }
 
+QVariant FlexGrid::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // The view's own current index does not follow Row and Col.
+    if (query == Qt::ImCursorRectangle && valid(m_row, m_col) && m_row >= m_fixedRows &&
+        m_col >= m_fixedCols)
+        return visualRect(model()->index(m_row - m_fixedRows, m_col - m_fixedCols));
+    return QTableView::inputMethodQuery(query);
+}
+
 void FlexGrid::keyPressEvent(QKeyEvent *event) {
     const int firstRow = m_fixedRows;
     const int firstCol = m_fixedCols;

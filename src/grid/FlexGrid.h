@@ -157,6 +157,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    // The current cell's place, where the menu key opens a context menu.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void wheelEvent(QWheelEvent *event) override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;

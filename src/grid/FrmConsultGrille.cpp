@@ -405,21 +405,22 @@ void FrmConsultGrille::GridLegendes_Click() {
         startPlayback();
 }
 
-void FrmConsultGrille::openRecordingWindow() {
+QWidget *FrmConsultGrille::openRecordingWindow() {
     const auto &factory = recordingFactory();
     if (!factory || m_model->recordingSlot())
-        return;
+        return nullptr;
     const Slot slot{SelRow, SelCol};
     m_model->setRecordingSlot(slot);
     QWidget *w = factory(*m_model, slot, parentWidget());
     if (!w) {
         m_model->setRecordingSlot(std::nullopt);
-        return;
+        return nullptr;
     }
     w->setAttribute(Qt::WA_DeleteOnClose);
     w->show();
     w->raise();
     w->activateWindow();
+    return w;
 }
 
 // --- playback and deletion -----------------------------------------------

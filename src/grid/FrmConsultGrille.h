@@ -108,6 +108,9 @@ public Q_SLOTS:
     void cmdChargeDonnees_Click();
     void CmdChargerLoad_Click();
     void GridLegendes_Click();
+    // A right click at `pos` (the grid's viewport): on an empty slot, a menu
+    // offers to import a sound file into it.
+    void GridLegendes_ContextMenu(const QPoint &pos);
     void MMControl1_StatusUpdate(int position, int length);
     void CmdStopLecture_Click();
     void cmdDelWave_Click();
@@ -154,7 +157,8 @@ private:
     void goToToday();
     void drawPictures();
     void changeYear(int step);
-    void openRecordingWindow();
+    // The recording window it opened on the slot SelRow, SelCol, or null.
+    QWidget *openRecordingWindow();
     // Unpacks the slot's archive into temp.wav and plays it, with the slider
     // and the Stop and Remove buttons shown.
     void startPlayback();

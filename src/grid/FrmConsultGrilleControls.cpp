@@ -68,6 +68,9 @@ void FrmConsultGrille::setUpControls() {
     GridLegendes->setFixedRows(GridFixedRows);
     GridLegendes->setFixedCols(1);
     connect(GridLegendes, &FlexGrid::Click, this, &FrmConsultGrille::GridLegendes_Click);
+    GridLegendes->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(GridLegendes, &FlexGrid::customContextMenuRequested, this,
+            &FrmConsultGrille::GridLegendes_ContextMenu);
 
     Picture2 = new QFrame(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));

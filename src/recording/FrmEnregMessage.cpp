@@ -147,6 +147,7 @@ void FrmEnregMessage::buildControls() {
     }
     side->addLayout(colours);
     side->addStretch(1);
+    side->addWidget(buildImportButton());
     CmdEnreg = new QPushButton(this);
     CmdEnreg->setObjectName(QStringLiteral("CmdEnreg"));
     CmdEnreg->setAutoDefault(false);
@@ -199,6 +200,7 @@ void FrmEnregMessage::setCaptions() {
     cmdDelWave->setText(LoadResString(155));
     CmdEnreg->setText(LoadResString(128));
     CmdCancel->setText(LoadResString(174));
+    CmdImport->setText(LoadResString(255));
     FrameEnreg->setTitle(LoadResString(151));
     CheckDiagramme->setText(tr("Scope"));
     lbSilence->setText(LoadResString(234));
@@ -263,8 +265,8 @@ void FrmEnregMessage::showMicrophone() {
 void FrmEnregMessage::applyState(RecordingState state) {
     const RecordingRow &row = recordingRow(state);
     const std::array<QWidget *, RecordingControlCount> controls{
-        CmdRecord, CmdPauseRec,   cmdResumeRec, cmdStopRecord, CmdPlay,
-        cmdPause,  cmdResumePlay, cmdDelWave,   CmdEnreg,      CheckDiagramme};
+        CmdRecord,     CmdPauseRec, cmdResumeRec, cmdStopRecord,  CmdPlay,  cmdPause,
+        cmdResumePlay, cmdDelWave,  CmdEnreg,     CheckDiagramme, CmdImport};
     for (int i = 0; i < RecordingControlCount; ++i)
         if (row[i] != Btn::Keep)
             controls[i]->setEnabled(row[i] == Btn::On);

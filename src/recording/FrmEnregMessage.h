@@ -56,6 +56,7 @@ public:
     QPushButton *cmdDelWave = nullptr;
     QPushButton *CmdEnreg = nullptr;
     QPushButton *CmdCancel = nullptr;
+    QPushButton *CmdImport = nullptr; // an audio file instead of a recording
     QCheckBox *CheckDiagramme = nullptr;
     QSlider *Slider1 = nullptr;
     QLabel *lbSliderLen = nullptr;
@@ -98,6 +99,8 @@ public Q_SLOTS:
     void cmdResumePlay_Click();
     void cmdDelWave_Click();
     void CmdCancel_Click();
+    // Asks for an audio file and takes it as the recording.
+    void CmdImport_Click();
     void MMControl1_StatusUpdate(int position, int maximum);
     void CmdEnreg_Click();
     void CmdEnregGrid_Click();
@@ -117,6 +120,7 @@ protected:
 
 private:
     void buildControls();
+    QPushButton *buildImportButton();
     void setCaptions();
     void applyState(RecordingState state);
     void setCaptionSeconds(int valueMs, int maxMs);

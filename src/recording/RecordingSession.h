@@ -77,6 +77,16 @@ public:
     // A position report of the device while it records.
     void positionReport(int ms);
 
+    // An audio file as the recording, where a recording could start: its
+    // first minute made into temp.wav and packed as the finishing step packs,
+    // it leaves the session recorded. A file that cannot be imported leaves
+    // everything as it was. The message to show (a string table id), if any.
+    struct Imported {
+        bool ok = false;
+        int textId = 0;
+    };
+    Imported importFile(const QString &path);
+
     // Stores the packed recording into the slot and marks it through the
     // model (the year file is the model's to write). A recording that could
     // not be written is written and packed first. False, with nothing marked

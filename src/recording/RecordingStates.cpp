@@ -8,18 +8,19 @@ constexpr Btn E = Btn::On;
 constexpr Btn X = Btn::Off;
 constexpr Btn K = Btn::Keep;
 
-// Record, PauseRec, ResumeRec, StopRecord, Play, Pause, ResumePlay, Remove, Save, Scope.
+// Record, PauseRec, ResumeRec, StopRecord, Play, Pause, ResumePlay, Remove, Save, Scope, Import.
 // Save is off in Empty: after Remove nothing is left to store until the next
 // finished recording, so a slot can never be marked without its archive.
+// A file is imported where a recording could start, and takes its place.
 constexpr RecordingRow Rows[] = {
-    /* Empty           */ {E, X, X, X, X, X, X, X, X, E},
-    /* Recording       */ {X, E, X, E, X, X, X, X, K, X},
-    /* RecordingPaused */ {X, X, E, E, X, X, X, X, K, E},
-    /* Finishing       */ {X, X, X, X, X, X, X, X, K, K},
-    /* AutoFinishing   */ {X, X, X, X, E, X, X, E, K, K},
-    /* Recorded        */ {X, X, X, X, E, X, X, E, E, K},
-    /* Playing         */ {X, X, X, X, X, E, X, X, K, K},
-    /* PlaybackPaused  */ {X, X, X, X, E, X, E, E, K, K},
+    /* Empty           */ {E, X, X, X, X, X, X, X, X, E, E},
+    /* Recording       */ {X, E, X, E, X, X, X, X, K, X, X},
+    /* RecordingPaused */ {X, X, E, E, X, X, X, X, K, E, X},
+    /* Finishing       */ {X, X, X, X, X, X, X, X, K, K, X},
+    /* AutoFinishing   */ {X, X, X, X, E, X, X, E, K, K, X},
+    /* Recorded        */ {X, X, X, X, E, X, X, E, E, K, X},
+    /* Playing         */ {X, X, X, X, X, E, X, X, K, K, X},
+    /* PlaybackPaused  */ {X, X, X, X, E, X, E, E, K, K, X},
 };
 
 using S = RecordingState;
@@ -48,6 +49,7 @@ constexpr Transition Transitions[] = {
     {RecordingEvent::ResumePlayback, S::Playing, CtlResumePlay, 0},
     {RecordingEvent::PlaybackEnd, S::Recorded, -1, bit(S::Playing) | bit(S::PlaybackPaused)},
     {RecordingEvent::Remove, S::Empty, CtlRemove, 0},
+    {RecordingEvent::Import, S::Recorded, CtlImport, 0},
     {RecordingEvent::Refused, S::Empty, -1,
      bit(S::Empty) | bit(S::Recording) | bit(S::RecordingPaused)},
     {RecordingEvent::Adopt, S::Recorded, -1, bit(S::Empty)},

@@ -16,7 +16,7 @@ enum class RecordingState {
     RecordingPaused, // Pause recording
     Finishing,       // Stop, until the next tick of the finishing timer
     AutoFinishing,   // the automatic stop (limit reached, playback ended)
-    Recorded,        // the finishing step
+    Recorded,        // the finishing step; Import
     Playing,         // Play; Resume playback
     PlaybackPaused,  // Pause playback
 };
@@ -36,6 +36,7 @@ enum class RecordingEvent {
     Remove,
     Refused, // no input, or one that would not start
     Adopt,   // a recording an interrupted run left, taken back at opening
+    Import,  // an audio file converted and packed as the recording
 };
 
 RecordingState stateAfter(RecordingEvent event);
@@ -55,6 +56,7 @@ enum RecordingControl {
     CtlRemove,
     CtlSave,
     CtlScope,
+    CtlImport,
     RecordingControlCount
 };
 

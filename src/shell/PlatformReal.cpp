@@ -145,8 +145,9 @@ std::optional<QColor> QtDialogs::getColour(const QColor &initial, QWidget *paren
     return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
 }
 
-std::optional<QString> QtDialogs::getOpenFileName(QWidget *parent, const QString &caption) {
-    const QString f = QFileDialog::getOpenFileName(parent, caption);
+std::optional<QString> QtDialogs::getOpenFileName(QWidget *parent, const QString &caption,
+                                                  const QString &filter) {
+    const QString f = QFileDialog::getOpenFileName(parent, caption, QString(), filter);
     return f.isEmpty() ? std::nullopt : std::optional<QString>(QDir::toNativeSeparators(f));
 }
 

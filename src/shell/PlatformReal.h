@@ -62,7 +62,8 @@ private:
 class QtDialogs final : public DialogService {
 public:
     std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
-    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption) override;
+    std::optional<QString> getOpenFileName(QWidget *parent, const QString &caption,
+                                           const QString &filter = {}) override;
     std::optional<QString> getSaveFileName(QWidget *parent, const QString &caption,
                                            const QString &suggested, const QString &filters,
                                            QString *selectedFilter) override;

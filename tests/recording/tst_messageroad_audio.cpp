@@ -3,8 +3,9 @@
 // a sentence spoken into the microphone is recorded into a slot of 2005,
 // stored green, checked with unzip and sox, played back from a fresh grid
 // (the speaker's monitor hears it), exported as WAV and FLAC, deleted and
-// the deletion undone, and deleted again. The reports of a playback on
-// the real device: tst_mmcontrol_audio.
+// the deletion undone, and deleted again; and a FLAC file imported into
+// another slot. The reports of a playback on the real device:
+// tst_mmcontrol_audio.
 #include "RecordingBench.h"
 
 #include "AudioBench.h"
@@ -113,6 +114,42 @@ private Q_SLOTS:
         QVERIFY(g->Slider1->isHidden());
         QVERIFY(!QFile::exists(archive));
         QCOMPARE(g->GridLegendes->TextMatrix(Row, Col), QString());
+    }
+
+    // A sentence in a stereo 44.1 kHz FLAC file (espeak-ng's speech, made
+    // over by sox) imported into another slot: heard on the speaker when
+    // listened to, and stored as the same sound in mono, as sox mixes it.
+    void importFlac() {
+        RecordingBench bench(QDate(2005, 1, 10));
+        QVERIFY2(onRealDevice(bench), "run through scripts/with-audio.sh");
+        const QString spoken = bench.app.path("spoken.wav"), flac = bench.app.path("speech.flac");
+        QVERIFY(run("espeak-ng", {"-w", spoken, "Buy bread on the way home"}));
+        QVERIFY(run("sox", {spoken, "-r", "44100", "-c", "2", flac}));
+        bench.click(Row, Col + 1);
+        FrmEnregMessage *w = bench.window;
+        QVERIFY(w);
+        bench.app.dialogs->openFiles << flac;
+        w->CmdImport_Click();
+        QCOMPARE(w->state(), RecordingState::Recorded);
+        SinkMonitor speaker("tembrel_speaker", 44100);
+        QVERIFY(speaker.connected());
+        const qint64 from = speaker.heardMs();
+        w->CmdPlay_Click();
+        QVERIFY(QTest::qWaitFor([&] { return w->state() == RecordingState::Recorded; }, 10000));
+        const double heard = speaker.level(from);
+        QVERIFY2(heard > 0.01, qPrintable(QString::number(heard)));
+        w->Option1[3]->setChecked(true);
+        w->CmdEnreg_Click();
+        QTRY_VERIFY(!bench.window);
+
+        const QString out = bench.app.path("unzipped");
+        QVERIFY(run("unzip", {"-q", slotArchivePath(2005, Row, Col + 1), "-d", out}));
+        QCOMPARE(soxi("-c -r -b -e", out + "/temp.wav"),
+                 QStringLiteral("1 44100 16 Signed Integer PCM"));
+        const QList<qint16> stored = samplesOf(out + "/temp.wav"), mixed = samplesOf(flac);
+        QCOMPARE(stored.size(), mixed.size());
+        for (qsizetype i = 0; i < stored.size(); ++i) // rounded either way
+            QVERIFY2(std::abs(stored[i] - mixed[i]) <= 1, qPrintable(QString::number(i)));
     }
 };
 

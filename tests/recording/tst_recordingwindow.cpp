@@ -11,8 +11,10 @@
 #include "sound/SoundChoice.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -84,6 +86,8 @@ private Q_SLOTS:
         bench.runSteps(steps);
         QCOMPARE(buttonStates(w), buttons);
         QVERIFY(w->CmdCancel->isEnabled());
+        // A file is imported where a recording could start.
+        QCOMPARE(w->CmdImport->isEnabled(), w->CmdRecord->isEnabled());
     }
 
     // Opening: the slot shows the microphone, the grid is disabled, the flag
@@ -462,6 +466,53 @@ private Q_SLOTS:
         w->CmdEnreg_Click();
         QCOMPARE(bench.app.read(slotArchivePath(2005, Row, Col).mid(AppFolder.size())), tbr);
         QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
+    }
+
+    // "Import..." from the grid's menu (the menu key) on an empty slot opens the recording
+    // window there and asks for a file: one that is no sound leaves the window
+    // as it was; a 61-second one is cut, said so, and leaves the window
+    // recorded. Saving stores its first minute, which a marked slot's menu
+    // no longer offers to replace.
+    void importing() {
+        RecordingBench bench;
+        const QByteArray sound = tone(8000, 61000, 0, 8000);
+        QVERIFY(bench.app.write("notes.txt", "no sound here"));
+        QVERIFY(writeWaveFile(bench.app.path("speech.wav"), PcmSound{8000, 1, sound}));
+        bench.app.dialogs->openFiles << bench.app.path("notes.txt") << bench.app.path("speech.wav");
+        // The menu key on the current cell, as the window system reports it.
+        const auto menuKey = [&bench] {
+            bench.grid->GridLegendes->setRow(Row);
+            bench.grid->GridLegendes->setCol(Col);
+            QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
+            QApplication::sendEvent(bench.grid->windowHandle(), &key);
+        };
+        bench.grid->show();
+        QApplication::setActiveWindow(bench.grid.get());
+        bench.grid->GridLegendes->setFocus();
+        menuKey();
+        auto *menu = bench.grid->findChild<QMenu *>();
+        QVERIFY(menu && menu->actions().size() == 1);
+        menu->actions()[0]->trigger();
+        QCoreApplication::processEvents(); // the window shows, then its file dialog
+        FrmEnregMessage *w = clickSlot(bench.grid.get(), Row, Col);
+        QVERIFY(w && bench.app.dialogs->openFiles.size() == 1);
+        QCOMPARE(bench.app.messageBox->texts(), {LoadResString(250).arg("notes.txt")});
+        QCOMPARE(w->state(), RecordingState::Empty);
+        QVERIFY(!bench.app.exists("temp.wav") && w->CmdImport->isEnabled());
+
+        w->CmdImport_Click();
+        QCOMPARE(bench.app.messageBox->texts().last(), LoadResString(254).arg("speech.wav"));
+        QCOMPARE(w->state(), RecordingState::Recorded);
+        QVERIFY(!w->CmdImport->isEnabled() && w->CmdPlay->isEnabled() && w->CmdEnreg->isEnabled());
+        w->Option1[0]->setChecked(true);
+        w->CmdEnreg_Click();
+        const WaveRead stored =
+            decodeWave(unpackedWave(slotArchivePath(2005, Row, Col), bench.app.path("unpacked")));
+        QVERIFY(stored.sound && stored.sound->channels == 1 && stored.sound->sampleRate == 8000);
+        QCOMPARE(stored.sound->samples, sound.left(60 * 8000 * 2));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        menuKey();
+        QVERIFY(!bench.grid->findChild<QMenu *>());
     }
 };
 

@@ -64,7 +64,11 @@ struct FakeDialogs final : DialogService {
     std::function<void(QPrinter &)> setUpPrinter;
 
     std::optional<QColor> getColour(const QColor &initial, QWidget *parent) override;
-    std::optional<QString> getOpenFileName(QWidget *, const QString &) override { return {}; }
+    QQueue<QString> openFiles; // the files chosen in turn; empty -> cancelled
+    std::optional<QString> getOpenFileName(QWidget *, const QString &,
+                                           const QString & = {}) override {
+        return openFiles.isEmpty() ? std::nullopt : std::optional(openFiles.dequeue());
+    }
     bool choosePrinter(QPrinter &printer, bool selectionChosen, QWidget *parent) override;
 
     // Files and folders to answer with, in order; empty -> cancelled. What

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The grid window's way to import a sound file straight into an empty slot.
+#include "grid/FrmConsultGrille.h"
+
+#include "core/Shared.h"
+#include "core/Strings.h"
+#include "grid/FlexGrid.h"
+
+#include <QMenu>
+
+namespace tembrel {
+
+void FrmConsultGrille::GridLegendes_ContextMenu(const QPoint &pos) {
+    if (playing() || m_model->recordingSlot())
+        return;
+    const QModelIndex index = GridLegendes->indexAt(pos);
+    const Slot slot{index.row() + GridLegendes->FixedRows(),
+                    index.column() + GridLegendes->FixedCols()};
+    if (!index.isValid() || !m_model->isSlot(slot) || !m_model->text(slot.row, slot.col).isEmpty())
+        return;
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(LoadResString(255), this, [this, slot] {
+        GridLegendes->setRow(slot.row);
+        GridLegendes->setCol(slot.col);
+        SelRow = slot.row;
+        SelCol = slot.col;
+        // The grid knows the recording window only as a widget: its import
+        // handler is called by name, once the window shows.
+        if (QWidget *w = openRecordingWindow())
+            QMetaObject::invokeMethod(w, "CmdImport_Click", Qt::QueuedConnection);
+    });
+    menu->popup(GridLegendes->viewport()->mapToGlobal(pos));
+}
+
+} // namespace tembrel
