@@ -234,22 +234,6 @@ void FrmEnregMessage::Form_Load() {
     offerInterrupted();
 }
 
-// What a killed or crashed run recorded is offered before anything is
-// recorded over it; only No throws it away.
-void FrmEnregMessage::offerInterrupted() {
-    const auto when = RecordingSession::interrupted();
-    if (!when)
-        return;
-    const QLocale locale;
-    const QString question =
-        LoadResString(241).arg(locale.toString(when->date(), QLocale::LongFormat),
-                               locale.toString(when->time(), QLocale::ShortFormat));
-    if (MsgBox(question, vbYesNo | vbQuestion) == vbYes)
-        m_session->adoptInterrupted();
-    else
-        m_session->discardInterrupted();
-}
-
 void FrmEnregMessage::showMicrophone() {
     const ChosenDevice chosen = chosenDevice(SoundUse::Microphone);
     lbMicrophone->setText(

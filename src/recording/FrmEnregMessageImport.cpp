@@ -1,15 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The recording window's "Import...": an audio file chosen in the file
-// dialog becomes the recording, ready to be listened to and saved.
+// The recordings that do not come from the microphone: an audio file chosen
+// with "Import...", and the recording a killed or crashed run left. Each
+// becomes the recording, ready to be listened to and saved.
 #include "recording/FrmEnregMessage.h"
 
 #include "core/Platform.h"
 #include "core/Strings.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QPushButton>
 
 namespace tembrel {
+
+// What a killed or crashed run recorded is offered before anything is
+// recorded over it; only No throws it away.
+void FrmEnregMessage::offerInterrupted() {
+    const auto when = RecordingSession::interrupted();
+    if (!when)
+        return;
+    const QLocale locale;
+    const QString question =
+        LoadResString(241).arg(locale.toString(when->date(), QLocale::LongFormat),
+                               locale.toString(when->time(), QLocale::ShortFormat));
+    if (MsgBox(question, vbYesNo | vbQuestion) == vbYes)
+        m_session->adoptInterrupted();
+    else
+        m_session->discardInterrupted();
+}
+
 
 QPushButton *FrmEnregMessage::buildImportButton() {
     CmdImport = new QPushButton(this);

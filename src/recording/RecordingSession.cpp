@@ -3,6 +3,7 @@
 
 #include "grid/MessageStore.h"
 #include "sound/MMControl.h"
+#include "sound/SoundImport.h"
 #include "sound/SoundPlayer.h"
 #include "sound/WaveJournal.h"
 
@@ -82,7 +83,6 @@ void RecordingSession::setSilent(bool silent) {
 // Below about -60 dBFS for the first second and a half, the input hears
 // nothing: a muted or wrong microphone, said while there is time to mend it.
 void RecordingSession::watchSilence() {
-    constexpr int SilencePeak = 33; // 32768 * 10^(-60/20)
     constexpr int SilenceWindowMs = 1500;
     if (m_state != RecordingState::Recording)
         return;
