@@ -23,7 +23,6 @@
 #include <QtMath>
 
 #include <functional>
-
 #include <memory>
 
 namespace tembrel::test {
@@ -68,10 +67,17 @@ public:
     RecordingBench &operator=(const RecordingBench &) = delete;
 
     // A click on the cell; the recording window it opened, if any.
-    void click(int row, int col) {
+    FrmEnregMessage *click(int row, int col) {
         FrmEnregMessage *opened = clickSlot(grid.get(), row, col);
         if (!window)
             window = opened;
+        return window;
+    }
+    // The grid with the cell current, for its picture and colours.
+    FlexGrid *cell(int row, int col) {
+        grid->GridLegendes->setRow(row);
+        grid->GridLegendes->setCol(col);
+        return grid->GridLegendes;
     }
     // A fresh grid window, which reads the year and the sound device again.
     void reopenGrid() {
@@ -154,6 +160,5 @@ inline QByteArray unpackedWave(const QString &archive, const QString &folder) {
     QFile f(QDir(folder).filePath(QStringLiteral("temp.wav")));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
 
 } // namespace tembrel::test

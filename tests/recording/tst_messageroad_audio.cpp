@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The road of one message on a real PulseAudio server (scripts/with-audio.sh):
-// a sentence spoken into the microphone is recorded into a slot of 2005,
-// stored green, checked with unzip and sox, played back from a fresh grid
-// (the speaker's monitor hears it), exported as WAV and FLAC, deleted and
-// the deletion undone, and deleted again; and a FLAC file imported into
-// another slot. The reports of a playback on the real device:
-// tst_mmcontrol_audio.
+// The road of one message on a real PulseAudio server (scripts/with-audio.sh),
+// from the microphone through storing, playback, export and deletion; and a
+// FLAC file imported into another slot.
 #include "RecordingBench.h"
 
 #include "AudioBench.h"
@@ -37,8 +33,7 @@ private Q_SLOTS:
         const QByteArray lead(mic.rate / 1000 * 2 * 300, 0); // 0.3 s of silence first
 
         // --- recording: three seconds, and the finishing step a second later
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w);
         Microphone microphone(mic.fifo, mic.rate, lead + speech);
         QVERIFY(microphone.isOpen());
@@ -69,9 +64,7 @@ private Q_SLOTS:
         bench.reopenGrid();
         FrmConsultGrille *g = bench.grid.get();
         QCOMPARE(g->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
-        g->GridLegendes->setRow(Row);
-        g->GridLegendes->setCol(Col);
-        QVERIFY(!g->GridLegendes->CellPicture().isNull());
+        QVERIFY(!bench.cell(Row, Col)->CellPicture().isNull());
         g->show();
         SinkMonitor speaker("tembrel_speaker", mic.rate);
         QVERIFY(speaker.connected());
@@ -89,8 +82,7 @@ private Q_SLOTS:
         QVERIFY(playing > 0.01 && after < 0.002);
 
         // --- export: the WAV is the stored wave, the FLAC holds its samples -----
-        g->GridLegendes->setRow(Row);
-        g->GridLegendes->setCol(Col);
+        bench.cell(Row, Col);
         bench.app.dialogs->savePaths << bench.app.path("out.wav") << bench.app.path("out.flac");
         g->CmdExporter_Click();
         g->CmdExporter_Click();
@@ -125,8 +117,7 @@ private Q_SLOTS:
         const QString spoken = bench.app.path("spoken.wav"), flac = bench.app.path("speech.flac");
         QVERIFY(run("espeak-ng", {"-w", spoken, "Buy bread on the way home"}));
         QVERIFY(run("sox", {spoken, "-r", "44100", "-c", "2", flac}));
-        bench.click(Row, Col + 1);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col + 1);
         QVERIFY(w);
         bench.app.dialogs->openFiles << flac;
         w->CmdImport_Click();

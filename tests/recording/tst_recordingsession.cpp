@@ -20,7 +20,8 @@ Q_DECLARE_METATYPE(tembrel::RecordingState)
 
 namespace {
 
-void runStep(RecordingSession &session, const QString &step) {
+// Runs the session's handlers as named; wait:<ms> moves the device's clock.
+void runSteps(AppFixture &app, RecordingSession &session, const QString &steps) {
     static const std::map<QString, void (RecordingSession::*)()> handlers{
         {"record", &RecordingSession::record},
         {"pauserec", &RecordingSession::pauseRecording},
@@ -30,7 +31,12 @@ void runStep(RecordingSession &session, const QString &step) {
         {"play", &RecordingSession::play},
         {"pause", &RecordingSession::pausePlayback},
         {"remove", &RecordingSession::remove}};
-    (session.*handlers.at(step))();
+    for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        if (step.startsWith(u"wait:"))
+            app.sound->advance(std::chrono::milliseconds(step.mid(5).toInt()));
+        else
+            (session.*handlers.at(step))();
+    }
 }
 
 } // namespace
@@ -39,9 +45,8 @@ class TestRecordingSession : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Steps run in order (wait:<ms> moves the device's clock); a step whose
-    // button the state disables does nothing. The state reached, and the
-    // length of the packed recording (-1: none).
+    // A step whose button the state disables does nothing. The state
+    // reached, and the length of the packed recording (-1: none).
     void steps_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<RecordingState>("state");
@@ -75,12 +80,7 @@ private Q_SLOTS:
         app.sound->feed(flatSound(10000).samples);
         RecordingSession session(5000); // a limit of five seconds
         QSignalSpy failed(&session, &RecordingSession::failed);
-        for (const QString &step : steps.split(u' ')) {
-            if (step.startsWith(u"wait:"))
-                app.sound->advance(std::chrono::milliseconds(step.mid(5).toInt()));
-            else
-                runStep(session, step);
-        }
+        runSteps(app, session, steps);
         QCOMPARE(session.state(), state);
         QCOMPARE(session.hasRecording(), packedMs >= 0);
         if (packedMs >= 0) {
@@ -139,21 +139,22 @@ private Q_SLOTS:
     // discarding it leaves nothing. A slot's wave that a playback left is no
     // recording.
     void interrupted_data() {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<int>("keptMs"); // -1: nothing is offered
+        QTest::addColumn<QString>("steps");   // empty: a playback wrote temp.wav
+        QTest::addColumn<bool>("slotPlayed"); // after the kill
+        QTest::addColumn<int>("keptMs");      // -1: nothing is offered
         QTest::addColumn<bool>("adopt");
-        QTest::newRow("killed while recording") << "record wait:2500" << 2500 << true;
+        QTest::newRow("killed while recording") << "record wait:2500" << false << 2500 << true;
         QTest::newRow("killed while paused")
-            << "record wait:1500 pauserec wait:1000" << 1500 << true;
-        QTest::newRow("a slot played after the kill")
-            << "record wait:2000 slotplayed" << 2000 << true;
+            << "record wait:1500 pauserec wait:1000" << false << 1500 << true;
+        QTest::newRow("a slot played after the kill") << "record wait:2000" << true << 2000 << true;
         QTest::newRow("killed before Save")
-            << "record wait:1000 stop wait:1000 tick" << 2000 << true;
-        QTest::newRow("discarded") << "record wait:2500" << 2500 << false;
-        QTest::newRow("a played slot's wave") << "played" << -1 << false;
+            << "record wait:1000 stop wait:1000 tick" << false << 2000 << true;
+        QTest::newRow("discarded") << "record wait:2500" << false << 2500 << false;
+        QTest::newRow("a played slot's wave") << "" << false << -1 << false;
     }
     void interrupted() {
         QFETCH(QString, steps);
+        QFETCH(bool, slotPlayed);
         QFETCH(int, keptMs);
         QFETCH(bool, adopt);
         AppFixture app(QDate(2005, 3, 10));
@@ -161,20 +162,11 @@ private Q_SLOTS:
         QByteArray wave, archive; // the scratch files as a kill leaves them
         {
             RecordingSession killed;
-            for (const QString &step : steps.split(u' ')) {
-                if (step.startsWith(u"wait:"))
-                    app.sound->advance(std::chrono::milliseconds(step.mid(5).toInt()));
-                else if (step == u"slotplayed")
-                    continue;
-                else if (step == u"played")
-                    QVERIFY(writeWaveFile(app.path("temp.wav"), flatSound(1000)));
-                else
-                    runStep(killed, step);
-            }
+            runSteps(app, killed, steps);
+            QVERIFY(!steps.isEmpty() || writeWaveFile(app.path("temp.wav"), flatSound(1000)));
             wave = app.read("temp.wav");
             archive = app.read("temp.tbr");
         }
-        const bool slotPlayed = steps.endsWith(u"slotplayed");
         QVERIFY(!slotPlayed || storeMessage(2005, {4, 20}, flatSound(300)));
         QVERIFY(app.write("temp.wav", wave));
         if (!archive.isEmpty())
@@ -232,29 +224,6 @@ private Q_SLOTS:
         QVERIFY(session.store(model, {3, 10}, Marker::Vert));
         QCOMPARE(slotSound(2005, {3, 10}).durationMs(), 3000);
         QCOMPARE(failed.size(), 1);
-    }
-
-    // Storing puts the archive in the slot before the slot is marked; a slot
-    // that cannot take it is left unmarked, with the recording kept.
-    void storing() {
-        AppFixture app(QDate(2005, 3, 10));
-        YearModel model;
-        model.open(2005, {"08:00", "09:00"});
-        QSignalSpy changed(&model, &YearModel::changed);
-        RecordingSession session;
-        QVERIFY(packMessage(flatSound(1000)));
-        QVERIFY(app.write("D2005", "a file where the folder should be"));
-        QVERIFY(!session.store(model, {3, 10}, Marker::Rouge));
-        QVERIFY(changed.isEmpty() && model.marker({3, 10}) == Marker::None);
-        QVERIFY(app.exists("temp.wav") && session.hasRecording());
-
-        QVERIFY(QFile::remove(app.path("D2005")));
-        const QByteArray archive = app.read("temp.tbr");
-        QVERIFY(session.store(model, {3, 10}, Marker::Rouge));
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(model.marker({3, 10}), Marker::Rouge);
-        QCOMPARE(app.read("D2005/W2005003010.tbr"), archive);
-        QVERIFY(!app.exists("temp.wav") && !session.hasRecording());
     }
 };
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording window on the virtual sound device: its states, captions,
-// finishing step, removal and abandon, and the storing of a message. Its
-// screenshot in the recorded state is tst_language's, in both languages.
+// finishing step, removal and abandon, and the storing of a message.
 #include "RecordingBench.h"
 
 #include "core/Strings.h"
@@ -10,15 +9,12 @@
 #include "sound/MMControl.h"
 #include "sound/SoundChoice.h"
 
-#include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTest>
 #include <QTimer>
 
 using namespace tembrel;
@@ -79,9 +75,8 @@ private Q_SLOTS:
         QFETCH(QString, steps);
         QFETCH(QString, buttons);
         RecordingBench bench;
-        bench.click(Row, Col);
-        QVERIFY(bench.window);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
+        QVERIFY(w);
         bench.speak(5000);
         bench.runSteps(steps);
         QCOMPARE(buttonStates(w), buttons);
@@ -96,12 +91,9 @@ private Q_SLOTS:
     void openingAndCaptions() {
         RecordingBench bench;
         MdiMain main;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w && RecordingWindowOpen && !bench.grid->isEnabled());
-        bench.grid->GridLegendes->setRow(Row);
-        bench.grid->GridLegendes->setCol(Col);
-        QVERIFY(!bench.grid->GridLegendes->CellPicture().isNull());
+        QVERIFY(!bench.cell(Row, Col)->CellPicture().isNull());
         QCOMPARE(w->windowTitle(), Base);
         QVERIFY(!main.close());
         bench.grid->show(); // nor does the grid, which the recording needs
@@ -132,8 +124,7 @@ private Q_SLOTS:
         const SoundDevice headset{"usb-headset", "USB Headset", false};
         bench.app.sound->setDevices({{builtIn, headset}, {}});
         chooseDevice(SoundUse::Microphone, {headset.id, headset.description});
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w);
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
         bench.app.sound->setDevices({{builtIn}, {}});
@@ -145,15 +136,14 @@ private Q_SLOTS:
         QCOMPARE(bench.app.sound->lastCaptureDevice(), headset.id);
         bench.app.sound->answerDeviceReads();
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
-        QVERIFY(!w->lbMicrophone->text().isEmpty() && w->lbMicrophone->isVisibleTo(w));
+        QVERIFY(w->lbMicrophone->isVisibleTo(w));
     }
 
     // A recording that hears nothing says so beside the position, without a
     // box, and stops saying so once sound comes.
     void silenceShown() {
         RecordingBench bench;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         bench.app.sound->feed(QByteArray(2 * 16000 * 2, '\0'));
         w->CmdRecord_Click();
         bench.advance(2000);
@@ -166,10 +156,12 @@ private Q_SLOTS:
 
     // Stop leaves the device recording until the next tick; only that tick
     // stops, saves and packs, and the wave holds the extra second too.
-    void finishingStep() {
+    // Listening then follows the message to its end and leaves temp.wav and
+    // temp.tbr exactly as they were; Remove suspends the reports until the
+    // next Record.
+    void finishingListeningAndRemoving() {
         RecordingBench bench;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         bench.speak(4000);
         w->CmdRecord_Click();
         bench.advance(2000);
@@ -193,21 +185,9 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), Base);
         QCOMPARE(w->Slider1->value(), 1);
         const QByteArray wav = bench.app.read("temp.wav");
+        const QByteArray tbr = bench.app.read("temp.tbr");
         QCOMPARE(wav.size(), 44 + 3 * 16000 * 2); // 16-bit mono, three seconds
         QCOMPARE(unpackedWave(bench.app.path("temp.tbr"), bench.app.path("unpacked")), wav);
-    }
-
-    // Listening follows the message to its end and leaves temp.wav and
-    // temp.tbr exactly as they were; Remove suspends the reports until the
-    // next Record. (Play before a recording: tst_recordingsession.)
-    void playRemoveAndListening() {
-        RecordingBench bench;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
-        bench.recordAndFinish(2000);
-        const QByteArray wav = bench.app.read("temp.wav");
-        const QByteArray tbr = bench.app.read("temp.tbr");
-        QVERIFY(!wav.isEmpty() && !tbr.isEmpty());
         // Dated long ago: a rewrite would show in the dates, and a repacked
         // temp.tbr would carry the new date of temp.wav in its bytes.
         const QDateTime old(QDate(2001, 1, 1), QTime(12, 0));
@@ -268,8 +248,7 @@ private Q_SLOTS:
         QVERIFY(packMessage(flatSound(1500)));
         const QDateTime when = QFileInfo(bench.app.path("temp.tbr")).lastModified();
         bench.app.messageBox->answers << answer;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QCOMPARE(bench.app.messageBox->texts(),
                  QStringList{LoadResString(241).arg(
                      QLocale().toString(when.date(), QLocale::LongFormat),
@@ -302,8 +281,7 @@ private Q_SLOTS:
         QFETCH(int, recordMs);
         QFETCH(int, answer);
         RecordingBench bench;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w));
         if (recordMs)
@@ -323,9 +301,7 @@ private Q_SLOTS:
         QCOMPARE(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"), kept);
         QCOMPARE(RecordingWindowOpen, kept);
         QCOMPARE(bench.grid->isEnabled(), !kept);
-        FlexGrid *g = bench.grid->GridLegendes;
-        g->setRow(Row);
-        g->setCol(Col);
+        FlexGrid *g = bench.cell(Row, Col);
         QCOMPARE(g->CellPicture().isNull(), !kept);
         QCOMPARE(g->TextMatrix(Row, Col), QString());
         if (kept) // and it can still be stored
@@ -371,8 +347,7 @@ private Q_SLOTS:
         QFETCH(int, message);
         QFETCH(int, wavMs);
         RecordingBench bench;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         bench.speak(5000);
         bench.runSteps(steps);
         bench.advance(3000);
@@ -411,8 +386,7 @@ private Q_SLOTS:
         QFETCH(QString, code);
         RecordingBench bench;
         for (const int col : {Col, Col + 1}) {
-            bench.click(Row, col);
-            FrmEnregMessage *w = bench.window;
+            FrmEnregMessage *w = bench.click(Row, col);
             QVERIFY(w);
             bench.recordAndFinish(1000);
             w->CmdEnreg_Click(); // no colour yet
@@ -435,12 +409,11 @@ private Q_SLOTS:
         QVERIFY(file);
         QCOMPARE(file->text(yearRecordIndex(Row, Col, bench.grid->GridLegendes->Rows())), code);
 
-        FrmConsultGrille again;
-        FlexGrid *g = again.GridLegendes;
+        bench.reopenGrid();
+        FlexGrid *g = bench.cell(Row, Col);
         QCOMPARE(g->TextMatrix(Row, Col), code);
-        g->setRow(Row);
-        g->setCol(Col);
-        QCOMPARE(g->CellPicture().toImage(), again.markerPicture(markerForCode(code)).toImage());
+        QCOMPARE(g->CellPicture().toImage(),
+                 bench.grid->markerPicture(markerForCode(code)).toImage());
     }
 
     // A copy that cannot be made leaves the slot unmarked, the year file
@@ -448,8 +421,7 @@ private Q_SLOTS:
     void failedStoreKeepsEverything() {
         RecordingBench bench;
         QVERIFY(bench.app.write("D2005", "a file where the folder should be"));
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         bench.recordAndFinish(1000);
         const QByteArray tbr = bench.app.read("temp.tbr");
         w->Option1[2]->setChecked(true);
@@ -481,8 +453,7 @@ private Q_SLOTS:
         bench.app.dialogs->openFiles << bench.app.path("notes.txt") << bench.app.path("speech.wav");
         // The menu key on the current cell, as the window system reports it.
         const auto menuKey = [&bench] {
-            bench.grid->GridLegendes->setRow(Row);
-            bench.grid->GridLegendes->setCol(Col);
+            bench.cell(Row, Col);
             QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
             QApplication::sendEvent(bench.grid->windowHandle(), &key);
         };

@@ -1,9 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The recording window's input scope on the virtual sound device: the
-// picture drawn from given samples, the input turned into 8 kHz 8-bit
-// unsigned blocks whatever the device's rate, the scope going on and off with
-// Record, Pause, Resume and Stop beside an undisturbed recording, and ticks
-// that never wait.
+// The recording window's input scope on the virtual sound device.
 #include "RecordingBench.h"
 
 #include "AudioBench.h"
@@ -48,8 +44,7 @@ private Q_SLOTS:
             alone.resize(size);
             alone.drawSamples(samples);
         } else {
-            bench.click(Row, Col);
-            bench.window->show();
+            bench.click(Row, Col)->show();
             QVERIFY(QTest::qWaitForWindowExposed(bench.window));
             bench.window->DrawScope(samples.data());
             QCOMPARE(bench.window->scopeSamples(), samples);
@@ -173,8 +168,7 @@ private Q_SLOTS:
         QFETCH(int, streams);
         RecordingBench bench;
         bench.app.sound->setCaptureLimit(streams);
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w);
         QCOMPARE(w->Timer1->interval(), 300);
         const QByteArray heard = tone(16000, 5000, 0, 8000);
@@ -205,8 +199,7 @@ private Q_SLOTS:
     // none has come; either way it returns at once.
     void ticks() {
         RecordingBench bench;
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
         w->CheckDiagramme->setChecked(true);

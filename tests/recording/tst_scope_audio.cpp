@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The input scope on a real PulseAudio server (scripts/with-audio.sh): with
 // "Scope" ticked, a sentence spoken by espeak-ng after a second and a half of
-// silence. The window's own Timer1 draws; the scope is flat in the silence and
-// moves during the speech, the recording beside it holds the sentence, and a
-// screenshot shows the window with the scope drawing speech.
+// silence, drawn by the window's own Timer1.
 #include "RecordingBench.h"
 
 #include "AudioBench.h"
@@ -28,8 +26,7 @@ private Q_SLOTS:
         QVERIFY(!speech.isEmpty());
         const int speechMs = int(speech.size() / 2 * 1000 / setting.rate);
         const QByteArray lead(qsizetype(setting.rate) * LeadMs / 1000 * 2, 0);
-        bench.click(4, 10);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(4, 10);
         QVERIFY(w);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));

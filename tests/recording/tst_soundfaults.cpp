@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real sound device failing under the windows: the microphone unplugged
-// in the middle of a recording (and plugged in again), a server that hangs
-// (SIGSTOP) when Record is pressed, a server killed during a playback from
-// the grid, and no server at all. CTest runs each function alone: the first
-// three each inside a scripts/with-audio.sh of their own, since they take
-// their server down; noServer where PULSE_SERVER names nothing.
+// The real sound device failing under the windows. CTest runs each function
+// alone (see CMakeLists.txt): those that take their server down inside a
+// scripts/with-audio.sh of their own.
 #include "RecordingBench.h"
 
 #include "AudioBench.h"
@@ -64,8 +61,7 @@ private Q_SLOTS:
         RecordingBench bench(QDate(2005, 1, 10));
         const QByteArray speech = realDeviceAndSpeech(bench);
         QVERIFY2(!speech.isEmpty(), "run through scripts/with-audio.sh, with an input");
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w);
         {
             const MicrophoneSetting setting;
@@ -100,8 +96,7 @@ private Q_SLOTS:
         // its device list (read a few times a second) shows it.
         QVERIFY(audioControl("mic-on"));
         QVERIFY(soundDevicesRead());
-        bench.click(Row, Col + 1);
-        QVERIFY(bench.window);
+        QVERIFY(bench.click(Row, Col + 1));
         QVERIFY(recordsSpeech(bench, bench.window, speech));
         QCOMPARE(bench.app.messageBox->shown.size(), 1);
     }
@@ -114,10 +109,8 @@ private Q_SLOTS:
         RecordingBench bench(QDate(2005, 1, 10));
         const QByteArray speech = realDeviceAndSpeech(bench);
         QVERIFY2(!speech.isEmpty(), "run through scripts/with-audio.sh, with an input");
-        bench.click(Row, Col);
-        FrmEnregMessage *w = bench.window;
+        FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w);
-
         signalServer(SIGSTOP);
         const Heartbeat beat;
         QElapsedTimer clock;
