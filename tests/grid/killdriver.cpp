@@ -52,13 +52,10 @@ int main(int argc, char *argv[]) {
             const Slot slot =
                 empty[std::uniform_int_distribution<qsizetype>(0, empty.size() - 1)(gen)];
             say("store %d %d\n", slot.row, slot.col);
-            // A message of its own: a tenth of a second of a tone, recorded,
-            // packed and stored as the recording window does.
+            // A message of its own, a tenth of a second, packed and stored as
+            // the recording window does.
             PcmSound sound;
-            sound.samples.resize(1600 * 2);
-            auto *samples = reinterpret_cast<qint16 *>(sound.samples.data());
-            for (int i = 0; i < 1600; ++i)
-                samples[i] = qint16((i * (n % 50 + 10)) % 20000 - 10000);
+            sound.samples = QByteArray(1600 * 2, char(n));
             if (!writeWaveFile(scratchWavePath(), sound) || !packScratchWave().ok ||
                 !storeSlotArchive(scratchArchivePath(), Year, slot.row, slot.col).ok)
                 return 4;

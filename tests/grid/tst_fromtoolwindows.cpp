@@ -10,7 +10,6 @@
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "MainWindow.h"
 #include "PicksFiles.h"
 

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/Shared.h"
-#include "core/TextRecords.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/YearFile.h"
@@ -9,8 +7,8 @@
 #include "shell/Twips.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "MessageSupport.h"
+#include "Screenshots.h"
 #include "YearFiles.h"
 
 #include <QLabel>
@@ -267,10 +265,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         at(w->GridLegendes, 6, 124);
         w->GridLegendes->setCellPicture(w->ImgMicro);
-        const QImage shot = w->grab().toImage();
-        const QString dir = QStringLiteral(TEMBREL_BINARY_DIR "/screenshots");
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(shot.save(dir + QStringLiteral("/grid2005.png")));
+        const QImage shot = test::screenshot(w.get(), "grid2005.png");
+        QVERIFY(!shot.isNull());
 
         // Saturday 7 May, Wednesday 4 May, and the blue marker (":") of 4 May.
         QCOMPARE(shownAt(shot, w.get(), 3, 127), QColor(0xFF, 0xCC, 0x99));

@@ -4,7 +4,6 @@
 // year file loads whole, and the next write leaves no temporary file behind.
 // The victim is tembrel_killdriver; the restart is the real grid window.
 
-#include "archive/ZipClass.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
@@ -13,6 +12,7 @@
 #include "sound/WaveFile.h"
 
 #include "AppFixture.h"
+#include "MessageSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,7 +36,7 @@ constexpr int Kills = 100;
 // Everything in the application folder and D2005 that is none of the
 // program's own files: what a killed write left behind.
 QStringList strayFiles(const AppFixture &app) {
-    static const QSet<QString> own{"hours.dat", "_2005.dte", "temp.wav", "temp.tbr"};
+    static const QSet<QString> own{"hours.dat", "_2005.dte", "temp.wav", "temp.tbr", "message.tbr"};
     static const QRegularExpression archive(QStringLiteral("^W2005\\d{6}\\.tbr$"));
     QStringList stray;
     for (const QString &name : QDir(app.path({})).entryList(QDir::Files | QDir::Hidden))
@@ -58,16 +58,9 @@ private Q_SLOTS:
         AppFixture app(QDate(2005, 3, 10));
         QVERIFY(app.writeHours({"08:00", "09:00", "10:00", "11:00", "12:00"}));
         // The test's own message: a tenth of a second, as the driver's.
-        const QString message = app.path("pack/temp.tbr");
-        {
-            PcmSound sound;
-            sound.samples = QByteArray(1600 * 2, '\x10');
-            ZipClass zip;
-            QVERIFY(QDir().mkpath(app.path("pack")));
-            QVERIFY(writeWaveFile(app.path("pack/temp.wav"), sound));
-            QVERIFY(zip.AddFile(QFile::encodeName(app.path("pack/temp.wav")).toStdString()));
-            QVERIFY(zip.WriteZip(QFile::encodeName(message).toStdString(), true));
-        }
+        const QString message = app.path("message.tbr");
+        QVERIFY(test::packMessage(test::flatSound(100)) &&
+                QFile::rename(scratchArchivePath(), message));
         const quint32 seed = QRandomGenerator::global()->generate();
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);

@@ -124,8 +124,9 @@ private Q_SLOTS:
         QCOMPARE(l.rows(), QStringList{Feb29});
     }
 
-    // A WAV is the stored wave byte for byte; the others are what their
-    // extension says; a dragged row is a WAV file named after the message.
+    // A WAV is the stored wave byte for byte, an empty slot has none, and a
+    // dragged row is a WAV file named after the message. (Other formats and
+    // failures as the user meets them: tst_messageslist.)
     void exporting() {
         Listed l;
         const QByteArray wave = *encodeWave(flatSound(1500));
@@ -134,12 +135,6 @@ private Q_SLOTS:
         QCOMPARE(l.app.read("out.wav"), wave);
         QCOMPARE(exportFileName(QDate(2005, 12, 8), "08:00", Marker::Rouge, "flac"),
                  "2005-12-08 08-00 Red.flac");
-        const QString flac = l.app.path("out.flac");
-        QCOMPARE(exportSlot(2005, {3, Dec8}, flac, *exportTypeForFile(flac)), QString());
-        QVERIFY(l.app.read("out.flac").startsWith("fLaC"));
-        QVERIFY(
-            !exportSlot(2005, {3, Dec8}, l.app.path("no/such/folder.wav"), *exportTypeForFile(wav))
-                 .isEmpty());
         QVERIFY(!exportSlot(2005, {3, 4}, wav, *exportTypeForFile(wav)).isEmpty());
 
         const int row = l.model->rowOf(2005, {3, Dec8});

@@ -35,7 +35,7 @@ struct Bench {
     std::unique_ptr<FrmConsultGrille> grid;
     int recordingOpened = 0;
 
-    // The year 2005 with two marked slots; the first holds a message of `ms`.
+    // The year 2005 with two marked slots, shown; the first holds `ms` of sound.
     explicit Bench(int ms, bool withArchive = true) {
         app.writeHours({"08:00", "08:30"});
         FrmConsultGrille::setRecordingWindowFactory([this](YearModel &, Slot, QWidget *) {
@@ -50,6 +50,7 @@ struct Bench {
         marking.setMarker(Slot{Row, Col}, Marker::Bleu);
         marking.save();
         grid = std::make_unique<FrmConsultGrille>();
+        grid->show();
     }
     ~Bench() { FrmConsultGrille::setRecordingWindowFactory({}); }
 
@@ -95,7 +96,6 @@ private Q_SLOTS:
         QFETCH(int, at);
         QFETCH(QString, seconds);
         Bench b(length);
-        b.grid->show();
         b.click(Row, Col);
         QVERIFY(b.controlsShown());
         QCOMPARE(b.grid->NomArchive, QStringLiteral("W2005003003.tbr"));
@@ -140,7 +140,6 @@ private Q_SLOTS:
         QFETCH(QList<int>, move);
         QFETCH(QString, then);
         Bench b(12000);
-        b.grid->show();
         QVERIFY(QTest::qWaitForWindowActive(b.grid.get()));
         FlexGrid *g = b.grid->GridLegendes;
         QVERIFY(g->hasFocus() && g->goTo(move[1], move[0]));
@@ -173,7 +172,6 @@ private Q_SLOTS:
     void stopping() {
         QFETCH(QString, how);
         Bench b(12000);
-        b.grid->show();
         QVERIFY(QTest::qWaitForWindowActive(b.grid.get()));
         b.click(Row, Col);
         b.advance(1000);
@@ -197,7 +195,6 @@ private Q_SLOTS:
     // nothing, not even the remembered cell.
     void inertWhilePlaying() {
         Bench b(12000);
-        b.grid->show();
         b.click(Row, Col);
         b.click(OtherRow, OtherCol);
         b.click(5, 10);
@@ -214,7 +211,6 @@ private Q_SLOTS:
     // the recording window.
     void deleting() {
         Bench b(12000);
-        b.grid->show();
         b.click(Row, Col);
         b.app.messageBox->answers << vbNo << vbCancel << vbYes;
         b.grid->cmdDelWave_Click();
@@ -259,7 +255,6 @@ private Q_SLOTS:
         if (!archive.isEmpty())
             QVERIFY(b.app.write("D2005/W2005003003.tbr", archive));
         QVERIFY(b.app.write("temp.wav", "left from an older playback"));
-        b.grid->show();
         b.click(Row, Col);
         QVERIFY(b.controlsShown());
         QVERIFY(!b.app.exists("temp.wav"));

@@ -41,25 +41,22 @@ QByteArray hostileArchive(const char *name) {
 // An archive made by Python's zipfile with the given entries, in order.
 QByteArray pythonArchive(const AppFixture &app,
                          const QList<std::pair<QString, QByteArray>> &entries) {
-    QString script = QStringLiteral("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1], 'w')\n");
-    QStringList args{QStringLiteral("-c"), QString(), app.path("py.zip")};
+    QStringList args{
+        "-c",
+        "import sys, zipfile\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+        "    for i in range(2, len(sys.argv), 2): z.write(sys.argv[i], sys.argv[i + 1])\n",
+        app.path("py.zip")};
     for (const auto &[name, bytes] : entries) {
-        const QString file = app.path(QStringLiteral("py%1").arg(args.size()));
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        const QString file = QStringLiteral("py%1").arg(args.size());
+        if (!app.write(file, bytes))
             return {};
-        // python3 -c script: sys.argv[k] is args[k + 1].
-        script += QStringLiteral("z.write(sys.argv[%1], %2)\n")
-                      .arg(args.size() - 1)
-                      .arg(QStringLiteral("'") + name + QStringLiteral("'"));
-        args << file;
+        args << app.path(file) << name;
     }
-    args[1] = script + QStringLiteral("z.close()\n");
     QProcess python;
     python.start(QStringLiteral("python3"), args);
-    if (!python.waitForFinished(30000) || python.exitCode() != 0)
-        return {};
-    return app.read("py.zip");
+    return python.waitForFinished(30000) && python.exitCode() == 0 ? app.read("py.zip")
+                                                                   : QByteArray();
 }
 
 } // namespace

@@ -202,21 +202,6 @@ private Q_SLOTS:
         QVERIFY(slotTexts(m).isEmpty());
         QCOMPARE(QFileInfo(app.path("_2005.dte")).size(), qint64(6) * 366 * YearRecordSize);
     }
-
-    // The slot being recorded into is told to the views as it begins and ends.
-    void recordingSlot() {
-        AppFixture app;
-        YearModel m;
-        m.open(2005, Labels);
-        QSignalSpy spy(&m, &YearModel::recordingChanged);
-        m.setRecordingSlot(Slot{3, 5});
-        m.setRecordingSlot(Slot{3, 5});
-        m.setRecordingSlot(std::nullopt);
-        QCOMPARE(spy.size(), 2);
-        QCOMPARE(spy[0][1].toBool(), true);
-        QCOMPARE(spy[1][0].value<Slot>(), Slot({3, 5}));
-        QCOMPARE(spy[1][1].toBool(), false);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestYearModel)
