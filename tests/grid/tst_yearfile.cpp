@@ -12,17 +12,6 @@ using namespace tembrel;
 using tembrel::test::AppFixture;
 using tembrel::test::yearBytes;
 
-namespace {
-
-QByteArray records(const QStringList &texts) {
-    QByteArray out;
-    for (const QString &t : texts)
-        out += encodeYearRecord(t);
-    return out;
-}
-
-} // namespace
-
 class TestYearFile : public QObject {
     Q_OBJECT
 
@@ -42,7 +31,7 @@ private Q_SLOTS:
 
     void readingPastTheEnd() {
         // Two whole records and half of a third; zero bytes read as padding.
-        QByteArray bytes = records({QStringLiteral("JANUARY"), QStringLiteral("x")});
+        QByteArray bytes = encodeYearRecord("JANUARY") + encodeYearRecord("x");
         bytes += QByteArray(4, '\0') + QByteArray(8, 'z');
         bytes.replace(24 + 4 + 1, 19, QByteArray(19, '\0'));
         const YearFile file = YearFile::fromBytes(bytes);
@@ -75,7 +64,8 @@ private Q_SLOTS:
             shorter.append(QString::fromLatin1(t));
         QVERIFY(shorter.commit(path));
         const QByteArray now = app.read(yearFileName(2005));
-        QCOMPARE(now, records({"A", "B", "C"}) + old.mid(72));
+        QCOMPARE(now, encodeYearRecord("A") + encodeYearRecord("B") + encodeYearRecord("C") +
+                          old.mid(72));
 
         YearFileWriter big(97 * 367);
         for (int i = 0; i < 97 * 367; ++i)
@@ -202,14 +192,10 @@ private Q_SLOTS:
         QCOMPARE(openingYear(QDate(2026, 12, 6)), 2005);
         QCOMPARE(openingYear(QDate(2003, 5, 1)), 2003);
         QCOMPARE(openingYear(QDate(1999, 12, 31)), 2000);
-        // Every day: the column is this week's Monday, or 1 when that Monday
-        // lies in the previous year.
-        for (QDate d(2000, 1, 1); d.year() <= 2030; d = d.addDays(1)) {
-            const int col = weekStartColumn(d);
-            const QDate monday = d.addDays(1 - d.dayOfWeek());
-            QCOMPARE(col, monday.year() < d.year() ? 1 : columnOfDate(monday));
+        // Every day has its own column. (The column a week opens at:
+        // tst_gridwindow's layoutOfTheYear.)
+        for (QDate d(2000, 1, 1); d.year() <= 2030; d = d.addDays(1))
             QCOMPARE(dateOfColumn(d.year(), columnOfDate(d)), d);
-        }
     }
 
     // What is usable is written back whole, in CR LF, sizes rounded.

@@ -51,7 +51,7 @@ double sineAmplitude(const PcmSound &sound) {
     return std::sqrt(2 * power / double(std::max<qint64>(1, sound.frames()))) / 32768;
 }
 
-constexpr int Wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+constexpr int Wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16, Flac24 = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
 
 } // namespace
 
@@ -67,14 +67,8 @@ private Q_SLOTS:
         row("16-bit mono wave", {Wav16, 16000, 2, {0.5}, -1, F::None, 2000, 0.5});
         row("stereo float wave, averaged",
             {SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1.5, {0.8, 0.2}, -1, F::None, 1500, 0.5});
-        row("four-channel 24-bit FLAC", {SF_FORMAT_FLAC | SF_FORMAT_PCM_24,
-                                         48000,
-                                         1,
-                                         {0.4, 0.4, 0.2, 0.2},
-                                         -1,
-                                         F::None,
-                                         1000,
-                                         0.3});
+        row("four-channel 24-bit FLAC",
+            {Flac24, 48000, 1, {0.4, 0.4, 0.2, 0.2}, -1, F::None, 1000, 0.3});
         row("stereo Ogg Vorbis",
             {SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, {0.5, 0.3}, -1, F::None, 2000, 0.4});
         row("MP3",
