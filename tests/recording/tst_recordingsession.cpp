@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One recording without a window, on the virtual sound device: the steps its
-// state allows, the limit it is given, the finishing step, and storing.
+// One recording without a window, on the virtual sound device.
 #include "recording/RecordingSession.h"
 
 #include "AppFixture.h"
@@ -93,10 +92,8 @@ private Q_SLOTS:
         QVERIFY(failed.isEmpty());
     }
 
-    // A recording that hears only silence (below about -60 dBFS) for its
-    // first second and a half says so while it goes on, and stops saying so
-    // as soon as sound comes. The level of each second heard, and whether
-    // silence is said after 1, 2, 3 and 4 seconds.
+    // Silence (below about -60 dBFS) for the first second and a half is said
+    // until sound comes: the level of each second, and what is said after it.
     void silence_data() {
         QTest::addColumn<QList<int>>("levels");
         QTest::addColumn<QString>("said");
@@ -131,13 +128,9 @@ private Q_SLOTS:
         QVERIFY(!silent);
     }
 
-    // The sound reaches temp.wav as it is recorded: a run killed while
-    // recording (temp.wav as the kill left it) or before Save (temp.tbr
-    // never stored) leaves a recording that the next session offers, even
-    // after a slot was played into temp.wav meanwhile.
-    // Adopting it gives the recorded state with that sound, ready to store;
-    // discarding it leaves nothing. A slot's wave that a playback left is no
-    // recording.
+    // A run killed while recording or before Save leaves a recording the next
+    // session offers, even after a slot was played meanwhile; a slot's wave
+    // that a playback left is none. Adopted, it stores; discarded, it goes.
     void interrupted_data() {
         QTest::addColumn<QString>("steps");   // empty: a playback wrote temp.wav
         QTest::addColumn<bool>("slotPlayed"); // after the kill

@@ -85,9 +85,8 @@ private Q_SLOTS:
         QCOMPARE(w->CmdImport->isEnabled(), w->CmdRecord->isEnabled());
     }
 
-    // Opening: the slot shows the microphone, the grid is disabled, the flag
-    // is set and the main window refuses to close; the title names the slot.
-    // Record starts the caption at 0/60 seconds, a report at 12.5 s shows 12.
+    // The open window holds the slot, the grid and the main window; the title
+    // names the slot and counts whole seconds.
     void openingAndCaptions() {
         RecordingBench bench;
         MdiMain main;
@@ -115,9 +114,7 @@ private Q_SLOTS:
         QVERIFY(main.close());
     }
 
-    // The label under the position names the microphone a Record opens: the
-    // choice kept until the device lists are read, then the device in use,
-    // read again at Record (the chosen one unplugged meanwhile: the default).
+    // The label names the microphone a Record opens, read again at each Record.
     void microphoneLabel() {
         RecordingBench bench;
         const SoundDevice builtIn{"builtin", "Built-in microphone", true};
@@ -154,11 +151,8 @@ private Q_SLOTS:
         QVERIFY(!w->lbSilence->isVisibleTo(w));
     }
 
-    // Stop leaves the device recording until the next tick; only that tick
-    // stops, saves and packs, and the wave holds the extra second too.
-    // Listening then follows the message to its end and leaves temp.wav and
-    // temp.tbr exactly as they were; Remove suspends the reports until the
-    // next Record.
+    // Stop records on until the next tick, which saves and packs; listening
+    // leaves temp.wav and temp.tbr as they were, Remove deletes them.
     void finishingListeningAndRemoving() {
         RecordingBench bench;
         FrmEnregMessage *w = bench.click(Row, Col);
@@ -232,9 +226,7 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), Base + "1/60 seconds");
     }
 
-    // A recording a killed run left is offered when the window opens, before
-    // anything can be recorded: Yes gives the recorded state with it, No
-    // deletes it and the window opens empty.
+    // A recording a killed run left is offered before anything can be recorded.
     void interruptedRecording_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("buttons");
@@ -262,10 +254,8 @@ private Q_SLOTS:
         }
     }
 
-    // Abort, Escape and the close box ask before a recording that was not
-    // stored is thrown away (nothing to ask about, they just close). No keeps
-    // the window, the recording and the microphone in the slot; Yes empties
-    // the slot, deletes both scratch files, closes and gives the grid back.
+    // Abort, Escape and the close box ask before an unsaved recording is thrown
+    // away: No keeps it all, Yes empties the slot and gives the grid back.
     void discarding_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("recordMs"); // 0: nothing recorded
@@ -309,10 +299,7 @@ private Q_SLOTS:
     }
 
     // A device that is missing, goes away or does not answer: one message
-    // (none after Stop), never a window waiting for what cannot come. A
-    // recording cut short keeps what was heard, and the finishing step saves
-    // and packs it; one that heard nothing is refused as without an input; a
-    // playback ends as at its end. The device starts at 0 s.
+    // (none after Stop), nothing left waiting, and what was heard packed.
     void deviceFailures_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("buttons"); // as in stateTable
@@ -367,9 +354,8 @@ private Q_SLOTS:
                      bench.app.read("temp.wav"));
     }
 
-    // Storing: the colour's code and picture in the slot, the archive in
-    // D2005 (made once, then reused), the scratch files gone, the year file
-    // rewritten, and the marker there when the year is opened again.
+    // Storing: the colour's code and picture in the slot, the archive in D2005
+    // (made once), the scratch files gone, the marker in the year file.
     void storing_data() {
         QTest::addColumn<int>("option");
         QTest::addColumn<bool>("byImage");
@@ -440,11 +426,8 @@ private Q_SLOTS:
         QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
     }
 
-    // "Import..." from the grid's menu (the menu key) on an empty slot opens the recording
-    // window there and asks for a file: one that is no sound leaves the window
-    // as it was; a 61-second one is cut, said so, and leaves the window
-    // recorded. Saving stores its first minute, which a marked slot's menu
-    // no longer offers to replace.
+    // "Import..." from an empty slot's menu (the menu key) opens the window and
+    // asks for a file; a 61-second one is cut, said so, and its first minute stored.
     void importing() {
         RecordingBench bench;
         const QByteArray sound = tone(8000, 61000, 0, 8000);

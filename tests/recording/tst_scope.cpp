@@ -18,10 +18,8 @@ class TestScope : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // One dot per sample across the whole width in C0FFC0 on black: silence
-    // is one flat line at half height, 0 and 255 in turn the bottom and top
-    // edges. Height 0: the scope of the recording window as laid out, drawn
-    // through DrawScope.
+    // One dot per sample across the whole width: silence is a flat line at half
+    // height, 0 and 255 the bottom and top edges. No size: the window's scope.
     void drawing_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QSize>("size");
@@ -121,11 +119,9 @@ private Q_SLOTS:
         QVERIFY(app.messageBox->shown.isEmpty());
     }
 
-    // The scope runs from Record and Resume recording to Pause recording and
-    // the finishing step, each time only with "Scope" ticked, and never
-    // disturbs the recording: the wave holds exactly what the microphone
-    // heard. Steps as RecordingBench::runSteps; the trace has R (scope
-    // running) or - after each handler.
+    // The scope runs from Record and Resume to Pause and the finishing step,
+    // only with "Scope" ticked, and never disturbs the recording. The trace
+    // has R (scope running) or - after each handler.
     void startAndStop_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("trace");
