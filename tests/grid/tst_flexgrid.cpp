@@ -39,9 +39,8 @@ class TestFlexGrid : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Reshaping keeps what still fits, out-of-range cells are refused, the
-    // current cell's properties reach only that cell and the model, and Clear
-    // empties the cells but keeps the sizes.
+    // Reshaping keeps what fits; the current cell's properties reach only it;
+    // Clear empties the cells but keeps the sizes.
     void cellsAndShape() {
         FlexGrid g;
         shapeYearLike(g, 5, 4);

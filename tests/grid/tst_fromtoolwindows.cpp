@@ -38,9 +38,8 @@ class TestFromToolWindows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The picks of a year file show in the grid and the window, in the
-    // program's short date form or in another, and Save writes them back in
-    // the program's form. A file in no date form is set aside, not overwritten.
+    // Picks in any short date form show in the grid and the window and are
+    // saved in the program's form; a file in none is set aside, not overwritten.
     void picksOfAnotherDateFormAreKept_data() {
         QTest::addColumn<QString>("form");
         QTest::addColumn<bool>("kept");

@@ -193,9 +193,8 @@ private Q_SLOTS:
         QVERIFY(fitsTheScreen(w.get()));
     }
 
-    // Every text of the year file shows, trimmed and cut to 20, under the
-    // locale's headings; marker codes become pictures drawn in the slot's own
-    // colour; the window writes the same texts back.
+    // The year file's texts show trimmed and cut to 20, marker codes as
+    // pictures; the window writes the same texts back.
     void fileShownAndWrittenBack() {
         AppFixture env(QDate(2005, 3, 10));
         QVERIFY(env.writeHours(labels(6)));

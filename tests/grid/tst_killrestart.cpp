@@ -72,10 +72,9 @@ private Q_SLOTS:
         for (int kill = 0; kill < Kills; ++kill) {
             QProcess driver;
             driver.start(Driver, {QDir::toNativeSeparators(app.path({})), QString::number(kill)});
-            // Every other kill aims at storing, the others at unpacking: once
-            // the driver has started that step a random number of times, the
-            // kill lands anywhere within the time that step has been seen to
-            // take on this machine (a sanitizer build is much slower).
+            // Every other kill aims at storing, the others at unpacking, and
+            // lands within the time that step has been seen to take here (a
+            // sanitizer build is much slower).
             const QByteArray aim = kill % 2 ? "extract" : "store";
             const int skip = int(random.bounded(3));
             int started = 0;

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The list of messages in the grid window, used with the keyboard: a row
-// shows its slot, Enter plays it, Delete asks before deleting it, Ctrl+Z
-// undoes that while the bar shows, Ctrl+E exports.
+// The list of messages in the grid window, used with the keyboard.
 #include "core/Strings.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
@@ -63,9 +61,8 @@ class TestMessagesList : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Ctrl+L shows the list, and it stays shown in the next window; a row
-    // makes its slot current, in its year when every year is listed; Enter
-    // plays it as a click does.
+    // Ctrl+L shows the list, in the next window too; a row makes its slot
+    // current, in its year; Enter plays it.
     void showAndPlay() {
         Bench b;
         QVERIFY(b.grid->ListeMessages->isHidden());
@@ -89,9 +86,8 @@ private Q_SLOTS:
         QVERIFY(b.grid->windowTitle().startsWith(b.grid->model().title({4, 35})));
     }
 
-    // Delete asks message 153; only Yes deletes. Ctrl+Z puts archive and
-    // colour back while the bar shows; once it is gone nothing comes back,
-    // and an archive kept aside for want of a trash is erased.
+    // Only Yes deletes; Ctrl+Z puts it back while the bar shows, after that
+    // nothing comes back and an archive kept aside for want of a trash is erased.
     void deleteAndUndo_data() {
         QTest::addColumn<bool>("trash");
         QTest::newRow("into the trash") << true;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The list of messages without widgets: its rows and lengths, sorting,
-// colour filter and search, following the year's model, and export.
+// The list of messages without widgets.
 #include "grid/MessagesModel.h"
 #include "sound/SoundExport.h"
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Playing a stored message from the year grid, and deleting it, on the
-// virtual sound device.
+// Playing and deleting a stored message from the year grid, on the virtual device.
 #include "core/Strings.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
@@ -80,9 +79,8 @@ class TestPlayback : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The caption follows the position in whole seconds; the last report of a
-    // playback carries its whole length, and the window returns to idle by
-    // itself with the device closed.
+    // The caption follows the position in whole seconds; at the end the
+    // window returns to idle by itself with the device closed.
     void captionAndEnd_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("at");
@@ -113,8 +111,7 @@ private Q_SLOTS:
     }
 
     // The grid's keys (today is Monday 10 January 2005): moves of the current
-    // cell, the view's current index with it, and the keys that act as the
-    // mouse and the buttons do.
+    // cell, and the keys that act as the mouse and the buttons do.
     void keys_data() {
         QTest::addColumn<QList<int>>("move"); // column, row, key, column, row after
         QTest::addColumn<QString>("then");
@@ -159,9 +156,8 @@ private Q_SLOTS:
                  then == u"153" ? QStringList{LoadResString(153)} : QStringList{});
     }
 
-    // Stop (its button or Escape) ends the playback the same way, and so does
-    // an output that goes away, without a word; closing the window leaves
-    // nothing playing.
+    // Stop, Escape, closing the window and a lost output all end the playback
+    // the same way, without a word.
     void stopping_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("Stop") << "stop";
@@ -206,9 +202,8 @@ private Q_SLOTS:
         QCOMPARE(b.app.sound->runningPlaybacks(), 1);
     }
 
-    // Only Yes deletes: exactly that archive goes, the slot is emptied, the
-    // year file rewritten; reopened, the slot is empty and a click on it opens
-    // the recording window.
+    // Only Yes deletes, exactly that archive; reopened, the slot is empty and
+    // a click on it opens the recording window.
     void deleting() {
         Bench b(12000);
         b.click(Row, Col);

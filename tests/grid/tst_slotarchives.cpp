@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The slot archives: their names, storing a scratch archive into a slot,
-// unpacking one into temp.wav, and taking one away (to the trash when there
-// is one).
+// The slot archives: names, storing, unpacking into temp.wav and removing.
 #include "grid/MessageStore.h"
 
 #include "AppFixture.h"
@@ -18,9 +16,8 @@ using tembrel::test::AppFixture;
 
 namespace {
 
-// A one-entry archive of `wave` saved as temp.wav, as the recording window
-// packs it; with `sparse`, of that many zero bytes instead (deflated to a few
-// kilobytes).
+// A one-entry archive of `wave` as temp.wav, as the recording window packs
+// it; with `sparse`, of that many zero bytes instead.
 QByteArray archiveOf(const AppFixture &app, const QByteArray &wave, qint64 sparse = 0) {
     if (!QDir().mkpath(app.path("pack")) || !app.write("pack/temp.wav", wave) ||
         (sparse && !QFile::resize(app.path("pack/temp.wav"), sparse)))
@@ -87,9 +84,8 @@ private Q_SLOTS:
                  app.path(QStringLiteral("D%1/").arg(year) + name));
     }
 
-    // Storing makes the year's folder once, replaces an older archive whole,
-    // and leaves no temporary file beside it; an empty or missing scratch
-    // archive is refused and the slot keeps what it held.
+    // Storing makes the year's folder once and replaces an older archive
+    // whole; an empty or missing scratch archive leaves the slot as it was.
     void storing() {
         AppFixture app;
         const QByteArray first = archiveOf(app, QByteArray(4000, 'a'));
@@ -117,9 +113,8 @@ private Q_SLOTS:
         QVERIFY(!storeSlotArchive(scratchArchivePath(), 2006, 5, 123).ok);
     }
 
-    // Unpacking gives temp.wav back byte for byte; a missing, damaged, empty
-    // or oversized archive leaves no temp.wav, not even an older one. Other
-    // entries an archive holds are never written.
+    // Unpacking gives temp.wav back byte for byte; a bad archive leaves no
+    // temp.wav, not even an older one. Other entries are never written.
     void extracting_data() {
         QTest::addColumn<QString>("damage");
         QTest::newRow("whole") << "";
@@ -178,9 +173,8 @@ private Q_SLOTS:
             QVERIFY(!app.exists("temp.wav") && !r.error.isEmpty());
     }
 
-    // What a write killed half-way left (.temp.tbr.tembrel-N.tmp, .temp.wav.tembrel-N.tmp) goes
-    // the next time the archive writer or reader writes into that folder;
-    // other files stay.
+    // What a write killed half-way left goes the next time the archive writer
+    // or reader writes into that folder; other files stay.
     void leftoversGo() {
         AppFixture app;
         const QByteArray wave(3000, 'w');

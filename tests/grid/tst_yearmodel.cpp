@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The year's model without widgets: opening a year from its file and its
-// archives (reconciling, recovering), marking and saving, the slot captions.
+// The year's model without widgets.
 #include "grid/SpokenText.h"
 #include "grid/YearModel.h"
 
@@ -40,9 +39,8 @@ class TestYearModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // What opening makes of a year file (rows given, 0: none) and the
-    // archives in D2005: the slots it shows, its rows, and whether it wrote
-    // the file back.
+    // What opening makes of a year file (rows given, 0: none) and the archives
+    // in D2005, and whether it wrote the file back.
     void opening_data() {
         QTest::addColumn<int>("fileRows");
         QTest::addColumn<QList<YearCell>>("cells");

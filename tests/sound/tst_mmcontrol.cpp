@@ -125,10 +125,8 @@ private Q_SLOTS:
         folder.reset();
     }
 
-    // The recording window: Open, Record, Pause, Record, Stop, Save, Close, at
-    // whatever rate the device records; the input runs silent once the fed
-    // samples are used up. Reopened, Stop keeps the position and Record goes on
-    // from it in the wave's format only: a device that cannot is refused.
+    // The recording window's commands at whatever rate the device records.
+    // Reopened, Record goes on in the wave's format only, or is refused.
     void recordPauseResumeAndReopen_data() {
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("rateLater");
@@ -317,10 +315,9 @@ private Q_SLOTS:
         QCOMPARE(lost.size(), 1);
     }
 
-    // What a window may send when nothing is open, nothing was recorded or
-    // Open refused the file (every command after it finds the device closed):
-    // harmless, and the file is left as it was. On Qt Multimedia with no audio
-    // server (CTest points PULSE_SERVER at nothing), Open finds no device.
+    // Commands when nothing is open, nothing was recorded or Open refused the
+    // file are harmless and leave the file as it was. On Qt Multimedia with no
+    // audio server (CTest points PULSE_SERVER at nothing) Open finds no device.
     void harmlessCommands_data() {
         QTest::addColumn<bool>("real");
         QTest::addColumn<QByteArray>("content"); // of temp.wav; empty: none
