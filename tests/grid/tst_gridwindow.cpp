@@ -209,7 +209,6 @@ private Q_SLOTS:
         QCOMPARE(h->TextMatrix(8, 13), QStringLiteral(". ."));
         QCOMPARE(h->TextMatrix(3, 20), QStringLiteral("abcdefghijklmnopqrst"));
         QCOMPARE(h->TextMatrix(4, 0), QStringLiteral("lunch"));
-        QCOMPARE(h->TextMatrix(0, 10), QLocale().standaloneMonthName(1).toUpper());
         auto picture = [h](int r, int c) { return at(h, r, c)->CellPicture().cacheKey(); };
         QCOMPARE(picture(5, 10), w->ImgVert.cacheKey());
         QCOMPARE(picture(6, 11), w->ImgJaune.cacheKey());

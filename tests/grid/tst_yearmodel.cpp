@@ -93,10 +93,7 @@ private Q_SLOTS:
         QCOMPARE(app.exists("_2005.dte"), fileRows > 0 || rewritten);
         if (fileRows && !rewritten)
             QCOMPARE(app.read("_2005.dte"), file);
-        // Headings from the locale and the year, labels from the file or hours.dat.
-        QCOMPARE(m.text(0, 52), QStringLiteral("FEBRUARY"));
-        QCOMPARE(m.text(1, 52), QStringLiteral("Monday"));
-        QCOMPARE(m.text(2, 52), QStringLiteral("21"));
+        // Labels from the file or hours.dat (headings: tst_gridwindow).
         QCOMPARE(m.text(3, 0), fileRows ? QStringLiteral("row 3") : Labels[0]);
         if (rewritten) {
             YearModel again;
@@ -173,7 +170,7 @@ private Q_SLOTS:
     }
 
     // Marking tells the views, saving writes every cell, and the next opening
-    // reads them back; the caption names the slot's day and time row.
+    // reads them back. (The caption: the recording and playback windows' titles.)
     void markingAndSaving() {
         AppFixture app(QDate(2005, 3, 10));
         YearModel m;
@@ -184,8 +181,6 @@ private Q_SLOTS:
         m.setMarker({4, 366}, Marker::Vert); // nor a day past the year
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed[0][0].value<Slot>(), Slot({4, 52}));
-        QCOMPARE(m.marker({4, 52}), Marker::Vert);
-        QCOMPARE(m.title({4, 52}), QStringLiteral("Monday, FEBRUARY 21, 2005 - 08:30 - "));
         int reported = 0;
         QVERIFY(m.save(
             [&](int done, int total) { reported = done == total ? reported + 1 : reported; }));
@@ -194,7 +189,6 @@ private Q_SLOTS:
         again.open(2005, Labels);
         QCOMPARE(slotTexts(again), QStringList{"4,52:.."});
         again.clear({4, 52});
-        QCOMPARE(again.marker({4, 52}), Marker::None);
         QVERIFY(again.save());
         m.open(2005, Labels);
         QVERIFY(slotTexts(m).isEmpty());

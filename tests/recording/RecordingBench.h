@@ -2,7 +2,8 @@
 #pragma once
 
 // A year grid of 2005 with a few time rows, in the fixture's folder, that
-// opens the real recording window on a click of an empty slot.
+// opens the real recording window on a click of an empty slot; with the
+// widget and string headers the tests of these windows use.
 
 #include "AppFixture.h"
 #include "MessageSupport.h"
@@ -10,6 +11,7 @@
 
 #include "app/Windows.h"
 #include "archive/ZipExtractionClass.h"
+#include "core/Strings.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
@@ -18,7 +20,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QtMath>
 

@@ -3,18 +3,13 @@
 // finishing step, removal and abandon, and the storing of a message.
 #include "RecordingBench.h"
 
-#include "core/Strings.h"
 #include "grid/YearFile.h"
 #include "shell/MdiMain.h"
 #include "sound/MMControl.h"
 #include "sound/SoundChoice.h"
 
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
 #include <QTimer>
 
 using namespace tembrel;
@@ -382,7 +377,6 @@ private Q_SLOTS:
                 QTest::mouseClick(w->ImgRouge, Qt::LeftButton);
             else
                 w->Option1[option]->setChecked(true);
-            QVERIFY(w->Option1[option]->isChecked());
             w->CmdEnreg_Click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));

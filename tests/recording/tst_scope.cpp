@@ -4,7 +4,6 @@
 
 #include "AudioBench.h"
 
-#include "core/Strings.h"
 #include "recording/ScopeView.h"
 #include "recording/SoundMeter.h"
 
