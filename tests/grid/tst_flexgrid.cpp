@@ -41,7 +41,7 @@ class TestFlexGrid : public QObject {
 private Q_SLOTS:
     // Reshaping keeps what fits; the current cell's properties reach only it;
     // Clear empties the cells but keeps the sizes.
-    void cellsAndShape() {
+    void cellsShapeAndColours() {
         FlexGrid g;
         shapeYearLike(g, 5, 4);
         for (int r = 0; r < 5; ++r)
@@ -68,13 +68,9 @@ private Q_SLOTS:
         QCOMPARE(g.CellBackColor(), 0u);
         QCOMPARE(QList<int>({g.Cols(), g.Rows(), g.ColWidth(3), g.RowHeight(4)}),
                  QList<int>({10, 7, 800, 600}));
-    }
 
-    // A colour of 0 means the grid's default: for cells, and for headings and
-    // labels, which take the fixed colours.
-    void colourZeroMeansDefault() {
-        FlexGrid g;
-        shapeYearLike(g, 5, 5);
+        // A colour of 0 means the grid's default; headings and labels take
+        // the fixed colours.
         g.setBackColor(0xFFFFFF), g.setForeColor(0xFFFFFF), g.setBackColorFixed(0x808080);
         QCOMPARE(g.paintBackColor(1, 2), toQColor(0x808080)); // heading row
         QCOMPARE(g.paintBackColor(4, 0), toQColor(0x808080)); // label column

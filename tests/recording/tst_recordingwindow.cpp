@@ -156,7 +156,6 @@ private Q_SLOTS:
         bench.advance(2000);
         w->cmdStopRecord_Click();
         QVERIFY(w->TimerTempo->isActive());
-        QCOMPARE(w->TimerTempo->interval(), 1000);
         bench.advance(1000);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Recording);
         // Until then temp.wav is the recording as it is written, whole to

@@ -165,7 +165,6 @@ private Q_SLOTS:
         bench.app.sound->setCaptureLimit(streams);
         FrmEnregMessage *w = bench.click(Row, Col);
         QVERIFY(w);
-        QCOMPARE(w->Timer1->interval(), 300);
         const QByteArray heard = tone(16000, 5000, 0, 8000);
         bench.app.sound->feed(heard);
         QString seen;

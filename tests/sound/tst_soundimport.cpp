@@ -2,6 +2,8 @@
 // Importing audio files that libsndfile writes in a temporary folder: what
 // comes out is a mono 16-bit wave at the file's rate holding the same sound,
 // cut at the limit; a file that cannot be imported leaves the target as it was.
+#include "AudioBench.h"
+
 #include "sound/SoundImport.h"
 #include "sound/WaveFile.h"
 
@@ -40,15 +42,6 @@ bool writeFile(const QString &path, const Case &c) {
         for (double a : c.amplitudes)
             samples.push_back(float(a * std::sin(2 * M_PI * 440 * double(i) / c.rate)));
     return sf && sf_writef_float(sf, samples.data(), frames) == frames && sf_close(sf) == 0;
-}
-
-// The amplitude of a sine from its samples' power (full scale 1).
-double sineAmplitude(const PcmSound &sound) {
-    const auto *s = reinterpret_cast<const qint16 *>(sound.samples.constData());
-    double power = 0;
-    for (qint64 i = 0; i < sound.frames(); ++i)
-        power += double(s[i]) * s[i];
-    return std::sqrt(2 * power / double(std::max<qint64>(1, sound.frames()))) / 32768;
 }
 
 constexpr int Wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16, Flac24 = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
@@ -107,7 +100,8 @@ private Q_SLOTS:
         const bool lossy = type == SF_FORMAT_OGG || type == SF_FORMAT_MPEG;
         QVERIFY2(std::abs(wave.sound->durationMs() - c.ms) <= (lossy ? 60 : 1),
                  qPrintable(QString::number(wave.sound->durationMs())));
-        const double amplitude = sineAmplitude(*wave.sound);
+        const QList<qint16> samples = test::samplesOfRaw(wave.sound->samples);
+        const double amplitude = std::sqrt(2.0) * test::rms(samples, 0, samples.size());
         QVERIFY2(std::abs(amplitude - c.amplitude) <= c.amplitude * (lossy ? 0.1 : 0.01),
                  qPrintable(QString::number(amplitude)));
     }
