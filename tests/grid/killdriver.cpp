@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The kill test's victim: stores messages into fresh slots of 2005 and unpacks
-// stored ones, for ever, the way the program does (wave, scratch archive, slot
-// archive, marker, year file rewritten whole; unpacking into temp.wav). It
-// says what it starts and ends on standard output, so that the test knows
-// what a SIGKILL cut short. Usage: tembrel_killdriver <application folder> <seed>
+// The kill test's victim: stores and unpacks messages in 2005 for ever, the way
+// the program does, saying on standard output what it starts and ends so the
+// test knows what a SIGKILL cut short. Usage: tembrel_killdriver <folder> <seed>
 
 #include "core/Shared.h"
 #include "grid/MessageStore.h"

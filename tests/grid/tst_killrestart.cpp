@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Kill -9 at random moments while messages are stored and unpacked, then a
-// restart: every slot is either marked with a playable archive or empty, the
-// year file loads whole, and the next write leaves no temporary file behind.
-// The victim is tembrel_killdriver; the restart is the real grid window.
+// Kill -9 at random moments while tembrel_killdriver stores and unpacks, then
+// the real grid window: every slot is marked with a playable archive or empty,
+// the year file loads whole, and the next write leaves no temporary file.
 
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"

@@ -96,7 +96,6 @@ private Q_SLOTS:
         Bench b(length);
         b.click(Row, Col);
         QVERIFY(b.controlsShown());
-        QCOMPARE(b.grid->NomArchive, QStringLiteral("W2005003003.tbr"));
         QCOMPARE(b.grid->Slider1->maximum(), length);
         QCOMPARE(b.app.sound->runningPlaybacks(), 1);
         b.advance(at);

@@ -97,9 +97,8 @@ private Q_SLOTS:
         QCOMPARE(m.text(3, 0), fileRows ? QStringLiteral("row 3") : Labels[0]);
         if (rewritten) {
             YearModel again;
-            again.open(2005, Labels);
-            QCOMPARE(slotTexts(again), shown);
             QCOMPARE(again.open(2005, Labels).restoredMarkers, 0);
+            QCOMPARE(slotTexts(again), shown);
         }
     }
 
@@ -116,7 +115,6 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(opening.setAside).size(), whole.size() - 30);
         QCOMPARE(slotTexts(m), (QStringList{"3,1:..", "5,300:-"})); // the last column is cut
         QCOMPARE(loadYearContent(app.path("_2005.dte"), 2005).state, YearContent::State::Whole);
-        QVERIFY(!opening.rewriteFailed);
     }
 
     // A year file that may not be read is neither set aside nor written over,

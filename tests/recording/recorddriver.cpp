@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The recording kill test's victim: records from the real microphone into
-// the application folder's temp.wav, as the recording window does, and says
-// "recording" once the device records, until it is killed.
-// Usage: tembrel_recorddriver <application folder>
+// The recording kill test's victim: records from the real microphone as the
+// recording window does, saying "recording" once the device records, until it
+// is killed. Usage: tembrel_recorddriver <application folder>
 
 #include "core/Shared.h"
 #include "recording/RecordingSession.h"

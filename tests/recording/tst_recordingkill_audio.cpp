@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Kill -9 at random moments while a sentence is recorded from the real
-// microphone (scripts/with-audio.sh), each followed by a restart: the
-// recording is offered, holds what was said up to a second before the kill,
-// and stores into a slot. The victim is tembrel_recorddriver.
+// Kill -9 at random moments while tembrel_recorddriver records a sentence from
+// the real microphone (scripts/with-audio.sh): the restart offers what was
+// said up to a second before the kill, and stores it into a slot.
 #include "recording/RecordingSession.h"
 
 #include "AppFixture.h"

@@ -50,26 +50,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<RecordingState>("state");
         QTest::addColumn<int>("packedMs");
-        QTest::newRow("play before a recording") << "play" << RecordingState::Empty << -1;
-        QTest::newRow("record twice") << "record wait:1000 record wait:1000 stop wait:1000 tick"
-                                      << RecordingState::Recorded << 3000;
-        QTest::newRow("remove while recording")
-            << "record wait:1000 remove" << RecordingState::Recording << -1;
-        QTest::newRow("the finishing tick before Stop")
-            << "record wait:1000 tick" << RecordingState::Recording << -1;
-        QTest::newRow("pause, resume, stop") << "record wait:1000 pauserec wait:2000 resumerec "
-                                                "wait:1000 stop wait:1000 tick"
-                                             << RecordingState::Recorded << 3000;
-        QTest::newRow("the limit stops by itself")
-            << "record wait:5500" << RecordingState::AutoFinishing << -1;
-        QTest::newRow("and finishes at the tick")
-            << "record wait:5500 tick" << RecordingState::Recorded << 5500;
-        QTest::newRow("listening to the end") << "record wait:1000 stop wait:1000 tick play "
-                                                 "wait:2500"
-                                              << RecordingState::Recorded << 2000;
-        QTest::newRow("remove after listening")
-            << "record wait:1000 stop wait:1000 tick play wait:500 pause remove"
-            << RecordingState::Empty << -1;
+        using S = RecordingState;
+        const auto row = [](const char *name, const char *steps, S state, int packedMs) {
+            QTest::newRow(name) << QString(steps) << state << packedMs;
+        };
+        row("play before a recording", "play", S::Empty, -1);
+        row("record twice", "record wait:1000 record wait:1000 stop wait:1000 tick", S::Recorded,
+            3000);
+        row("remove while recording", "record wait:1000 remove", S::Recording, -1);
+        row("the finishing tick before Stop", "record wait:1000 tick", S::Recording, -1);
+        row("pause, resume, stop",
+            "record wait:1000 pauserec wait:2000 resumerec wait:1000 stop wait:1000 tick",
+            S::Recorded, 3000);
+        row("the limit stops by itself", "record wait:5500", S::AutoFinishing, -1);
+        row("and finishes at the tick", "record wait:5500 tick", S::Recorded, 5500);
+        row("listening to the end", "record wait:1000 stop wait:1000 tick play wait:2500",
+            S::Recorded, 2000);
+        row("remove after listening",
+            "record wait:1000 stop wait:1000 tick play wait:500 pause remove", S::Empty, -1);
     }
     void steps() {
         QFETCH(QString, steps);

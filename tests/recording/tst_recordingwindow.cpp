@@ -25,11 +25,9 @@ const QString Base = QStringLiteral("Monday, FEBRUARY 21, 2005 - 08:30 - ");
 // The buttons in the table's order, as E (enabled) or - (disabled).
 QString buttonStates(const FrmEnregMessage *w) {
     QString out;
-    for (const QWidget *b :
-         {(QWidget *)w->CmdRecord, (QWidget *)w->CmdPauseRec, (QWidget *)w->cmdResumeRec,
-          (QWidget *)w->cmdStopRecord, (QWidget *)w->CmdPlay, (QWidget *)w->cmdPause,
-          (QWidget *)w->cmdResumePlay, (QWidget *)w->cmdDelWave, (QWidget *)w->CmdEnreg,
-          (QWidget *)w->CheckDiagramme})
+    for (const QWidget *b : std::initializer_list<const QWidget *>{
+             w->CmdRecord, w->CmdPauseRec, w->cmdResumeRec, w->cmdStopRecord, w->CmdPlay,
+             w->cmdPause, w->cmdResumePlay, w->cmdDelWave, w->CmdEnreg, w->CheckDiagramme})
         out += b->isEnabled() ? u'E' : u'-';
     return out;
 }
@@ -110,7 +108,9 @@ private Q_SLOTS:
     }
 
     // The label names the microphone a Record opens, read again at each Record.
-    void microphoneLabel() {
+    // A recording that hears nothing says so beside it, without a box, until
+    // sound comes.
+    void microphoneAndSilenceLabels() {
         RecordingBench bench;
         const SoundDevice builtIn{"builtin", "Built-in microphone", true};
         const SoundDevice headset{"usb-headset", "USB Headset", false};
@@ -124,20 +124,12 @@ private Q_SLOTS:
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: Built-in microphone"));
 
         bench.app.sound->setDevices({{builtIn, headset}, {}});
+        bench.app.sound->feed(QByteArray(2 * 16000 * 2, '\0'));
         w->CmdRecord_Click();
         QCOMPARE(bench.app.sound->lastCaptureDevice(), headset.id);
         bench.app.sound->answerDeviceReads();
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
         QVERIFY(w->lbMicrophone->isVisibleTo(w));
-    }
-
-    // A recording that hears nothing says so beside the position, without a
-    // box, and stops saying so once sound comes.
-    void silenceShown() {
-        RecordingBench bench;
-        FrmEnregMessage *w = bench.click(Row, Col);
-        bench.app.sound->feed(QByteArray(2 * 16000 * 2, '\0'));
-        w->CmdRecord_Click();
         bench.advance(2000);
         QVERIFY(w->lbSilence->isVisibleTo(w) && !w->lbSilence->text().isEmpty());
         QVERIFY(bench.app.messageBox->shown.isEmpty());

@@ -80,19 +80,18 @@ private Q_SLOTS:
     void conversion_data() {
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("level");
-        QTest::addColumn<int>("amplitude");
-        QTest::addColumn<int>("tolerance");
-        QTest::newRow("8 kHz as asked, silence") << 8000 << 0 << 0 << 0;
-        QTest::newRow("16 kHz, the lowest sample") << 16000 << -32768 << 0 << 0;
-        QTest::newRow("44.1 kHz, the highest sample") << 44100 << 32767 << 0 << 0;
-        QTest::newRow("6 kHz, one step below silence") << 6000 << -256 << 0 << 0;
-        QTest::newRow("16 kHz, a tone") << 16000 << 0 << 8000 << 2;
+        QTest::addColumn<int>("amplitude"); // a tone is allowed 2 steps of rounding
+        QTest::newRow("8 kHz as asked, silence") << 8000 << 0 << 0;
+        QTest::newRow("16 kHz, the lowest sample") << 16000 << -32768 << 0;
+        QTest::newRow("44.1 kHz, the highest sample") << 44100 << 32767 << 0;
+        QTest::newRow("6 kHz, one step below silence") << 6000 << -256 << 0;
+        QTest::newRow("16 kHz, a tone") << 16000 << 0 << 8000;
     }
     void conversion() {
         QFETCH(int, rate);
         QFETCH(int, level);
         QFETCH(int, amplitude);
-        QFETCH(int, tolerance);
+        const int tolerance = amplitude ? 2 : 0;
         AppFixture app;
         app.sound->setInputRate(rate);
         app.sound->feed(tone(rate, 1000, level, amplitude));

@@ -72,9 +72,7 @@ private Q_SLOTS:
             else if (heardMs > LeadMs + 1000 && heardMs <= LeadMs + speechMs)
                 spoken << peak;
         }
-        QString peaks;
-        QDebug(&peaks) << "peaks in the silence" << silent << "in the speech" << spoken;
-        qInfo("%s", qPrintable(peaks));
+        qInfo() << "peaks in the silence" << silent << "in the speech" << spoken;
         QVERIFY(silent.size() >= 2 && spoken.size() >= 4);
         QVERIFY(std::all_of(silent.begin(), silent.end(), [](int p) { return p <= 2; }));
         const auto moving =

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Importing audio files that libsndfile writes in a temporary folder: what
-// comes out is a mono 16-bit wave at the file's rate holding the same sound,
-// cut at the limit; a file that cannot be imported leaves the target as it was.
+// Importing audio files that libsndfile writes: a mono 16-bit wave at the
+// file's rate with the same sound, cut at the limit, or the target untouched.
 #include "AudioBench.h"
 
 #include "sound/SoundImport.h"
