@@ -471,8 +471,8 @@ private Q_SLOTS:
     // "Import..." from the grid's menu (the menu key) on an empty slot opens the recording
     // window there and asks for a file: one that is no sound leaves the window
     // as it was; a 61-second one is cut, said so, and leaves the window
-    // recorded. Saving stores its first minute, which a marked slot's menu
-    // no longer offers to replace.
+    // recorded. Saving stores its first minute; the marked slot's menu then
+    // offers Export instead.
     void importing() {
         RecordingBench bench;
         const QByteArray sound = tone(8000, 61000, 0, 8000);
@@ -481,14 +481,14 @@ private Q_SLOTS:
         bench.app.dialogs->openFiles << bench.app.path("notes.txt") << bench.app.path("speech.wav");
         // The menu key on the current cell, as the window system reports it.
         const auto menuKey = [&bench] {
+            QApplication::setActiveWindow(bench.grid.get());
+            bench.grid->GridLegendes->setFocus();
             bench.grid->GridLegendes->setRow(Row);
             bench.grid->GridLegendes->setCol(Col);
             QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
             QApplication::sendEvent(bench.grid->windowHandle(), &key);
         };
         bench.grid->show();
-        QApplication::setActiveWindow(bench.grid.get());
-        bench.grid->GridLegendes->setFocus();
         menuKey();
         auto *menu = bench.grid->findChild<QMenu *>();
         QVERIFY(menu && menu->actions().size() == 1);
@@ -512,7 +512,9 @@ private Q_SLOTS:
         QCOMPARE(stored.sound->samples, sound.left(60 * 8000 * 2));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         menuKey();
-        QVERIFY(!bench.grid->findChild<QMenu *>());
+        menu = bench.grid->findChild<QMenu *>();
+        QVERIFY(menu && menu->actions().size() == 1);
+        QCOMPARE(menu->actions()[0]->text(), LoadResString(237));
     }
 };
 
