@@ -62,15 +62,15 @@ QString keepCp1252(const QString &text) {
     return out;
 }
 
-QString fromCp1252(const QByteArray &bytes) {
-    QString out;
-    out.reserve(bytes.size());
+QString fromCp1252(QByteArrayView bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *to = out.data();
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         if (b >= 0x80 && b < 0xA0)
-            out.append(QChar(High[b - 0x80] ? High[b - 0x80] : char16_t(0xFFFD)));
+            *to++ = QChar(High[b - 0x80] ? High[b - 0x80] : char16_t(0xFFFD));
         else
-            out.append(QChar(char16_t(b)));
+            *to++ = QChar(char16_t(b));
     }
     return out;
 }

@@ -20,7 +20,7 @@ namespace tembrel {
 
 // Windows-1252 <-> Unicode. Characters that the code page lacks become '?'.
 QByteArray toCp1252(const QString &text);
-QString fromCp1252(const QByteArray &bytes);
+QString fromCp1252(QByteArrayView bytes);
 // True when the code page has a byte for every character of the text.
 bool fitsCp1252(const QString &text);
 // The text without the characters the code page has no byte for, for the

@@ -157,6 +157,16 @@ bool FlexGrid::setTextMatrix(int row, int col, const QString &text) {
     return true;
 }
 
+bool FlexGrid::setCellMatrix(int row, int col, const QString &text, const QPixmap &picture) {
+    if (!valid(row, col))
+        return false;
+    Cell &cell = m_cells[index(row, col)];
+    cell.text = text;
+    cell.picture = picture;
+    cellChanged(row, col);
+    return true;
+}
+
 bool FlexGrid::setRow(int row) {
     if (row < 0 || row >= m_rows)
         return false;

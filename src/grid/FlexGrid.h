@@ -63,6 +63,9 @@ public:
     // Any cell, without moving the current cell. Out-of-range reads give empty text.
     QString TextMatrix(int row, int col) const;
     bool setTextMatrix(int row, int col, const QString &text);
+    // A cell's text and picture at once, without moving the current cell:
+    // filling a whole year this way costs no cell selection per cell.
+    bool setCellMatrix(int row, int col, const QString &text, const QPixmap &picture);
 
     // The current cell; the Cell... properties act on it. After a click they
     // hold the clicked cell. False (nothing changes) for a value out of range.

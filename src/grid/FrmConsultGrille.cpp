@@ -31,6 +31,8 @@
 #include <QSet>
 #include <QSlider>
 
+#include <array>
+
 namespace tembrel {
 namespace {
 
@@ -346,19 +348,17 @@ void FrmConsultGrille::loadYear(QProgressBar *progress) {
     const int cols = std::min(g->Cols(), m_model->cols());
     const int rows = std::min(g->Rows(), m_model->rows());
     startProgress(progress, cols - 1);
+    std::array<QPixmap, int(Marker::Jaune) + 1> pictures;
+    for (std::size_t m = 0; m < pictures.size(); ++m)
+        pictures[m] = markerPicture(Marker(m));
     g->beginUpdate();
     for (int c = 1; c < cols; ++c) {
         for (int r = GridFixedRows; r < rows; ++r) {
             const QString text = m_model->text(r, c);
-            if (text.isEmpty())
-                continue;
-            g->setTextMatrix(r, c, text);
-            const Marker marker = markerForCode(text);
-            if (marker != Marker::None) {
-                g->setRow(r);
-                g->setCol(c);
-                g->setCellPicture(markerPicture(marker));
-            }
+            if (const Marker marker = markerForCode(text); marker != Marker::None)
+                g->setCellMatrix(r, c, text, pictures[std::size_t(marker)]);
+            else if (!text.isEmpty())
+                g->setTextMatrix(r, c, text);
         }
         stepProgress(progress, c);
     }

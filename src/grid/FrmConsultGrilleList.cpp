@@ -16,7 +16,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -52,20 +51,6 @@ void FrmConsultGrille::setUpList() {
     connect(listKey, &QShortcut::activated, this, &FrmConsultGrille::CmdListe_Click);
     auto *exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
     connect(exportKey, &QShortcut::activated, this, &FrmConsultGrille::CmdExporter_Click);
-
-    // Export from the grid: a right click on a marked slot.
-    GridLegendes->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(GridLegendes, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
-        const QModelIndex i = GridLegendes->indexAt(at);
-        const Slot slot{i.row() + GridFixedRows, i.column() + 1};
-        if (!i.isValid() || m_model->marker(slot) == Marker::None)
-            return;
-        QMenu menu(this);
-        connect(menu.addAction(LoadResString(237)), &QAction::triggered, this, [this, slot] {
-            exportMessages({{year(), slot}});
-        });
-        menu.exec(GridLegendes->viewport()->mapToGlobal(at));
-    });
 
     BarreAnnuler = new QFrame(this);
     BarreAnnuler->setObjectName(QStringLiteral("BarreAnnuler"));

@@ -14,7 +14,14 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 namespace tembrel {
 namespace {
@@ -53,6 +60,40 @@ QString moveToHomeTrash(const QString &path) {
     QFile::rename(inTrash, path);
     return {};
 }
+
+// The slot an archive's name stands for: W<year><row><col>.tbr, the column
+// of three digits (a year has no more than 366 days), the row three or more.
+std::optional<Slot> slotOfArchiveName(QByteArrayView name, QByteArrayView prefix) {
+    constexpr QByteArrayView suffix(".tbr");
+    const qsizetype digits = name.size() - prefix.size() - suffix.size();
+    if (digits < 6 || std::memcmp(name.data(), prefix.data(), std::size_t(prefix.size())) != 0 ||
+        std::memcmp(name.data() + name.size() - suffix.size(), suffix.data(),
+                    std::size_t(suffix.size())) != 0)
+        return std::nullopt;
+    const char *d = name.data() + prefix.size();
+    qint64 row = 0;
+    for (qsizetype i = 0; i < digits - 3; ++i) {
+        if (d[i] < '0' || d[i] > '9')
+            return std::nullopt;
+        row = row * 10 + (d[i] - '0');
+        if (row > std::numeric_limits<int>::max())
+            return std::nullopt;
+    }
+    int col = 0;
+    for (qsizetype i = digits - 3; i < digits; ++i) {
+        if (d[i] < '0' || d[i] > '9')
+            return std::nullopt;
+        col = col * 10 + (d[i] - '0');
+    }
+    return Slot{int(row), col};
+}
+
+#ifdef Q_OS_UNIX
+bool isRegularIn(int dirFd, const char *name) {
+    struct stat st {};
+    return fstatat(dirFd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+#endif
 
 } // namespace
 
@@ -188,30 +229,33 @@ SlotResult unpackArchive(const QString &path) {
 } // namespace
 
 QList<Slot> archivedSlots(int year) {
-    // W<year><row><col>.tbr: the column has three digits (a year has no more
-    // than 366 days), the row three or more. Names only: a full year holds
-    // tens of thousands of archives, and neither a sort nor a stat per file
-    // tells anything more.
+    // Names only: a full year holds tens of thousands of archives, and
+    // neither a sort nor a stat per file tells anything more. The names are
+    // read as bytes, without a string made for each.
     QList<Slot> found;
-    const QString prefix = QStringLiteral("W%1").arg(year);
-    QDirIterator it(appFile(slotFolderName(year)), QDir::Files | QDir::Hidden);
+    const QByteArray prefix = 'W' + QByteArray::number(year);
+    const QString folder = appFile(slotFolderName(year));
+#ifdef Q_OS_UNIX
+    DIR *dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return found;
+    while (const dirent *entry = readdir(dir)) {
+        const std::optional<Slot> slot = slotOfArchiveName(entry->d_name, prefix);
+        // Files as QDir::Files takes them: regular ones, or links to one.
+        if (slot &&
+            (entry->d_type == DT_REG || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                                         isRegularIn(dirfd(dir), entry->d_name))))
+            found.append(*slot);
+    }
+    closedir(dir);
+#else
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
-        const QString name = it.fileName();
-        // At least the prefix, three row digits, three column digits, ".tbr".
-        if (name.size() < prefix.size() + 10 || !name.startsWith(prefix) ||
-            !name.endsWith(QLatin1String(".tbr")))
-            continue;
-        const QStringView digits =
-            QStringView(name).mid(prefix.size(), name.size() - prefix.size() - 4);
-        if (!std::all_of(digits.begin(), digits.end(),
-                         [](QChar ch) { return ch >= u'0' && ch <= u'9'; }))
-            continue;
-        bool rowOk = false;
-        const int row = digits.first(digits.size() - 3).toInt(&rowOk);
-        if (rowOk)
-            found.append(Slot{row, digits.last(3).toInt()});
+        if (const std::optional<Slot> slot = slotOfArchiveName(it.fileName().toUtf8(), prefix))
+            found.append(*slot);
     }
+#endif
     return found;
 }
 

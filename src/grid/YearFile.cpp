@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace tembrel {
@@ -35,16 +36,57 @@ QByteArray encodeYearRecord(const QString &text) {
     return record;
 }
 
-QString decodeYearText(const char *field) {
+namespace {
+
+// The text of a 20-byte field without its padding, as bytes.
+QByteArrayView trimmedField(const char *field) {
     int begin = 0;
     int end = YearTextWidth;
     while (begin < end && isPadding(field[begin]))
         ++begin;
+    // Most texts are a marker code of a byte or two: their padding goes a
+    // word at a time.
+    while (end - begin >= 8 && std::memcmp(field + end - 8, "        ", 8) == 0)
+        end -= 8;
     while (end > begin && isPadding(field[end - 1]))
         --end;
-    if (begin == end)
+    return QByteArrayView(field + begin, end - begin);
+}
+
+// The marker of a code of `size` characters, the first two being a and b.
+Marker markerOfCode(qsizetype size, char16_t a, char16_t b) {
+    if (size == 2)
+        return a == u'.' && b == u'.' ? Marker::Vert : Marker::None;
+    if (size != 1)
+        return Marker::None;
+    switch (a) {
+    case u',':
+        return Marker::Noir;
+    case u'-':
+        return Marker::Rouge;
+    case u':':
+        return Marker::Bleu;
+    case u'.':
+        return Marker::Jaune;
+    default:
+        return Marker::None;
+    }
+}
+
+} // namespace
+
+QString decodeYearText(const char *field) {
+    const QByteArrayView text = trimmedField(field);
+    if (text.isEmpty())
         return {};
-    return fromCp1252(QByteArray(field + begin, end - begin));
+    // Most slots of a year hold a marker code: those share the code's one
+    // string instead of making their own.
+    const auto byte = [&text](qsizetype i) {
+        return i < text.size() ? char16_t(static_cast<unsigned char>(text[i])) : u'\0';
+    };
+    if (const Marker marker = markerOfCode(text.size(), byte(0), byte(1)); marker != Marker::None)
+        return codeForMarker(marker);
+    return fromCp1252(text);
 }
 
 std::optional<YearFile> YearFile::load(const QString &path) {
@@ -66,6 +108,12 @@ QString YearFile::text(qint64 record) const {
     return decodeYearText(m_bytes.constData() + record * YearRecordSize + 4);
 }
 
+QByteArrayView YearFile::field(qint64 record) const {
+    if (record < 0 || record >= recordCount())
+        return {};
+    return trimmedField(m_bytes.constData() + record * YearRecordSize + 4);
+}
+
 QString YearContent::text(int row, int col) const {
     if (rows <= 0 || row < 0 || row >= rows || col < 0 || col >= recovered.size() ||
         !recovered[col])
@@ -82,20 +130,15 @@ int columnsOfYear(int year) {
     return 1 + (QDate::isLeapYear(year) ? 366 : 365);
 }
 
-// The day number (1 to 31) each record holds, 0 for any other text: read once,
-// so that trying every row count costs one lookup a column.
+// The day number (1 to 31) each record holds, 0 for any other text: read
+// once and only when asked, so that trying every row count costs one lookup a
+// column and a whole file reads no more than its day headings.
 class DayNumbers final {
 public:
     DayNumbers(const YearFile &file, int year)
-        : m_records(file.recordCount()) {
-        m_day.resize(std::size_t(m_records));
-        for (qint64 i = 0; i < m_records; ++i) {
-            const QString text = file.text(i);
-            bool ok = false;
-            const int d = text.size() <= 2 ? text.toInt(&ok) : 0;
-            if (ok && d >= 1 && d <= 31 && text == QString::number(d))
-                m_day[std::size_t(i)] = std::uint8_t(d);
-        }
+        : m_file(file)
+        , m_records(file.recordCount())
+        , m_day(std::size_t(m_records), Unread) {
         for (int c = 1; c < 367; ++c)
             m_expected[std::size_t(c)] = std::uint8_t(QDate(year, 1, 1).addDays(c - 1).day());
     }
@@ -104,13 +147,33 @@ public:
     bool stands(int rows, int col) const {
         if (yearRecordIndex(rows - 1, col, rows) >= m_records)
             return false;
-        return m_day[std::size_t(yearRecordIndex(DayRow, col, rows))] ==
-               m_expected[std::size_t(col)];
+        return day(yearRecordIndex(DayRow, col, rows)) == m_expected[std::size_t(col)];
     }
 
 private:
+    static constexpr std::uint8_t Unread = 0xFF;
+
+    std::uint8_t day(qint64 record) const {
+        std::uint8_t &known = m_day[std::size_t(record)];
+        if (known == Unread) {
+            // "1" to "31" as the grid writes them: no sign, blank or leading zero.
+            const QByteArrayView text = m_file.field(record);
+            const auto digit = [&text](qsizetype k) { return text[k] >= '0' && text[k] <= '9'; };
+            known = 0;
+            if (!text.isEmpty() && text.size() <= 2 && text[0] != '0' && digit(0) &&
+                (text.size() == 1 || digit(1))) {
+                const int d =
+                    text.size() == 1 ? text[0] - '0' : (text[0] - '0') * 10 + text[1] - '0';
+                if (d <= 31)
+                    known = std::uint8_t(d);
+            }
+        }
+        return known;
+    }
+
+    const YearFile &m_file;
     qint64 m_records;
-    std::vector<std::uint8_t> m_day;
+    mutable std::vector<std::uint8_t> m_day;
     std::array<std::uint8_t, 367> m_expected{};
 };
 
@@ -227,17 +290,9 @@ bool YearFileWriter::commit(const QString &path) {
 }
 
 Marker markerForCode(const QString &text) {
-    if (text == QLatin1String(","))
-        return Marker::Noir;
-    if (text == QLatin1String("-"))
-        return Marker::Rouge;
-    if (text == QLatin1String(":"))
-        return Marker::Bleu;
-    if (text == QLatin1String(".."))
-        return Marker::Vert;
-    if (text == QLatin1String("."))
-        return Marker::Jaune;
-    return Marker::None;
+    return text.isEmpty() ? Marker::None
+                          : markerOfCode(text.size(), text[0].unicode(),
+                                         text.size() > 1 ? text[1].unicode() : u'\0');
 }
 
 QString codeForMarker(Marker marker) {

@@ -53,6 +53,8 @@ public:
     qint64 byteCount() const { return m_bytes.size(); }
     // The trimmed text of a record; empty for a record past the end.
     QString text(qint64 record) const;
+    // The same, as the file's bytes.
+    QByteArrayView field(qint64 record) const;
 
 private:
     QByteArray m_bytes;

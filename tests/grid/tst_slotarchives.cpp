@@ -82,6 +82,26 @@ private Q_SLOTS:
                  app.path(QStringLiteral("D%1/").arg(year) + name));
     }
 
+    // The listing names the slots whose archive is a file in D<year>, or a
+    // link to one, and nothing else that folder holds.
+    void listing() {
+        AppFixture app;
+        QVERIFY(QDir().mkpath(app.path("D2005/W2005004010.tbr")));
+        for (const char *name :
+             {"W2005005123.tbr", "W20051000005.tbr", "W2005000000000007001.tbr", "W2006005124.tbr",
+              "W20050a5125.tbr", "W200505126.tbr", "W2005005127.wav", "W200599999999999128.tbr",
+              ".W2005005129.tbr", "w2005005130.tbr"})
+            QVERIFY(app.write(QStringLiteral("D2005/") + QLatin1String(name), "x"));
+        QVERIFY(QFile::link(app.path("D2005/W2005005123.tbr"), app.path("D2005/W2005006001.tbr")));
+        QVERIFY(QFile::link(app.path("nowhere"), app.path("D2005/W2005006002.tbr")));
+        QStringList listed;
+        for (const Slot &slot : archivedSlots(2005))
+            listed << QStringLiteral("%1,%2").arg(slot.row).arg(slot.col);
+        listed.sort();
+        QCOMPARE(listed, (QStringList{"1000,5", "5,123", "6,1", "7,1"}));
+        QVERIFY(archivedSlots(2004).isEmpty());
+    }
+
     // Storing makes the year's folder once and replaces an older archive
     // whole; an empty or missing scratch archive leaves the slot as it was.
     void storing() {

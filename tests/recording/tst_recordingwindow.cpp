@@ -412,7 +412,8 @@ private Q_SLOTS:
     }
 
     // "Import..." from an empty slot's menu (the menu key) opens the window and
-    // asks for a file; a 61-second one is cut, said so, and its first minute stored.
+    // asks for a file; a 61-second one is cut, said so, and its first minute
+    // stored; the marked slot's menu then offers Export instead.
     void importing() {
         RecordingBench bench;
         const QByteArray sound = tone(8000, 61000, 0, 8000);
@@ -421,13 +422,12 @@ private Q_SLOTS:
         bench.app.dialogs->openFiles << bench.app.path("notes.txt") << bench.app.path("speech.wav");
         // The menu key on the current cell, as the window system reports it.
         const auto menuKey = [&bench] {
-            bench.cell(Row, Col);
+            QApplication::setActiveWindow(bench.grid.get());
+            bench.cell(Row, Col)->setFocus();
             QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
             QApplication::sendEvent(bench.grid->windowHandle(), &key);
         };
         bench.grid->show();
-        QApplication::setActiveWindow(bench.grid.get());
-        bench.grid->GridLegendes->setFocus();
         menuKey();
         auto *menu = bench.grid->findChild<QMenu *>();
         QVERIFY(menu && menu->actions().size() == 1);
@@ -451,7 +451,9 @@ private Q_SLOTS:
         QCOMPARE(stored.sound->samples, sound.left(60 * 8000 * 2));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         menuKey();
-        QVERIFY(!bench.grid->findChild<QMenu *>());
+        menu = bench.grid->findChild<QMenu *>();
+        QVERIFY(menu && menu->actions().size() == 1);
+        QCOMPARE(menu->actions()[0]->text(), LoadResString(237));
     }
 };
 
