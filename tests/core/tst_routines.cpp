@@ -2,7 +2,6 @@
 #include "core/Module1.h"
 #include "core/Shared.h"
 #include "core/Strings.h"
-#include "shell/QtColours.h"
 
 #include <QDate>
 #include <QDir>
@@ -77,20 +76,6 @@ private Q_SLOTS:
         QVERIFY(LoadResString(100).isEmpty());
         QVERIFY(LoadResString(999).isEmpty());
         QVERIFY(!hasResString(109));
-    }
-
-    void coloursRoundTrip_data() {
-        QTest::addColumn<quint32>("bgr");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("blue") << quint32(16711680) << QColor(0, 0, 255);
-        QTest::newRow("red") << quint32(255) << QColor(255, 0, 0);
-        QTest::newRow("mixed") << quint32(0x123456) << QColor(0x56, 0x34, 0x12);
-    }
-    void coloursRoundTrip() {
-        QFETCH(quint32, bgr);
-        QFETCH(QColor, colour);
-        QCOMPARE(toQColor(bgr), colour);
-        QCOMPARE(fromQColor(colour), bgr);
     }
 };
 
