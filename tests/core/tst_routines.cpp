@@ -23,22 +23,6 @@ private Q_SLOTS:
                 QCOMPARE(int(NbJoursMois(year, month)), QDate(year, month, 1).daysInMonth());
     }
 
-    void sansGuillemets_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("quote only") << QStringLiteral("\"") << QString();
-        QTest::newRow("mixed") << QStringLiteral(" C:\\\"Program Files\"\\x ")
-                               << QStringLiteral(" C:\\Program Files\\x ");
-        QTest::newRow("no quote") << QStringLiteral("Lunch, team") << QStringLiteral("Lunch, team");
-        QTest::newRow("typographic quotes stay") << QStringLiteral("“a”") << QStringLiteral("“a”");
-    }
-    void sansGuillemets() {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(SansGuillemets(text), expected);
-    }
-
     void appFolderEndsWithOneSeparator_data() {
         QTest::addColumn<QString>("folder");
         QTest::newRow("plain") << QStringLiteral("/opt/tembrel");

@@ -4,7 +4,6 @@
 #include "holidays/FrmJoursFeries.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "FileSizeLimit.h"
 #include "PicksFiles.h"
 #include "Screenshots.h"

@@ -5,7 +5,6 @@
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "FileSizeLimit.h"
 #include "MainWindow.h"
 #include "Screenshots.h"
@@ -219,19 +218,18 @@ private Q_SLOTS:
         QFETCH(QColor, colour);
         QFETCH(quint32, stored);
         const auto main = startedOn(*m_app, "\"Arial\",1,2,3,\"\"\r\n");
-        FrmReglages *settings = openSettings(main.get());
-        QVERIFY(settings);
-        FrmReglages &w = *settings;
+        FrmReglages *w = openSettings(main.get());
+        QVERIFY(w);
         if (colour.isValid())
             m_app->dialogs->colours.enqueue(colour);
-        (QList<QPushButton *>{w.Command1, w.Command2, w.Command4})[button]->click();
+        (QList<QPushButton *>{w->Command1, w->Command2, w->Command4})[button]->click();
         QCOMPARE(m_app->dialogs->colourAsked, 1);
         QList<quint32> expected{1, 2, 3};
         expected[button] = stored;
         QCOMPARE((QList<quint32>{main->LbCouleurWE.BackColor, main->BackColor(),
                                  main->PictGridColor.BackColor}),
                  expected);
-        w.close();
+        w->close();
         const QString line = QStringLiteral("\"Arial\",%1,%2,%3,\"\"\r\n");
         QCOMPARE(m_app->read(QStringLiteral("param.ini")),
                  line.arg(expected[0]).arg(expected[1]).arg(expected[2]).toLatin1());
@@ -241,18 +239,17 @@ private Q_SLOTS:
         const QStringList families = QFontDatabase::families();
         QVERIFY(families.size() >= 2);
         const auto main = startedOn(*m_app, "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n");
-        FrmReglages *settings = openSettings(main.get());
-        QVERIFY(settings);
-        FrmReglages &w = *settings;
-        QCOMPARE(w.LstFonts->currentRow(), 0); // the stored font
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.LstFonts->setFocus();
-        QTest::keyClick(w.LstFonts, Qt::Key_Down);
-        QCOMPARE((QStringList{w.LbPolice->text(), w.LbPolice->font().family()}),
+        FrmReglages *w = openSettings(main.get());
+        QVERIFY(w);
+        QCOMPARE(w->LstFonts->currentRow(), 0); // the stored font
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->LstFonts->setFocus();
+        QTest::keyClick(w->LstFonts, Qt::Key_Down);
+        QCOMPARE((QStringList{w->LbPolice->text(), w->LbPolice->font().family()}),
                  QStringList(2, families[1]));
         // The font reaches the main window only on closing.
         QCOMPARE(main->LbPolice.Caption, families[0]);
-        w.close();
+        w->close();
         QCOMPARE(main->LbPolice.Caption, families[1]);
     }
 

@@ -2,7 +2,6 @@
 // The main window, its splash and the progress window: real windows (offscreen), real
 // files in a temporary application folder, doubles for message boxes and the instance test.
 
-#include "core/Module1.h"
 #include "core/Shared.h"
 #include "core/Strings.h"
 #include "shell/FrmEntry.h"
@@ -10,7 +9,6 @@
 #include "shell/QtColours.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "MainWindow.h"
 #include "Screenshots.h"
 
@@ -166,7 +164,6 @@ private Q_SLOTS:
 
     void splashHoldsEverythingForThreeTicks() {
         Session s;
-        QVERIFY(s.app.write(QStringLiteral("param.ini"), "\"Arial\",1,6710835,3,\"\"\r\n"));
         s.start(false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
         QVERIFY(splash);
