@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile copies of the user's files: each window opens, shows what it can,
-// loses no message and leaves the user's files as they were. The year file's
-// own damage (cut short, grown, zeroed, 30 GB) is in the year file and year
-// model tests, with the archives that restore lost markers; param.ini's in
-// the main window's; archives' in the slot archive tests.
+// loses no message and leaves the user's files as they were (the year file's,
+// param.ini's and archives' own damage are in their own tests).
 
 #include "archive/ZipClass.h"
 #include "core/Shared.h"

@@ -57,12 +57,10 @@ void flushDeletes() {
 }
 
 QString joined(const Settings &s) {
-    return QStringLiteral("%1,%2,%3,%4,%5")
-        .arg(s.fontName)
-        .arg(s.weekendColour)
-        .arg(s.mainBackColour)
-        .arg(s.gridColour)
-        .arg(s.spreadsheetPath);
+    const auto n = [](quint32 v) { return QString::number(v); };
+    return QStringList{s.fontName, n(s.weekendColour), n(s.mainBackColour), n(s.gridColour),
+                       s.spreadsheetPath}
+        .join(u',');
 }
 
 void registerAll() {
