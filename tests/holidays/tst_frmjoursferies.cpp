@@ -108,7 +108,7 @@ private Q_SLOTS:
     void aFileIsReadByDate() {
         QFETCH(QByteArray, content);
         QFETCH(QList<int>, picked);
-        QVERIFY(m_app->write(QStringLiteral("F2005.ini"), content));
+        QVERIFY(m_app->write("F2005.ini", content));
         FrmJoursFeries w;
         QCOMPARE(w.List1->count(), 365);
         QCOMPARE(selectedRows(w.List1), picked);
@@ -117,7 +117,7 @@ private Q_SLOTS:
             dates << dateText(QDate(2005, 1, 1).addDays(day));
         QCOMPARE(holidayList(2005, AppFolder), dates); // no JFValid.ini: only the picks
         w.CmdEnreg_Click();
-        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(365, picked));
+        QCOMPARE(m_app->read("F2005.ini"), picksFile(365, picked));
     }
 
     // An unfinished year refuses Save (a failed write: the next test).
@@ -135,7 +135,7 @@ private Q_SLOTS:
     // picks that are not saved asks first, and only Yes drops them.
     void unsavedPicksAreNeverDroppedWithoutAWord() {
         const QByteArray earlier = picksFile(365, {0});
-        QVERIFY(m_app->write(QStringLiteral("F2005.ini"), earlier));
+        QVERIFY(m_app->write("F2005.ini", earlier));
         FrmJoursFeries w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -146,7 +146,7 @@ private Q_SLOTS:
             w.CmdEnreg_Click();
         }
         QVERIFY(w.CmdEnreg->isEnabled());
-        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), earlier);
+        QCOMPARE(m_app->read("F2005.ini"), earlier);
         m_app->messageBox->answers.enqueue(vbNo);
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
@@ -174,19 +174,18 @@ private Q_SLOTS:
         QCOMPARE(selectedRows(unchanged.List1), (QList<int>{0, 120, 165}));
         QVERIFY(unchanged.close());
         QCOMPARE(m_app->messageBox->shown.size(), 3);
-        QCOMPARE(m_app->read(QStringLiteral("F2005.ini")), picksFile(365, {0, 120, 165}));
+        QCOMPARE(m_app->read("F2005.ini"), picksFile(365, {0, 120, 165}));
     }
 
     void standardBoxesFollowJFValid() {
-        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), "1,0,1\n0,1,0,1,0,1,0,1,7,1"));
+        QVERIFY(m_app->write("JFValid.ini", "1,0,1\n0,1,0,1,0,1,0,1,7,1"));
         FrmJoursFeries w;
         for (int n = 0; n < StandardHolidayCount; ++n)
             QCOMPARE(w.standardBoxes()[n]->isChecked(), n % 2 == 0);
         // Each click rewrites all thirteen fields.
         w.ChkVendredisaint->click();
         w.ChkSaintetienne->click();
-        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
-                 QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
+        QCOMPARE(m_app->read("JFValid.ini"), QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
     }
 
     // A JFValid.ini that cannot be written: the box goes back to what the file
@@ -194,7 +193,7 @@ private Q_SLOTS:
     // message says so.
     void aFailedWritePutsTheBoxBack() {
         const QByteArray earlier("1,0,1,1,1,1,1,1,1,1,1,1,1\r\n");
-        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), earlier));
+        QVERIFY(m_app->write("JFValid.ini", earlier));
         FrmJoursFeries w;
         {
             const FileSizeLimit limit(8);
@@ -204,16 +203,15 @@ private Q_SLOTS:
         }
         QVERIFY(!w.ChkVendredisaint->isChecked());
         QVERIFY(w.ChkNoel->isChecked());
-        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")), earlier);
+        QCOMPARE(m_app->read("JFValid.ini"), earlier);
         QCOMPARE(m_app->messageBox->texts(true), QStringList(2, LoadResString(191) + " [48]"));
         w.ChkVendredisaint->click();
-        QCOMPARE(m_app->read(QStringLiteral("JFValid.ini")),
-                 QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
+        QCOMPARE(m_app->read("JFValid.ini"), QByteArray("1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"));
     }
 
     void screenshot() {
-        QVERIFY(m_app->write(QStringLiteral("JFValid.ini"), "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
-        QVERIFY(m_app->write(QStringLiteral("F2005.ini"), picksFile(365, {2, 4, 5})));
+        QVERIFY(m_app->write("JFValid.ini", "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
+        QVERIFY(m_app->write("F2005.ini", picksFile(365, {2, 4, 5})));
         FrmJoursFeries w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
