@@ -21,7 +21,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -116,10 +115,7 @@ private Q_SLOTS:
             QCOMPARE(gridLabels(grid), rows);
         }
         FrmEmp hours;
-        QStringList listed;
-        for (int i = 0; i < hours.List1->count(); ++i)
-            listed << hours.List1->item(i)->text();
-        QCOMPARE(listed, rows);
+        QCOMPARE(hours.labels(), rows); // the rows its list shows
         hours.close();
         QCOMPARE(QFileInfo(app.path(QStringLiteral("hours.dat"))).size(), size);
         if (!content.isEmpty())
