@@ -33,6 +33,7 @@ constexpr int UndoMs = 10000;
 void FrmConsultGrille::setUpList() {
     ListeMessages = new MessagesPanel(*m_model, this);
     ListeMessages->setVisible(QSettings().value(ListShownKey, false).toBool());
+    ListeMessages->messages().setActive(!ListeMessages->isHidden());
     connect(ListeMessages, &MessagesPanel::showChosen, this, &FrmConsultGrille::showMessage);
     connect(ListeMessages, &MessagesPanel::playChosen, this, &FrmConsultGrille::playMessage);
     connect(ListeMessages, &MessagesPanel::deleteChosen, this, &FrmConsultGrille::deleteMessage);
@@ -74,6 +75,7 @@ void FrmConsultGrille::setUpList() {
 void FrmConsultGrille::CmdListe_Click() {
     const bool shown = ListeMessages->isHidden();
     ListeMessages->setVisible(shown);
+    ListeMessages->messages().setActive(shown);
     CmdListe->setChecked(shown);
     QSettings().setValue(ListShownKey, shown);
     Form_Resize();

@@ -125,8 +125,30 @@ YearModel *MessagesModel::yearModel(int year) const {
     return it == m_others.end() ? nullptr : it->second.get();
 }
 
+void MessagesModel::setActive(bool active) {
+    m_active = active;
+    if (active && m_stale)
+        rebuild();
+}
+
+// An inactive list shows nothing rather than rows its years no longer hold.
+void MessagesModel::goStale() {
+    m_stale = true;
+    if (m_rows.isEmpty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    m_lengths.clear();
+    endResetModel();
+}
+
 void MessagesModel::rebuild() {
     stopMeasuring();
+    if (!m_active) {
+        goStale();
+        return;
+    }
+    m_stale = false;
     beginResetModel();
     m_rows.clear();
     m_lengths.clear();
@@ -166,6 +188,10 @@ int MessagesModel::rowOf(int year, const Slot &slot) const {
 }
 
 void MessagesModel::slotChanged(YearModel *model, const Slot &slot) {
+    if (!m_active) {
+        goStale();
+        return;
+    }
     const int year = model->year();
     const int row = rowOf(year, slot);
     const bool marked = model->marker(slot) != Marker::None;

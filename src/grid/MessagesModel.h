@@ -64,6 +64,9 @@ public:
     // Every year of the grid at once, the others opened beside the shown one.
     void setEveryYear(bool every);
     bool everyYear() const { return m_everyYear; }
+    // A list nobody sees does no work: inactive, it neither lists a year nor
+    // reads lengths, and catches up when it becomes active again.
+    void setActive(bool active);
 
     Message message(int row) const { return m_rows.value(row); }
     int rowOf(int year, const Slot &slot) const;
@@ -90,6 +93,7 @@ private:
         return (quint64(year) << 32) | (quint64(slot.row) << 12) | quint64(slot.col);
     }
     void rebuild();
+    void goStale();
     void follow(YearModel *model);
     void slotChanged(YearModel *model, const Slot &slot);
     void measure(const QList<Message> &messages);
@@ -97,6 +101,8 @@ private:
 
     YearModel &m_shown;
     bool m_everyYear = false;
+    bool m_active = true;
+    bool m_stale = false;
     std::map<int, std::unique_ptr<YearModel>> m_others;
     QList<Message> m_rows;
     QHash<quint64, qint64> m_lengths;

@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every control a user can reach with the keyboard tells a screen reader
-// what it is: its own caption, a label that names it (buddy), or an
-// accessible name. Controls whose captions repeat in one window (three
-// "Palette" buttons) are told apart by their accessible names.
-// The year grid as a screen reader hears it, in a real X server: another
-// process reads the window from the accessibility bus (AT-SPI) while real
-// keystrokes move through it. Every cell names its day, its time row and what
-// it holds, never its marker code; the arrows move the focused cell; Delete
-// asks before it removes. Run in English and in French.
+// What a screen reader says: a name for every control reachable by keyboard,
+// and the year grid read from the accessibility bus of a real X server while
+// real keystrokes move through it (in English and in French).
 #include "RecordingBench.h"
 
 #include "core/Strings.h"
@@ -20,7 +14,6 @@
 #include "shell/Translations.h"
 #include "timerows/FrmEmp.h"
 
-#include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The first start: where the program keeps its files and what a new user sees.
-// The shipped files come from the program's folder as the build leaves it; the
-// per-user folder is a real folder, the grid a real window (offscreen).
+// The first start: where the program keeps its files and what a new user sees,
+// from the shipped files as the build leaves them next to the program.
 
 #include "core/Shared.h"
 #include "grid/FlexGrid.h"

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The interface speaks the system's language: run once under fr_FR.UTF-8 and
-// once under C. Every window opens; captions, message texts, the grid's
-// headings, the recording window's title and the help document are French in
-// the first run and English in the second.
+// The interface speaks the system's language: the same test under fr_FR.UTF-8
+// and under C.
 #include "MainWindow.h"
 #include "RecordingBench.h"
 

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The reader over the stored archive files: the fuzz seeds made by zip and
-// Python's zipfile, the hostile archives made by make-hostile.py, and any input
-// the fuzzer stops on. Each is extracted into a sandbox; nothing may land
-// outside the target folder, no link may be made and no temporary file may be
-// left behind.
+// The reader over the stored archives: the fuzz seeds, the hostile archives of
+// make-hostile.py and any input the fuzzer stopped on, each in a sandbox.
 
 #include "ZipTestSupport.h"
 #include "archive/ZipExtractionClass.h"

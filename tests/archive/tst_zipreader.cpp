@@ -124,11 +124,12 @@ private slots:
         QTest::addColumn<QStringList>("errors");
         QTest::addColumn<QStringList>("files");
         const QStringList next{"next.txt"}, noFiles;
-        const auto damaged = [&](const char *row, const std::function<void(RawEntry &)> &spoil) {
+        const auto damaged = [&](const char *row, const std::function<void(RawEntry &)> &spoil,
+                                 const QString &error = "5 Data checksum error in %otemp.wav") {
             RawEntry e = entry("temp.wav", soundLikeBytes(30000));
             spoil(e);
-            QTest::newRow(row) << RawArchive({e, good("next.txt")}) << true
-                               << QStringList{"5 Data checksum error in %otemp.wav"} << next;
+            QTest::newRow(row) << RawArchive({e, good("next.txt")}) << true << QStringList{error}
+                               << next;
         };
         damaged("changed byte", [](RawEntry &e) { e.data[e.data.size() / 2] ^= 0x10; });
         damaged("cut short", [](RawEntry &e) {
@@ -138,14 +139,10 @@ private slots:
         damaged("longer than told", [](RawEntry &e) { e.uncompressedSize -= 1; });
         damaged("wrong crc", [](RawEntry &e) { e.crc ^= 1; });
         damaged("no compressed bytes", [](RawEntry &e) { e.compressedSize = 0; });
-        {
-            // A claimed size past any message is refused before a byte is written.
-            RawEntry e = entry("temp.wav", soundLikeBytes(30000));
-            e.uncompressedSize = 0xFFFFFFFFu;
-            QTest::newRow("huge claimed size")
-                << RawArchive({e, good("next.txt")}) << true
-                << QStringList{"5 The entry temp.wav is larger than any message"} << next;
-        }
+        // A claimed size past any message is refused before a byte is written.
+        damaged(
+            "huge claimed size", [](RawEntry &e) { e.uncompressedSize = 0xFFFFFFFFu; },
+            "5 The entry temp.wav is larger than any message");
         damaged("no local header", [](RawEntry &e) { e.localSignature += 1; });
         damaged("local header past the end", [](RawEntry &e) { e.localOffset = 0x7FFFFFF0; });
         damaged("data past the end", [](RawEntry &e) { e.compressedSize = 0xFFFFFFF0u; });
@@ -168,12 +165,10 @@ private slots:
         QTest::newRow("overlapping entries")
             << overlap << true << overlapErrors << QStringList{shared};
 
-        RawArchive method({good("temp.wav"), good("next.txt")});
-        method.entries[0].method = 12;
-        method.entries[0].localName = "local-name.wav";
-        QTest::newRow("unsupported method")
-            << method << true
-            << QStringList{"4 The compression Method for local-name.wav is unsupported"} << next;
+        damaged(
+            "unsupported method",
+            [](RawEntry &e) { e.method = 12, e.localName = "local-name.wav"; },
+            "4 The compression Method for local-name.wav is unsupported");
 
         QByteArrayList hostile{"../evil.txt",   "a/../../evil.txt", "a/..",
                                "/tmp/evil.txt", "C:/evil.txt",      "C:evil.txt",

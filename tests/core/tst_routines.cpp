@@ -2,7 +2,6 @@
 #include "core/Module1.h"
 #include "core/Shared.h"
 #include "core/Strings.h"
-#include "shell/QtColours.h"
 
 #include <QDate>
 #include <QDir>
@@ -22,22 +21,6 @@ private Q_SLOTS:
         for (int year = 2000; year <= 2099; ++year)
             for (int month = 1; month <= 12; ++month)
                 QCOMPARE(int(NbJoursMois(year, month)), QDate(year, month, 1).daysInMonth());
-    }
-
-    void sansGuillemets_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("quote only") << QStringLiteral("\"") << QString();
-        QTest::newRow("mixed") << QStringLiteral(" C:\\\"Program Files\"\\x ")
-                               << QStringLiteral(" C:\\Program Files\\x ");
-        QTest::newRow("no quote") << QStringLiteral("Lunch, team") << QStringLiteral("Lunch, team");
-        QTest::newRow("typographic quotes stay") << QStringLiteral("“a”") << QStringLiteral("“a”");
-    }
-    void sansGuillemets() {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(SansGuillemets(text), expected);
     }
 
     void appFolderEndsWithOneSeparator_data() {
@@ -77,20 +60,6 @@ private Q_SLOTS:
         QVERIFY(LoadResString(100).isEmpty());
         QVERIFY(LoadResString(999).isEmpty());
         QVERIFY(!hasResString(109));
-    }
-
-    void coloursRoundTrip_data() {
-        QTest::addColumn<quint32>("bgr");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("blue") << quint32(16711680) << QColor(0, 0, 255);
-        QTest::newRow("red") << quint32(255) << QColor(255, 0, 0);
-        QTest::newRow("mixed") << quint32(0x123456) << QColor(0x56, 0x34, 0x12);
-    }
-    void coloursRoundTrip() {
-        QFETCH(quint32, bgr);
-        QFETCH(QColor, colour);
-        QCOMPARE(toQColor(bgr), colour);
-        QCOMPARE(fromQColor(colour), bgr);
     }
 };
 

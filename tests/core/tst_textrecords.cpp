@@ -59,8 +59,7 @@ private Q_SLOTS:
         AppFixture app;
         QVERIFY(app.write(name, "left"));
         QVERIFY(writeFileSafely(app.path(QStringLiteral("pos.ini")), "1,2,0\r\n"));
-        QCOMPARE(!app.exists(name), removed);
-        // The write's own temporary file is gone too.
+        // Left or swept, and the write's own temporary file gone.
         QStringList expected{QStringLiteral("pos.ini")};
         if (!removed)
             expected << name;
@@ -134,7 +133,6 @@ private Q_SLOTS:
             const test::FileSizeLimit limit(4 * 1024);
             QVERIFY(limit.ok());
             QVERIFY(!writeRecords(path, many));
-            QVERIFY(!writeFileSafely(path, QByteArray(100 * 1024, 'x')));
             // Small enough to sit in the file's write buffer: the failure only
             // shows when the buffer is flushed.
             QVERIFY(!writeFileSafely(path, QByteArray(10 * 1024, 'y')));

@@ -121,6 +121,14 @@ private Q_SLOTS:
         l.year.open(2004, Labels);
         l.waitForLengths();
         QCOMPARE(l.rows(), QStringList{Feb29});
+        // A hidden list does nothing, and catches up when it shows again.
+        l.model->setActive(false);
+        l.year.open(2005, Labels);
+        l.year.clear({5, 3});
+        QCOMPARE(l.rows(), QStringList{});
+        l.model->setActive(true);
+        l.waitForLengths();
+        QCOMPARE(l.rows(), (QStringList{"Monday 3 January 2005|08:30|Black|2.5", Red, Yellow}));
     }
 
     // A WAV is the stored wave byte for byte, an empty slot has none, and a

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "Screenshots.h"
 #include "core/Strings.h"
 #include "help/FrmAbout.h"

@@ -5,7 +5,6 @@
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "FileSizeLimit.h"
 #include "MainWindow.h"
 #include "Screenshots.h"
@@ -116,7 +115,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QByteArray, expected);
         if (!content.isNull())
-            QVERIFY(m_app->write(QStringLiteral("param.ini"), content));
+            QVERIFY(m_app->write("param.ini", content));
         FrmReglages w;
         if (content.isNull()) { // the defaults are shown
             QCOMPARE(w.LbPolice->text(), QStringLiteral("Times New Roman"));
@@ -125,7 +124,7 @@ private Q_SLOTS:
         if (!typed.isNull())
             w.TextTableur->setText(typed);
         w.close();
-        QCOMPARE(m_app->read(QStringLiteral("param.ini")), expected);
+        QCOMPARE(m_app->read("param.ini"), expected);
     }
 
     // param.ini that cannot be written: a message, the window stays open and
@@ -140,7 +139,7 @@ private Q_SLOTS:
             "The settings still could not be saved in param.ini. Close the window anyway? The "
             "font, colours and path chosen will be lost at the next start. [52]");
         for (const bool retryWrites : {true, false}) {
-            QVERIFY(m_app->write(QStringLiteral("param.ini"), earlier));
+            QVERIFY(m_app->write("param.ini", earlier));
             m_app->messageBox->shown.clear();
             FrmReglages w;
             w.show();
@@ -152,7 +151,7 @@ private Q_SLOTS:
                 QVERIFY(limit.ok());
                 QVERIFY(!w.close());
                 QVERIFY(w.isVisible());
-                QCOMPARE(m_app->read(QStringLiteral("param.ini")), earlier);
+                QCOMPARE(m_app->read("param.ini"), earlier);
                 if (!retryWrites) {
                     m_app->messageBox->answers.enqueue(vbNo);
                     QVERIFY(!w.close());
@@ -165,7 +164,7 @@ private Q_SLOTS:
                 QVERIFY(w.close()); // the write works now: closed without a question
             QCOMPARE(m_app->messageBox->texts(true),
                      (retryWrites ? QStringList{failed} : QStringList{failed, askAgain, askAgain}));
-            QCOMPARE(m_app->read(QStringLiteral("param.ini")),
+            QCOMPARE(m_app->read("param.ini"),
                      retryWrites ? QByteArray("\"Arial\",255,2,3,\"\"\r\n") : earlier);
         }
     }
@@ -219,21 +218,20 @@ private Q_SLOTS:
         QFETCH(QColor, colour);
         QFETCH(quint32, stored);
         const auto main = startedOn(*m_app, "\"Arial\",1,2,3,\"\"\r\n");
-        FrmReglages *settings = openSettings(main.get());
-        QVERIFY(settings);
-        FrmReglages &w = *settings;
+        FrmReglages *w = openSettings(main.get());
+        QVERIFY(w);
         if (colour.isValid())
             m_app->dialogs->colours.enqueue(colour);
-        (QList<QPushButton *>{w.Command1, w.Command2, w.Command4})[button]->click();
+        (QList<QPushButton *>{w->Command1, w->Command2, w->Command4})[button]->click();
         QCOMPARE(m_app->dialogs->colourAsked, 1);
         QList<quint32> expected{1, 2, 3};
         expected[button] = stored;
         QCOMPARE((QList<quint32>{main->LbCouleurWE.BackColor, main->BackColor(),
                                  main->PictGridColor.BackColor}),
                  expected);
-        w.close();
+        w->close();
         const QString line = QStringLiteral("\"Arial\",%1,%2,%3,\"\"\r\n");
-        QCOMPARE(m_app->read(QStringLiteral("param.ini")),
+        QCOMPARE(m_app->read("param.ini"),
                  line.arg(expected[0]).arg(expected[1]).arg(expected[2]).toLatin1());
     }
 
@@ -241,18 +239,17 @@ private Q_SLOTS:
         const QStringList families = QFontDatabase::families();
         QVERIFY(families.size() >= 2);
         const auto main = startedOn(*m_app, "\"" + families[0].toUtf8() + "\",1,2,3,\"\"\r\n");
-        FrmReglages *settings = openSettings(main.get());
-        QVERIFY(settings);
-        FrmReglages &w = *settings;
-        QCOMPARE(w.LstFonts->currentRow(), 0); // the stored font
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.LstFonts->setFocus();
-        QTest::keyClick(w.LstFonts, Qt::Key_Down);
-        QCOMPARE((QStringList{w.LbPolice->text(), w.LbPolice->font().family()}),
+        FrmReglages *w = openSettings(main.get());
+        QVERIFY(w);
+        QCOMPARE(w->LstFonts->currentRow(), 0); // the stored font
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->LstFonts->setFocus();
+        QTest::keyClick(w->LstFonts, Qt::Key_Down);
+        QCOMPARE((QStringList{w->LbPolice->text(), w->LbPolice->font().family()}),
                  QStringList(2, families[1]));
         // The font reaches the main window only on closing.
         QCOMPARE(main->LbPolice.Caption, families[0]);
-        w.close();
+        w->close();
         QCOMPARE(main->LbPolice.Caption, families[1]);
     }
 
@@ -260,7 +257,7 @@ private Q_SLOTS:
     // no choice: the stored font stays until the user clicks or moves the
     // selection.
     void focusAloneChoosesNoFontAClickDoes() {
-        QVERIFY(m_app->write(QStringLiteral("param.ini"), "\"No Such Font\",1,2,3,\"\"\r\n"));
+        QVERIFY(m_app->write("param.ini", "\"No Such Font\",1,2,3,\"\"\r\n"));
         {
             FrmReglages w;
             w.show();
@@ -273,8 +270,7 @@ private Q_SLOTS:
             QTest::keyClick(w.LstFonts, Qt::Key_Tab);
             w.close();
         }
-        QCOMPARE(m_app->read(QStringLiteral("param.ini")),
-                 QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
+        QCOMPARE(m_app->read("param.ini"), QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
         FrmReglages w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -310,7 +306,7 @@ private Q_SLOTS:
     }
 
     void screenshot() {
-        QVERIFY(m_app->write(QStringLiteral("param.ini"),
+        QVERIFY(m_app->write("param.ini",
                              "\"DejaVu Serif\",8421631,16711680,12632256,"
                              "\"C:\\Program Files\\LibreOffice\\program\\scalc.exe\"\r\n"));
         FrmReglages w;

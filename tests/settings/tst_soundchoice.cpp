@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Choosing the microphone and the speaker, on the virtual sound device: the
-// settings window's lists while the server has not answered and once it has,
-// the choice kept between runs, and the streams that open the chosen device
-// from the next Record or playback. A chosen device that is not there is
-// tested on the real bench (tst_soundchoice_audio.cpp).
+// Choosing the microphone and the speaker, on the virtual sound device (a
+// chosen device that is not there: on the real bench, tst_soundchoice_audio).
 #include "settings/FrmReglages.h"
 #include "settings/SoundChoiceBox.h"
 #include "sound/MMControl.h"

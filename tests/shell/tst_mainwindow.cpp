@@ -2,7 +2,6 @@
 // The main window, its splash and the progress window: real windows (offscreen), real
 // files in a temporary application folder, doubles for message boxes and the instance test.
 
-#include "core/Module1.h"
 #include "core/Shared.h"
 #include "core/Strings.h"
 #include "shell/FrmEntry.h"
@@ -10,7 +9,6 @@
 #include "shell/QtColours.h"
 
 #include "AppFixture.h"
-#include "Fakes.h"
 #include "MainWindow.h"
 #include "Screenshots.h"
 
@@ -59,12 +57,10 @@ void flushDeletes() {
 }
 
 QString joined(const Settings &s) {
-    return QStringLiteral("%1,%2,%3,%4,%5")
-        .arg(s.fontName)
-        .arg(s.weekendColour)
-        .arg(s.mainBackColour)
-        .arg(s.gridColour)
-        .arg(s.spreadsheetPath);
+    const auto n = [](quint32 v) { return QString::number(v); };
+    return QStringList{s.fontName, n(s.weekendColour), n(s.mainBackColour), n(s.gridColour),
+                       s.spreadsheetPath}
+        .join(u',');
 }
 
 void registerAll() {
@@ -166,7 +162,6 @@ private Q_SLOTS:
 
     void splashHoldsEverythingForThreeTicks() {
         Session s;
-        QVERIFY(s.app.write(QStringLiteral("param.ini"), "\"Arial\",1,6710835,3,\"\"\r\n"));
         s.start(false);
         QPointer<FrmEntry> splash = FrmEntry::instance();
         QVERIFY(splash);

@@ -14,7 +14,7 @@ private Q_SLOTS:
     void parse_data();
     void parse();
     void format();
-    void writeAndRead();
+    void unreadableOrUnwritable();
 };
 
 void TestHoursFile::parse_data() {
@@ -57,22 +57,12 @@ void TestHoursFile::format() {
     QCOMPARE(parseHours(formatHours(labels)), labels);
 }
 
-void TestHoursFile::writeAndRead() {
+// Reading and writing whole files is checked through the Hours window; here
+// what the window cannot reach.
+void TestHoursFile::unreadableOrUnwritable() {
     AppFixture app;
-    QCOMPARE(hoursFilePath(), app.path("hours.dat"));
-    QVERIFY(readHours(hoursFilePath()).isEmpty());
-    const QByteArray earlier("\"old 1\"\r\n\"old 2\"\r\n");
-    QVERIFY(app.write("hours.dat", earlier));
-    QCOMPARE(readHours(hoursFilePath()), QStringList({"old 1", "old 2"}));
-
-    // A write stopped part-way is checked through the Hours window.
-    QVERIFY(writeHours(hoursFilePath(), {"new"}));
-    QCOMPARE(app.read("hours.dat"), QByteArray("\"new\"\r\n"));
-    QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden),
-             QStringList{"hours.dat"});
     QVERIFY(!writeHours(app.path("missing/hours.dat"), {"08:00"}));
-
-    QVERIFY(QFile::remove(app.path("hours.dat")) && QDir(app.path(QString())).mkdir("hours.dat"));
+    QVERIFY(QDir(app.path(QString())).mkdir("hours.dat"));
     QVERIFY(readHours(hoursFilePath()).isEmpty()); // unreadable reads as no rows
 }
 
