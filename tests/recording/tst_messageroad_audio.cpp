@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The road of one message on a real PulseAudio server (scripts/with-audio.sh),
-// from the microphone through storing, playback, export and deletion; and a
-// FLAC file imported into another slot.
+// from the microphone through storing, playback, export, deletion undone and
+// deletion; and a FLAC file imported into another slot.
 #include "RecordingBench.h"
 
 #include "AudioBench.h"
@@ -85,7 +85,14 @@ private Q_SLOTS:
         QCOMPARE(soxi("-t", bench.app.path("out.flac")), QStringLiteral("flac"));
         QCOMPARE(samplesOf(bench.app.path("out.flac")), samplesOf(wav));
 
-        // --- deletion while it plays again (undoing: tst_messageslist) -------
+        // --- deletion undone, then deletion while it plays again --------------
+        const QByteArray stored = bench.app.read(QStringLiteral("D2005/W2005004010.tbr"));
+        bench.app.messageBox->answers << vbYes;
+        g->deleteMessage(2005, Slot{Row, Col});
+        QVERIFY(!QFile::exists(archive) && g->BarreAnnuler->isVisible());
+        g->CmdAnnuler_Click();
+        QCOMPARE(bench.app.read(QStringLiteral("D2005/W2005004010.tbr")), stored);
+        QCOMPARE(g->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
         bench.click(Row, Col);
         QVERIFY(g->cmdDelWave->isVisible());
         bench.app.messageBox->answers << vbYes;
