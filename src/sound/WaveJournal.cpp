@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef Q_OS_WIN
@@ -96,8 +97,13 @@ void WaveJournal::append(QByteArrayView samples) {
     if (!m_file.isOpen() || samples.isEmpty())
         return;
     const qint64 written = m_file.write(littleEndian(samples));
-    if (written < 0)
-        return; // a full disk: the sound stays in memory, the header as it was
+    if (written < samples.size()) {
+        // A full disk: the file keeps what it holds, in whole frames, and
+        // the rest of the sound stays in memory only.
+        m_dataBytes += std::max<qint64>(written, 0);
+        finish();
+        return;
+    }
     m_dataBytes += written;
     m_unflushed += written;
     if (m_unflushed >= qint64(m_format.sampleRate) * m_format.bytesPerFrame())
