@@ -129,8 +129,7 @@ private Q_SLOTS:
                     QCOMPARE(!text.isEmpty(), hasArchive);
                     if (!hasArchive)
                         continue;
-                    if (saved.text(r, c) != u",")
-                        QFAIL("a restored marker was not saved");
+                    QVERIFY2(saved.text(r, c) == u",", "a restored marker was not saved");
                     const SlotResult played = extractSlotArchive(2005, r, c);
                     QVERIFY2(played.ok, qPrintable(played.error));
                     const WaveRead wave = readWaveFile(scratchWavePath());

@@ -116,8 +116,7 @@ private Q_SLOTS:
         l.year.setMarker({4, 3}, Marker::Noir);
         QCOMPARE(l.rows().value(0), "Monday 3 January 2005|08:30|Black|2.5");
         l.year.clear({3, Dec8});
-        QCOMPARE(l.rows().size(), 3);
-        QVERIFY(!l.rows().contains(Red));
+        QCOMPARE(l.rows(), (QStringList{"Monday 3 January 2005|08:30|Black|2.5", Jan3, Yellow}));
         l.year.open(2004, Labels);
         l.waitForLengths();
         QCOMPARE(l.rows(), QStringList{Feb29});

@@ -3,16 +3,12 @@
 #include "core/Strings.h"
 #include "grid/FlexGrid.h"
 #include "grid/FrmConsultGrille.h"
-#include "grid/MessageStore.h"
 #include "grid/YearFile.h"
 #include "sound/MMControl.h"
-#include "sound/WaveFile.h"
 
 #include "AppFixture.h"
 #include "MessageSupport.h"
 
-#include <QDir>
-#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -205,8 +201,7 @@ private Q_SLOTS:
         QCOMPARE(b.app.sound->runningPlaybacks(), 1);
         QVERIFY(b.app.exists("temp.wav") && b.app.exists("D2005/W2005003003.tbr"));
         b.grid->cmdDelWave_Click();
-        QCOMPARE(b.app.messageBox->shown.size(), 3);
-        QCOMPARE(b.app.messageBox->shown[2].text, LoadResString(153));
+        QCOMPARE(b.app.messageBox->texts(), QStringList(3, LoadResString(153)));
         QCOMPARE(b.app.messageBox->shown[2].style & 7, int(vbYesNoCancel));
         QVERIFY(b.controlsHidden() && b.deviceIdle());
         QVERIFY(!b.app.exists("temp.wav") && !b.app.exists("D2005/W2005003003.tbr"));

@@ -6,11 +6,8 @@
 #include "FileSizeLimit.h"
 #include "MessageSupport.h"
 
-#include "sound/MMControl.h"
-
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 using namespace tembrel;
 using namespace tembrel::test;
@@ -193,9 +190,7 @@ private Q_SLOTS:
         model.open(2005, {"08:00"});
         RecordingSession session;
         QSignalSpy failed(&session, &RecordingSession::failed);
-        session.record();
-        app.sound->advance(std::chrono::milliseconds(2000));
-        session.stop();
+        runSteps(app, session, "record wait:2000 stop");
         {
             const FileSizeLimit full(1000);
             QVERIFY(full.ok());

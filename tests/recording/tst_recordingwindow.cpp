@@ -90,8 +90,7 @@ private Q_SLOTS:
         QVERIFY(!main.close());
         bench.grid->show(); // nor does the grid, which the recording needs
         QVERIFY(!bench.grid->close() && bench.grid->isVisible());
-        QCOMPARE(bench.app.messageBox->shown.size(), 1);
-        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(152));
+        QCOMPARE(bench.app.messageBox->texts(), QStringList{LoadResString(152)});
 
         bench.speak(13000);
         w->CmdRecord_Click();
@@ -197,8 +196,7 @@ private Q_SLOTS:
         w->cmdDelWave_Click();
         QVERIFY(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"));
         w->cmdDelWave_Click();
-        QCOMPARE(bench.app.messageBox->shown.size(), 3);
-        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(153));
+        QCOMPARE(bench.app.messageBox->texts(), QStringList(3, LoadResString(153)));
         QCOMPARE(bench.app.messageBox->shown[0].style & 7, int(vbYesNoCancel));
         QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
         QVERIFY(w->session().UpdatesSuspended);
@@ -329,9 +327,8 @@ private Q_SLOTS:
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
         QCOMPARE(bench.app.sound->runningCaptures() + bench.app.sound->runningPlaybacks(), 0);
         QVERIFY(!w->meter().InputRunning() && !w->Timer1->isActive());
-        QCOMPARE(bench.app.messageBox->shown.size(), message ? 1 : 0);
-        if (message)
-            QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(message));
+        QCOMPARE(bench.app.messageBox->texts(),
+                 message ? QStringList{LoadResString(message)} : QStringList{});
         // What was heard, packed and ready to store.
         QCOMPARE(bench.app.read("temp.wav").size(), wavMs < 0 ? 0 : 44 + wavMs * 32);
         QCOMPARE(bench.app.exists("temp.tbr"), wavMs > 0);
@@ -397,8 +394,7 @@ private Q_SLOTS:
         const QByteArray tbr = bench.app.read("temp.tbr");
         w->Option1[2]->setChecked(true);
         w->CmdEnreg_Click();
-        QCOMPARE(bench.app.messageBox->shown.size(), 1);
-        QCOMPARE(bench.app.messageBox->shown[0].text, LoadResString(184));
+        QCOMPARE(bench.app.messageBox->texts(), QStringList{LoadResString(184)});
         QVERIFY(bench.window && RecordingWindowOpen && !bench.grid->isEnabled());
         QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QString());
         QVERIFY(!bench.app.exists("_2005.dte"));
