@@ -12,12 +12,9 @@
 #include "shell/Translations.h"
 #include "timerows/FrmEmp.h"
 
-#include <QAction>
 #include <QGroupBox>
 #include <QMdiArea>
 #include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
 

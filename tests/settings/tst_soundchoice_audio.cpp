@@ -12,7 +12,6 @@
 #include "settings/FrmReglages.h"
 #include "settings/SoundChoiceBox.h"
 
-#include <QLabel>
 #include <QLineEdit>
 
 using namespace tembrel;

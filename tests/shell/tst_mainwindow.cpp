@@ -19,7 +19,6 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPointer>
-#include <QProgressBar>
 #include <QTest>
 #include <QToolBar>
 

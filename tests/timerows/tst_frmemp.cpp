@@ -14,7 +14,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
 #include <QTest>
 
 #include <memory>
