@@ -64,8 +64,7 @@ private Q_SLOTS:
         QFETCH(int, days);
         FrmJoursFeries w;
         w.CheckAutres->setChecked(true);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         w.TxtAnnee->clear();
         w.TxtAnnee->setFocus();
         QString digits;
@@ -137,8 +136,7 @@ private Q_SLOTS:
         const QByteArray earlier = picksFile(365, {0});
         QVERIFY(m_app->write("F2005.ini", earlier));
         FrmJoursFeries w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         w.List1->item(120)->setSelected(true);
         {
             const FileSizeLimit limit(8);
@@ -162,8 +160,7 @@ private Q_SLOTS:
         // Picks clicked and saved, or none changed, close without a question.
         FrmJoursFeries again;
         again.CheckAutres->setChecked(true);
-        again.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QVERIFY(exposed(again));
         QCOMPARE(again.TxtAnnee->text(), QStringLiteral("2005")); // the fake clock's year
         clickRow(again.List1, 120);
         clickRow(again.List1, 165);
@@ -213,8 +210,7 @@ private Q_SLOTS:
         QVERIFY(m_app->write("JFValid.ini", "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
         QVERIFY(m_app->write("F2005.ini", picksFile(365, {2, 4, 5})));
         FrmJoursFeries w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         QVERIFY(!w.List1->isVisible());
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
@@ -235,6 +231,7 @@ private Q_SLOTS:
     }
 
 private:
+    static bool exposed(QWidget &w) { return w.show(), QTest::qWaitForWindowExposed(&w); }
     std::optional<AppFixture> m_app;
 };
 

@@ -213,8 +213,6 @@ private Q_SLOTS:
     void badInput_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("rows"); // -1: whatever can be read, but something
-        // The reader's own cases are in tst_hoursfile; one shows the window uses it.
-        QTest::newRow("LF only") << QByteArray("\"08:00\"\n\"08:15\"\n\"Lunch\"\n") << 3;
         QByteArray big, binary;
         for (int i = 0; i < 10000; ++i)
             big += "\"Row " + QByteArray::number(i) + "\"\r\n";
