@@ -40,13 +40,6 @@ using tembrel::test::AppFixture;
 
 namespace {
 
-QStringList gridLabels(const FrmConsultGrille &w) {
-    QStringList out;
-    for (int r = GridFixedRows; r < w.GridLegendes->Rows(); ++r)
-        out << w.GridLegendes->TextMatrix(r, 0);
-    return out;
-}
-
 // Frees a reader that waits on the FIFO once two seconds have passed, by
 // opening the other end while a reader holds it: such a reader then fails
 // the test instead of hanging it. stop() says whether one had to be freed.
@@ -112,7 +105,10 @@ private Q_SLOTS:
         const qint64 size = QFileInfo(app.path(QStringLiteral("hours.dat"))).size();
         {
             FrmConsultGrille grid;
-            QCOMPARE(gridLabels(grid), rows);
+            QStringList shown;
+            for (int r = GridFixedRows; r < grid.GridLegendes->Rows(); ++r)
+                shown << grid.GridLegendes->TextMatrix(r, 0);
+            QCOMPARE(shown, rows);
         }
         FrmEmp hours;
         QCOMPARE(hours.labels(), rows); // the rows its list shows

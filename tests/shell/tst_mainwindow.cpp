@@ -62,19 +62,15 @@ QString joined(const Settings &s) {
         .join(u',');
 }
 
-void registerAll() {
-    for (int i = 0; i < ToolCount; ++i)
-        MdiMain::registerWindow(
-            Tool(i), [i](QWidget *parent) { return ++g_created[i], new DummyTool(parent); });
-}
-
 // The doubles, a temporary application folder and the main window in it.
 struct Session {
     test::AppFixture app;
     std::unique_ptr<MdiMain> m;
 
     void start(bool pastSplash = true) {
-        registerAll();
+        for (int i = 0; i < ToolCount; ++i)
+            MdiMain::registerWindow(
+                Tool(i), [i](QWidget *parent) { return ++g_created[i], new DummyTool(parent); });
         m = std::make_unique<MdiMain>();
         if (!m->Form_Load())
             return;
