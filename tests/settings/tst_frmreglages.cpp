@@ -148,14 +148,11 @@ private Q_SLOTS:
             {
                 const FileSizeLimit limit(8);
                 QVERIFY(limit.ok());
-                QVERIFY(!w.close());
-                QVERIFY(w.isVisible());
+                QVERIFY(!w.close() && w.isVisible());
                 QCOMPARE(m_app->read("param.ini"), earlier);
                 if (!retryWrites) {
-                    m_app->messageBox->answers.enqueue(vbNo);
-                    QVERIFY(!w.close());
-                    QVERIFY(w.isVisible());
-                    m_app->messageBox->answers.enqueue(vbYes);
+                    m_app->messageBox->answers << vbNo << vbYes;
+                    QVERIFY(!w.close() && w.isVisible());
                     QVERIFY(w.close());
                 }
             }
