@@ -12,6 +12,7 @@
 #include "settings/FrmReglages.h"
 #include "settings/SoundChoiceBox.h"
 
+#include <QLabel>
 #include <QLineEdit>
 
 using namespace tembrel;
