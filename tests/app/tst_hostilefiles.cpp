@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Hostile copies of the user's files: each window opens, shows what it can,
-// loses no message and leaves the user's files as they were (the year file's,
-// param.ini's and archives' own damage are in their own tests).
+// Hostile copies of the user's files: each window opens, shows what it can, loses
+// no message and leaves the files as they were (each file's own damage: its test).
 
 #include "archive/ZipClass.h"
 #include "core/Shared.h"
@@ -167,10 +166,8 @@ private Q_SLOTS:
         QVERIFY(second.anotherInstanceRunning());
     }
 
-    // A FIFO in place of a file the program reads counts as missing (a year
-    // file's as damaged): the program starts, the grid opens, the help
-    // document and a slot's message are looked for, and no reader waits for
-    // a writer that never comes.
+    // A FIFO in place of any file the program reads counts as missing (a year
+    // file's as damaged): nothing waits for a writer that never comes.
     void fifosAreNoFiles_data() {
         QTest::addColumn<QString>("name");
         for (const char *name : {"param.ini", "pos.ini", "hours.dat", "_2005.dte", "F2005.ini",
@@ -203,9 +200,8 @@ private Q_SLOTS:
         }
     }
 
-    // One program per data folder: while a copy runs on it (another user's,
-    // another machine's), a start on the same folder says so (111) and ends,
-    // touching nothing; the lock of a copy that was killed is taken over.
+    // One program per data folder: a start on a folder in use says so (111) and
+    // ends, touching nothing; the lock of a copy that was killed is taken over.
     void oneProgramPerDataFolder() {
         AppFixture app(QDate(2005, 3, 10));
         // The real program, in the folder, keeps its files there.

@@ -87,9 +87,8 @@ private Q_SLOTS:
         }
     }
 
-    // Each field is read by its date: one that does not read shifts nothing,
-    // the window shows the days the grid colours, and Save writes the year's
-    // 365 days in order.
+    // Each field is read by its date (one that does not read shifts nothing); the
+    // window shows the days the grid colours; Save writes the 365 days in order.
     void aFileIsReadByDate_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QList<int>>("picked");
@@ -183,9 +182,8 @@ private Q_SLOTS:
         QCOMPARE(m_app->read("JFValid.ini"), QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
     }
 
-    // A JFValid.ini that cannot be written: the box goes back to what the file
-    // holds, so it never shows a holiday the grid will not colour, and a
-    // message says so.
+    // A JFValid.ini that cannot be written: a message, and the box goes back to
+    // the file's value, so it never shows a holiday the grid will not colour.
     void aFailedWritePutsTheBoxBack() {
         const QByteArray earlier("1,0,1,1,1,1,1,1,1,1,1,1,1\r\n");
         QVERIFY(m_app->write("JFValid.ini", earlier));

@@ -127,9 +127,8 @@ private Q_SLOTS:
         QCOMPARE(m_app->read("param.ini"), expected);
     }
 
-    // param.ini that cannot be written: a message, the window stays open and
-    // the file keeps what it held. Closing again tries again; if that fails
-    // too, the window closes only when the user says so.
+    // param.ini that cannot be written: a message, the window open, the file as it
+    // was; closing again tries again, and if that fails too, closes only on Yes.
     void aFailedWriteKeepsTheWindowOpen() {
         const QByteArray earlier = "\"Arial\",1,2,3,\"\"\r\n";
         const QString failed = QStringLiteral(
@@ -165,9 +164,8 @@ private Q_SLOTS:
         }
     }
 
-    // param.ini is Windows-1252: the path field drops what the file cannot
-    // hold, and quotes, as they arrive, typed or pasted, so the path read back
-    // is the path shown.
+    // param.ini is Windows-1252: the path field drops what it cannot hold, and
+    // quotes, typed or pasted, so the path read back is the path shown.
     void thePathKeepsWhatTheFileHolds_data() {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("shown");
@@ -248,9 +246,8 @@ private Q_SLOTS:
         QCOMPARE(main->LbPolice.Caption, families[1]);
     }
 
-    // Reaching the font list by keyboard makes its first row current, which is
-    // no choice: the stored font stays until the user clicks or moves the
-    // selection.
+    // Reaching the font list by keyboard makes its first row current, which is no
+    // choice: the stored font stays until a click or a move picks another.
     void focusAloneChoosesNoFontAClickDoes() {
         QVERIFY(m_app->write("param.ini", "\"No Such Font\",1,2,3,\"\"\r\n"));
         {
