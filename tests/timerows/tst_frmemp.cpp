@@ -85,9 +85,8 @@ private Q_SLOTS:
         QVERIFY(files().isEmpty());
     }
 
-    // The question for a double click or the Delete key on a selected row;
-    // nothing selected, no question. Removing every row leaves the earlier
-    // file: only Clear deletes it.
+    // A double click or Delete on a selected row asks, nothing selected does not;
+    // removing every row leaves the earlier file: only Clear deletes it.
     void removal() {
         const QByteArray earlier("\"08:00\"\r\n\"08:15\"\r\n\"09:00\"\r\n\"Lunch\"\r\n");
         QVERIFY(app->write("hours.dat", earlier));
@@ -131,9 +130,8 @@ private Q_SLOTS:
         QCOMPARE(asked(), QStringList{"Already exist in the list! [0]"});
     }
 
-    // hours.dat is Windows-1252: a character it has no byte for, or a quote,
-    // is dropped as it arrives, typed or pasted, so the label shown is the
-    // label stored.
+    // hours.dat is Windows-1252: a character it cannot hold, or a quote, is dropped
+    // as it arrives, typed or pasted, so the label shown is the label stored.
     void freeTextKeepsWhatTheFileHolds_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
@@ -207,9 +205,8 @@ private Q_SLOTS:
         QVERIFY(!w->CheckAM2->isChecked() && w->CheckPM2->isChecked() && !w->CheckAM->isChecked());
     }
 
-    // Whatever can be read opens, without a word; closing without a change
-    // leaves the file as it was, byte for byte (a hand-edited file is not
-    // turned into the program's own form by merely looking at it).
+    // Whatever can be read opens without a word; closing without a change leaves a
+    // hand-edited file byte for byte as it was.
     void badInput_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("rows"); // -1: whatever can be read, but something
@@ -233,9 +230,8 @@ private Q_SLOTS:
         QCOMPARE(app->read("hours.dat"), content);
     }
 
-    // A write that fails on the way keeps the previous file whole and leaves
-    // no temporary file behind; the window says so and stays open with its
-    // rows, so a second close, once the disk takes it, saves them.
+    // A failed write keeps the previous file whole and no temporary file; the window
+    // says so and stays open with its rows, so a later close saves them.
     void failedWriteKeepsTheWindowOpen() {
         const QByteArray earlier("\"09:00\"\r\n\"10:00\"\r\n");
         QVERIFY(app->write("hours.dat", earlier));
