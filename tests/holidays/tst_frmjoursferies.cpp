@@ -28,10 +28,6 @@ QList<int> selectedRows(const QListWidget *list) {
     return out;
 }
 
-QByteArray picksFile(int lines, const QList<int> &picked) {
-    return test::picksFile(2005, lines, picked);
-}
-
 void clickRow(QListWidget *list, int row) {
     QListWidgetItem *item = list->item(row);
     list->scrollToItem(item);
@@ -92,10 +88,10 @@ private Q_SLOTS:
     void aFileIsReadByDate_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QList<int>>("picked");
-        QTest::newRow("fewer lines") << picksFile(10, {0, 9}) << QList<int>{0, 9};
-        QTest::newRow("more lines, next year's") << picksFile(400, {3, 399}) << QList<int>{3};
+        QTest::newRow("fewer lines") << picksFile(2005, 10, {0, 9}) << QList<int>{0, 9};
+        QTest::newRow("more lines, next year's") << picksFile(2005, 400, {3, 399}) << QList<int>{3};
         QTest::newRow("unreadable dates first")
-            << "\"31/02/2005F\"\r\n\"garbageF\"\r\n" + picksFile(365, {120, 165})
+            << "\"31/02/2005F\"\r\n\"garbageF\"\r\n" + picksFile(2005, 365, {120, 165})
             << QList<int>{120, 165};
         QTest::newRow("texts and other years")
             << QByteArray("\"junk\"\r\n\"F\"\r\n\"31/12/1999F\"\n\"01/01/2005\"\r\n\"xF \"\r\n")
@@ -115,7 +111,7 @@ private Q_SLOTS:
             dates << dateText(QDate(2005, 1, 1).addDays(day));
         QCOMPARE(holidayList(2005, AppFolder), dates); // no JFValid.ini: only the picks
         w.CmdEnreg_Click();
-        QCOMPARE(m_app->read("F2005.ini"), picksFile(365, picked));
+        QCOMPARE(m_app->read("F2005.ini"), picksFile(2005, 365, picked));
     }
 
     // An unfinished year refuses Save (a failed write: the next test).
@@ -132,7 +128,7 @@ private Q_SLOTS:
     // A Save that fails says so and keeps the picks and Save; closing with
     // picks that are not saved asks first, and only Yes drops them.
     void unsavedPicksAreNeverDroppedWithoutAWord() {
-        const QByteArray earlier = picksFile(365, {0});
+        const QByteArray earlier = picksFile(2005, 365, {0});
         QVERIFY(m_app->write("F2005.ini", earlier));
         FrmJoursFeries w;
         QVERIFY(exposed(w));
@@ -168,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(selectedRows(unchanged.List1), (QList<int>{0, 120, 165}));
         QVERIFY(unchanged.close());
         QCOMPARE(m_app->messageBox->shown.size(), 3);
-        QCOMPARE(m_app->read("F2005.ini"), picksFile(365, {0, 120, 165}));
+        QCOMPARE(m_app->read("F2005.ini"), picksFile(2005, 365, {0, 120, 165}));
     }
 
     void standardBoxesFollowJFValid() {
@@ -204,7 +200,7 @@ private Q_SLOTS:
 
     void screenshot() {
         QVERIFY(m_app->write("JFValid.ini", "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
-        QVERIFY(m_app->write("F2005.ini", picksFile(365, {2, 4, 5})));
+        QVERIFY(m_app->write("F2005.ini", picksFile(2005, 365, {2, 4, 5})));
         FrmJoursFeries w;
         QVERIFY(exposed(w));
         QVERIFY(!w.List1->isVisible());
