@@ -53,8 +53,7 @@ private Q_SLOTS:
     void init() { app.emplace(); }
     void cleanup() { app.reset(); }
 
-    // Written on close, read back on opening; Clear asks, and on Yes deletes
-    // the file at once.
+    // Written on close, read back on opening; Clear asks, and Yes deletes the file at once.
     void saveReloadAndClear() {
         open()->close(); // first run: nothing to write
         QVERIFY(files().isEmpty());
@@ -115,8 +114,7 @@ private Q_SLOTS:
         QCOMPARE(app->read("hours.dat"), earlier);
     }
 
-    // ! cannot be typed (quotes: the next test); 15 characters at most;
-    // blanks around are dropped and a text already listed is refused.
+    // No "!" typed, 15 characters at most, blanks around dropped, a listed text refused.
     void freeText() {
         auto w = open();
         QTest::keyClicks(w->TxtEmp, QStringLiteral("0123!456789abcdefg"));
