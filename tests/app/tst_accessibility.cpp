@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a screen reader says: a name for every control reachable by keyboard,
-// and the year grid read from the accessibility bus of a real X server while
-// real keystrokes move through it (in English and in French).
+// What a screen reader says: a name for every control reachable by keyboard, and
+// the year grid as a real X server's accessibility bus tells it (English, French).
 #include "RecordingBench.h"
 
 #include "core/Strings.h"

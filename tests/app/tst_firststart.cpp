@@ -143,9 +143,8 @@ private Q_SLOTS:
         QCOMPARE(gridRows(), rows);
     }
 
-    // The help document is the program's: a copy older than the shipped one
-    // is refreshed, a copy as new or newer is kept. A copy takes the shipped
-    // file's time, so the next start leaves it alone.
+    // The help document is the program's: an older copy is refreshed and takes the
+    // shipped file's time (so the next start keeps it); one as new or newer is kept.
     void helpDocument_data() {
         QTest::addColumn<int>("copyAgeDays"); // against the shipped file
         QTest::addColumn<bool>("refreshed");

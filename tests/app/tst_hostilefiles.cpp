@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Hostile copies of the user's files: each window opens, shows what it can,
-// loses no message and leaves the user's files as they were (the year file's,
-// param.ini's and archives' own damage are in their own tests).
+// Hostile copies of the user's files: each window opens, shows what it can, loses
+// no message and leaves the files as they were (each file's own damage: its test).
 
 #include "archive/ZipClass.h"
 #include "core/Shared.h"
@@ -39,13 +38,6 @@ using namespace tembrel;
 using tembrel::test::AppFixture;
 
 namespace {
-
-QStringList gridLabels(const FrmConsultGrille &w) {
-    QStringList out;
-    for (int r = GridFixedRows; r < w.GridLegendes->Rows(); ++r)
-        out << w.GridLegendes->TextMatrix(r, 0);
-    return out;
-}
 
 // Frees a reader that waits on the FIFO once two seconds have passed, by
 // opening the other end while a reader holds it: such a reader then fails
@@ -112,7 +104,10 @@ private Q_SLOTS:
         const qint64 size = QFileInfo(app.path(QStringLiteral("hours.dat"))).size();
         {
             FrmConsultGrille grid;
-            QCOMPARE(gridLabels(grid), rows);
+            QStringList shown;
+            for (int r = GridFixedRows; r < grid.GridLegendes->Rows(); ++r)
+                shown << grid.GridLegendes->TextMatrix(r, 0);
+            QCOMPARE(shown, rows);
         }
         FrmEmp hours;
         QCOMPARE(hours.labels(), rows); // the rows its list shows
@@ -171,10 +166,8 @@ private Q_SLOTS:
         QVERIFY(second.anotherInstanceRunning());
     }
 
-    // A FIFO in place of a file the program reads counts as missing (a year
-    // file's as damaged): the program starts, the grid opens, the help
-    // document and a slot's message are looked for, and no reader waits for
-    // a writer that never comes.
+    // A FIFO in place of any file the program reads counts as missing (a year
+    // file's as damaged): nothing waits for a writer that never comes.
     void fifosAreNoFiles_data() {
         QTest::addColumn<QString>("name");
         for (const char *name : {"param.ini", "pos.ini", "hours.dat", "_2005.dte", "F2005.ini",
@@ -207,9 +200,8 @@ private Q_SLOTS:
         }
     }
 
-    // One program per data folder: while a copy runs on it (another user's,
-    // another machine's), a start on the same folder says so (111) and ends,
-    // touching nothing; the lock of a copy that was killed is taken over.
+    // One program per data folder: a start on a folder in use says so (111) and
+    // ends, touching nothing; the lock of a copy that was killed is taken over.
     void oneProgramPerDataFolder() {
         AppFixture app(QDate(2005, 3, 10));
         // The real program, in the folder, keeps its files there.

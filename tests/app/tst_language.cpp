@@ -12,12 +12,9 @@
 #include "shell/Translations.h"
 #include "timerows/FrmEmp.h"
 
-#include <QAction>
 #include <QGroupBox>
 #include <QMdiArea>
 #include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTextEdit>
 
@@ -96,9 +93,8 @@ private Q_SLOTS:
             expected("Guide de l'utilisateur de Tembrel", "Tembrel user guide")));
     }
 
-    // The grid's headings and the recording window's title come from the
-    // locale, in the order the title has always had; its buttons and messages
-    // from the translation.
+    // The grid's headings and the recording window's title come from the locale
+    // (in the title's own order), its buttons and messages from the translation.
     void gridAndRecording() {
         RecordingBench bench;
         FlexGrid *g = bench.grid->GridLegendes;

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Helpers for the archive tests: little-endian fields, file bytes, an event
-// recorder for ZipExtractionClass and a builder of raw archives whose every
-// field a test chooses (for damaged and hostile input).
+// Helpers for the archive tests: fields, file bytes, an event recorder for
+// ZipExtractionClass and raw archives built field by field (damaged, hostile).
 
 #include "archive/ZipExtractionClass.h"
 

@@ -115,9 +115,8 @@ private slots:
         QVERIFY(!QFile::exists(out()));
     }
 
-    // Damaged, hostile and unusual archives. Good entries hold their own name;
-    // out/temp.wav holds "earlier" beforehand and must stay so. Error texts:
-    // %o is the target folder with its separator, %a the archive.
+    // Damaged, hostile and unusual archives; good entries hold their own name and
+    // out/temp.wav "earlier" must stay. In errors %o is out/ (native), %a the archive.
     void faultyArchives_data() {
         QTest::addColumn<RawArchive>("raw");
         QTest::addColumn<bool>("result");
@@ -238,9 +237,8 @@ private slots:
             QCOMPARE(fileBytes(target(f)), f.toUtf8());
     }
 
-    // Event sequences word for word. In `steps` a number is a Progress
-    // percentage, anything else the name in "Extracting ..."; every file
-    // announced is written, holding the entry's name, and no other.
+    // Event sequences word for word: in `steps` a number is a Progress percentage,
+    // else a name "Extracting ..." announces, written holding that name, and no other.
     void eventSequences_data() {
         QTest::addColumn<RawArchive>("raw");
         QTest::addColumn<bool>("preserve");

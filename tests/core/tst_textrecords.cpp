@@ -35,9 +35,8 @@ private Q_SLOTS:
         QVERIFY(!readFields(app.path(QStringLiteral("none.dat")), 1024)); // no file is no data
     }
 
-    // A safe write killed before its rename leaves its marked temporary file
-    // (".<name>.tembrel-<8 hex>.tmp"); the next write into the folder removes
-    // those, and never a file of the user's that merely looks like a copy.
+    // A safe write killed before its rename leaves ".<name>.tembrel-<8 hex>.tmp";
+    // the next write removes those, never a user's file that merely looks alike.
     void leftoverSweep_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("removed");
@@ -115,9 +114,8 @@ private Q_SLOTS:
         QCOMPARE(tembrel::parseFields(content), expected);
     }
 
-    // A rewrite that fails half-way must leave the previous file whole and no
-    // stray temporary file. Tests run as root, so permissions cannot make a
-    // write fail; a file size limit can: past it every write fails (EFBIG).
+    // A rewrite that fails half-way leaves the previous file whole and no temporary
+    // file. As root, only a file size limit makes a write fail (EFBIG).
     void failedRewriteKeepsOldFile() {
         AppFixture app;
         const QByteArray old = "\"08:00\"\r\n\"08:15\"\r\n";

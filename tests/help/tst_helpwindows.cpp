@@ -6,7 +6,6 @@
 #include "help/FrmHlp.h"
 #include "shell/MdiMain.h"
 
-#include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>

@@ -166,9 +166,8 @@ private Q_SLOTS:
         QCOMPARE(describeWords(doc), QStringLiteral("deep(b,12) after(12)"));
     }
 
-    // The whole read is one change of the document, not one per run: each
-    // change redoes work over its whole paragraph, which made a paragraph of
-    // many formats quadratic to read (the clear before it is the other one).
+    // The whole read is one change of the document: each change redoes its whole
+    // paragraph, which made a many-format paragraph quadratic to read.
     void aLongMixedParagraphIsOneChange() {
         QByteArray body;
         for (int i = 0; i < 500; ++i)

@@ -28,10 +28,6 @@ QList<int> selectedRows(const QListWidget *list) {
     return out;
 }
 
-QByteArray picksFile(int lines, const QList<int> &picked) {
-    return test::picksFile(2005, lines, picked);
-}
-
 void clickRow(QListWidget *list, int row) {
     QListWidgetItem *item = list->item(row);
     list->scrollToItem(item);
@@ -64,8 +60,7 @@ private Q_SLOTS:
         QFETCH(int, days);
         FrmJoursFeries w;
         w.CheckAutres->setChecked(true);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         w.TxtAnnee->clear();
         w.TxtAnnee->setFocus();
         QString digits;
@@ -88,16 +83,15 @@ private Q_SLOTS:
         }
     }
 
-    // Each field is read by its date: one that does not read shifts nothing,
-    // the window shows the days the grid colours, and Save writes the year's
-    // 365 days in order.
+    // Each field is read by its date (one that does not read shifts nothing); the
+    // window shows the days the grid colours; Save writes the 365 days in order.
     void aFileIsReadByDate_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QList<int>>("picked");
-        QTest::newRow("fewer lines") << picksFile(10, {0, 9}) << QList<int>{0, 9};
-        QTest::newRow("more lines, next year's") << picksFile(400, {3, 399}) << QList<int>{3};
+        QTest::newRow("fewer lines") << picksFile(2005, 10, {0, 9}) << QList<int>{0, 9};
+        QTest::newRow("more lines, next year's") << picksFile(2005, 400, {3, 399}) << QList<int>{3};
         QTest::newRow("unreadable dates first")
-            << "\"31/02/2005F\"\r\n\"garbageF\"\r\n" + picksFile(365, {120, 165})
+            << "\"31/02/2005F\"\r\n\"garbageF\"\r\n" + picksFile(2005, 365, {120, 165})
             << QList<int>{120, 165};
         QTest::newRow("texts and other years")
             << QByteArray("\"junk\"\r\n\"F\"\r\n\"31/12/1999F\"\n\"01/01/2005\"\r\n\"xF \"\r\n")
@@ -117,7 +111,7 @@ private Q_SLOTS:
             dates << dateText(QDate(2005, 1, 1).addDays(day));
         QCOMPARE(holidayList(2005, AppFolder), dates); // no JFValid.ini: only the picks
         w.CmdEnreg_Click();
-        QCOMPARE(m_app->read("F2005.ini"), picksFile(365, picked));
+        QCOMPARE(m_app->read("F2005.ini"), picksFile(2005, 365, picked));
     }
 
     // An unfinished year refuses Save (a failed write: the next test).
@@ -134,11 +128,10 @@ private Q_SLOTS:
     // A Save that fails says so and keeps the picks and Save; closing with
     // picks that are not saved asks first, and only Yes drops them.
     void unsavedPicksAreNeverDroppedWithoutAWord() {
-        const QByteArray earlier = picksFile(365, {0});
+        const QByteArray earlier = picksFile(2005, 365, {0});
         QVERIFY(m_app->write("F2005.ini", earlier));
         FrmJoursFeries w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         w.List1->item(120)->setSelected(true);
         {
             const FileSizeLimit limit(8);
@@ -147,11 +140,9 @@ private Q_SLOTS:
         }
         QVERIFY(w.CmdEnreg->isEnabled());
         QCOMPARE(m_app->read("F2005.ini"), earlier);
-        m_app->messageBox->answers.enqueue(vbNo);
-        QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
+        m_app->messageBox->answers << vbNo << vbYes;
+        QVERIFY(!w.close() && w.isVisible());
         QCOMPARE(selectedRows(w.List1), (QList<int>{0, 120}));
-        m_app->messageBox->answers.enqueue(vbYes);
         QVERIFY(w.close());
         const QString asked = QStringLiteral("The holidays picked for 2005 are not saved. Close "
                                              "the window anyway? They will be lost. [52]");
@@ -162,8 +153,7 @@ private Q_SLOTS:
         // Picks clicked and saved, or none changed, close without a question.
         FrmJoursFeries again;
         again.CheckAutres->setChecked(true);
-        again.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QVERIFY(exposed(again));
         QCOMPARE(again.TxtAnnee->text(), QStringLiteral("2005")); // the fake clock's year
         clickRow(again.List1, 120);
         clickRow(again.List1, 165);
@@ -174,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(selectedRows(unchanged.List1), (QList<int>{0, 120, 165}));
         QVERIFY(unchanged.close());
         QCOMPARE(m_app->messageBox->shown.size(), 3);
-        QCOMPARE(m_app->read("F2005.ini"), picksFile(365, {0, 120, 165}));
+        QCOMPARE(m_app->read("F2005.ini"), picksFile(2005, 365, {0, 120, 165}));
     }
 
     void standardBoxesFollowJFValid() {
@@ -188,9 +178,8 @@ private Q_SLOTS:
         QCOMPARE(m_app->read("JFValid.ini"), QByteArray("1,1,1,0,1,0,1,0,1,0,1,0,0\r\n"));
     }
 
-    // A JFValid.ini that cannot be written: the box goes back to what the file
-    // holds, so it never shows a holiday the grid will not colour, and a
-    // message says so.
+    // A JFValid.ini that cannot be written: a message, and the box goes back to
+    // the file's value, so it never shows a holiday the grid will not colour.
     void aFailedWritePutsTheBoxBack() {
         const QByteArray earlier("1,0,1,1,1,1,1,1,1,1,1,1,1\r\n");
         QVERIFY(m_app->write("JFValid.ini", earlier));
@@ -211,10 +200,9 @@ private Q_SLOTS:
 
     void screenshot() {
         QVERIFY(m_app->write("JFValid.ini", "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
-        QVERIFY(m_app->write("F2005.ini", picksFile(365, {2, 4, 5})));
+        QVERIFY(m_app->write("F2005.ini", picksFile(2005, 365, {2, 4, 5})));
         FrmJoursFeries w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         QVERIFY(!w.List1->isVisible());
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
@@ -235,6 +223,7 @@ private Q_SLOTS:
     }
 
 private:
+    static bool exposed(QWidget &w) { return w.show(), QTest::qWaitForWindowExposed(&w); }
     std::optional<AppFixture> m_app;
 };
 

@@ -127,9 +127,8 @@ private Q_SLOTS:
         QCOMPARE(m_app->read("param.ini"), expected);
     }
 
-    // param.ini that cannot be written: a message, the window stays open and
-    // the file keeps what it held. Closing again tries again; if that fails
-    // too, the window closes only when the user says so.
+    // param.ini that cannot be written: a message, the window open, the file as it
+    // was; closing again tries again, and if that fails too, closes only on Yes.
     void aFailedWriteKeepsTheWindowOpen() {
         const QByteArray earlier = "\"Arial\",1,2,3,\"\"\r\n";
         const QString failed = QStringLiteral(
@@ -142,21 +141,17 @@ private Q_SLOTS:
             QVERIFY(m_app->write("param.ini", earlier));
             m_app->messageBox->shown.clear();
             FrmReglages w;
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QVERIFY(exposed(w));
             m_app->dialogs->colours.enqueue(QColor(255, 0, 0));
             w.Command1->click();
             {
                 const FileSizeLimit limit(8);
                 QVERIFY(limit.ok());
-                QVERIFY(!w.close());
-                QVERIFY(w.isVisible());
+                QVERIFY(!w.close() && w.isVisible());
                 QCOMPARE(m_app->read("param.ini"), earlier);
                 if (!retryWrites) {
-                    m_app->messageBox->answers.enqueue(vbNo);
-                    QVERIFY(!w.close());
-                    QVERIFY(w.isVisible());
-                    m_app->messageBox->answers.enqueue(vbYes);
+                    m_app->messageBox->answers << vbNo << vbYes;
+                    QVERIFY(!w.close() && w.isVisible());
                     QVERIFY(w.close());
                 }
             }
@@ -169,9 +164,8 @@ private Q_SLOTS:
         }
     }
 
-    // param.ini is Windows-1252: the path field drops what the file cannot
-    // hold, and quotes, as they arrive, typed or pasted, so the path read back
-    // is the path shown.
+    // param.ini is Windows-1252: the path field drops what it cannot hold, and
+    // quotes, typed or pasted, so the path read back is the path shown.
     void thePathKeepsWhatTheFileHolds_data() {
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("shown");
@@ -189,8 +183,7 @@ private Q_SLOTS:
         QFETCH(QString, pasted);
         QFETCH(QString, shown);
         FrmReglages w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         w.TextTableur->setFocus();
         QTest::keyClicks(w.TextTableur, QStringLiteral("C:\"a b\""));
         w.TextTableur->setCursorPosition(2);
@@ -253,9 +246,8 @@ private Q_SLOTS:
         QCOMPARE(main->LbPolice.Caption, families[1]);
     }
 
-    // Reaching the font list by keyboard makes its first row current, which is
-    // no choice: the stored font stays until the user clicks or moves the
-    // selection.
+    // Reaching the font list by keyboard makes its first row current, which is no
+    // choice: the stored font stays until a click or a move picks another.
     void focusAloneChoosesNoFontAClickDoes() {
         QVERIFY(m_app->write("param.ini", "\"No Such Font\",1,2,3,\"\"\r\n"));
         {
@@ -272,8 +264,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_app->read("param.ini"), QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
         FrmReglages w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         QListWidgetItem *second = w.LstFonts->item(1);
         QTest::mouseClick(w.LstFonts->viewport(), Qt::LeftButton, {},
                           w.LstFonts->visualItemRect(second).center());
@@ -310,8 +301,7 @@ private Q_SLOTS:
                              "\"DejaVu Serif\",8421631,16711680,12632256,"
                              "\"C:\\Program Files\\LibreOffice\\program\\scalc.exe\"\r\n"));
         FrmReglages w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(exposed(w));
         const QImage shot = test::screenshot(&w, QStringLiteral("frmreglages.png"));
         QVERIFY(!shot.isNull());
         // Each preview shows its colour of the file.
@@ -324,6 +314,7 @@ private Q_SLOTS:
     }
 
 private:
+    static bool exposed(QWidget &w) { return w.show(), QTest::qWaitForWindowExposed(&w); }
     std::optional<AppFixture> m_app;
 };
 

@@ -75,10 +75,8 @@ private Q_SLOTS:
         QCOMPARE(tembrel::deviceInUse(listed, chosen), used);
     }
 
-    // The lists fill in when the server answers, not before (the window is
-    // open and answers meanwhile); a pick is kept at once, is used by the
-    // next Record and playback, and is still there in a window opened later
-    // and in the settings file.
+    // The lists fill in when the server answers (the window answers meanwhile); a
+    // pick is used at once by Record and playback, and kept for later windows and runs.
     void choosingDevices() {
         QCOMPARE(opens("Record"), BuiltIn.id);
         QCOMPARE(opens("Play"), Speakers.id);

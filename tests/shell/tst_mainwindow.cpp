@@ -19,7 +19,6 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPointer>
-#include <QProgressBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -63,19 +62,15 @@ QString joined(const Settings &s) {
         .join(u',');
 }
 
-void registerAll() {
-    for (int i = 0; i < ToolCount; ++i)
-        MdiMain::registerWindow(
-            Tool(i), [i](QWidget *parent) { return ++g_created[i], new DummyTool(parent); });
-}
-
 // The doubles, a temporary application folder and the main window in it.
 struct Session {
     test::AppFixture app;
     std::unique_ptr<MdiMain> m;
 
     void start(bool pastSplash = true) {
-        registerAll();
+        for (int i = 0; i < ToolCount; ++i)
+            MdiMain::registerWindow(
+                Tool(i), [i](QWidget *parent) { return ++g_created[i], new DummyTool(parent); });
         m = std::make_unique<MdiMain>();
         if (!m->Form_Load())
             return;
@@ -187,12 +182,9 @@ private Q_SLOTS:
         QCOMPARE(g_created[int(Tool::Holidays)] + g_created[int(Tool::Help)], 2);
     }
 
-    // The keyboard reaches every item: Alt and the menu's access key, then the
-    // item's; the captions show the string table's texts, one letter
-    // underlined. Each item opens a fresh window, first by the keyboard, then
-    // by its toolbar button (the row's name, where it has one), which must do
-    // the same; the grid, time rows, holidays and settings windows hold the
-    // File menu and the toolbar until they end.
+    // Each item opens a fresh window by Alt and the access keys (captions from the
+    // string table, one letter underlined), then by its toolbar button, the row's
+    // name, likewise; grid to settings hold the File menu and toolbar until they end.
     void openingByKeysAndButtons_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("itemText");
@@ -254,9 +246,8 @@ private Q_SLOTS:
         }
     }
 
-    // Exit (menu, Ctrl+Q, the window frame) is refused with a message while the
-    // recording window is open, silently while a tool window will not close, and
-    // Ctrl+Q is out of use while the grid holds the File menu.
+    // Exit (menu, Ctrl+Q, frame) is refused with a message while the recording window
+    // is open, silently while a tool window will not close; Ctrl+Q is the grid's then.
     void exitRefused() {
         const QString message = QStringLiteral("Close initially the recording window !");
         Session s;
@@ -285,9 +276,8 @@ private Q_SLOTS:
         QVERIFY(about.isNull());
     }
 
-    // The splash bar fills as Timer2 ticks and stays full, its position never
-    // wrapping to a negative value however long it runs; the screenshots of
-    // the splash and of the main window.
+    // The splash bar fills as Timer2 ticks and stays full, never wrapping however
+    // long it runs; the screenshots of the splash and of the main window.
     void splashBarAndScreenshots() {
         Session s;
         QVERIFY(s.app.write(QStringLiteral("param.ini"), "\"Arial\",1,6710835,3,\"\"\r\n"));

@@ -14,7 +14,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
 #include <QTest>
 
 #include <memory>
@@ -54,8 +53,7 @@ private Q_SLOTS:
     void init() { app.emplace(); }
     void cleanup() { app.reset(); }
 
-    // Written on close, read back on opening; Clear asks, and on Yes deletes
-    // the file at once.
+    // Written on close, read back on opening; Clear asks, and Yes deletes the file at once.
     void saveReloadAndClear() {
         open()->close(); // first run: nothing to write
         QVERIFY(files().isEmpty());
@@ -86,9 +84,8 @@ private Q_SLOTS:
         QVERIFY(files().isEmpty());
     }
 
-    // The question for a double click or the Delete key on a selected row;
-    // nothing selected, no question. Removing every row leaves the earlier
-    // file: only Clear deletes it.
+    // A double click or Delete on a selected row asks, nothing selected does not;
+    // removing every row leaves the earlier file: only Clear deletes it.
     void removal() {
         const QByteArray earlier("\"08:00\"\r\n\"08:15\"\r\n\"09:00\"\r\n\"Lunch\"\r\n");
         QVERIFY(app->write("hours.dat", earlier));
@@ -117,8 +114,7 @@ private Q_SLOTS:
         QCOMPARE(app->read("hours.dat"), earlier);
     }
 
-    // ! cannot be typed (quotes: the next test); 15 characters at most;
-    // blanks around are dropped and a text already listed is refused.
+    // No "!" typed, 15 characters at most, blanks around dropped, a listed text refused.
     void freeText() {
         auto w = open();
         QTest::keyClicks(w->TxtEmp, QStringLiteral("0123!456789abcdefg"));
@@ -132,9 +128,8 @@ private Q_SLOTS:
         QCOMPARE(asked(), QStringList{"Already exist in the list! [0]"});
     }
 
-    // hours.dat is Windows-1252: a character it has no byte for, or a quote,
-    // is dropped as it arrives, typed or pasted, so the label shown is the
-    // label stored.
+    // hours.dat is Windows-1252: a character it cannot hold, or a quote, is dropped
+    // as it arrives, typed or pasted, so the label shown is the label stored.
     void freeTextKeepsWhatTheFileHolds_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
@@ -208,14 +203,11 @@ private Q_SLOTS:
         QVERIFY(!w->CheckAM2->isChecked() && w->CheckPM2->isChecked() && !w->CheckAM->isChecked());
     }
 
-    // Whatever can be read opens, without a word; closing without a change
-    // leaves the file as it was, byte for byte (a hand-edited file is not
-    // turned into the program's own form by merely looking at it).
+    // Whatever can be read opens without a word; closing without a change leaves a
+    // hand-edited file byte for byte as it was.
     void badInput_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("rows"); // -1: whatever can be read, but something
-        // The reader's own cases are in tst_hoursfile; one shows the window uses it.
-        QTest::newRow("LF only") << QByteArray("\"08:00\"\n\"08:15\"\n\"Lunch\"\n") << 3;
         QByteArray big, binary;
         for (int i = 0; i < 10000; ++i)
             big += "\"Row " + QByteArray::number(i) + "\"\r\n";
@@ -236,9 +228,8 @@ private Q_SLOTS:
         QCOMPARE(app->read("hours.dat"), content);
     }
 
-    // A write that fails on the way keeps the previous file whole and leaves
-    // no temporary file behind; the window says so and stays open with its
-    // rows, so a second close, once the disk takes it, saves them.
+    // A failed write keeps the previous file whole and no temporary file; the window
+    // says so and stays open with its rows, so a later close saves them.
     void failedWriteKeepsTheWindowOpen() {
         const QByteArray earlier("\"09:00\"\r\n\"10:00\"\r\n");
         QVERIFY(app->write("hours.dat", earlier));

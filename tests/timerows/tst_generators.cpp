@@ -7,11 +7,6 @@
 using namespace tembrel;
 
 namespace {
-// An expected series written out as "label|label|..."; "-" stands for "refused".
-QStringList series(const QString &text) {
-    return text.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-}
-
 // Round the clock from 08:00 back to 08:00, `minutes` apart (QTime's arithmetic).
 QString roundTheClock(int minutes) {
     QStringList labels;
@@ -30,12 +25,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("fields"); // start hour, start minute, end hour, end minute
         QTest::addColumn<int>("step");
         QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("expected"); // "-": refused
         auto row = [](const QByteArray &name, const char *fields, int step, const char *suffix,
                       const QString &expected) {
             QTest::newRow(name.constData())
                 << QString::fromLatin1(fields).split(QLatin1Char(' ')) << step
-                << QString::fromLatin1(suffix) << series(expected);
+                << QString::fromLatin1(suffix) << expected.split(u'|', Qt::SkipEmptyParts);
         };
         row("30 min, end on the step", "08 00 10 00", 2, "", "08:00|08:30|09:00|09:30|10:00");
         row("30 min, end off the step", "08 15 10 00", 2, "", "08:15|08:45|09:15|09:45");

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Feeds arbitrary bytes to the archive reader as a real archive file and
-// extracts it into a sandbox: beyond memory errors, it stops on anything
-// written outside the target folder and on events out of their ranges.
+// Feeds arbitrary bytes to the archive reader as a file extracted into a sandbox:
+// it stops on anything written outside the target and on events out of range.
 
 #include "archive/ZipExtractionClass.h"
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Feeds arbitrary bytes to the text record reader, the hours.dat reader and
-// the F<year>.ini reader. Beyond memory errors it stops when hours.dat does
-// not read back the same once written, or when a picked day falls outside
-// its year.
+// Feeds arbitrary bytes to the record, hours.dat and F<year>.ini readers: it stops
+// when hours.dat does not read back as written or a day falls outside its year.
 
 #include "core/TextRecords.h"
 #include "holidays/Holidays.h"
