@@ -34,7 +34,36 @@ SlotResult failed(const QString &text) {
     return {false, text};
 }
 
-SlotResult unpackArchive(const QString &path);
+SlotResult unpackArchive(const QString &path) {
+    const QString wave = scratchWavePath();
+    QFile::remove(wave);
+    // The reader looks for the archive's end from the back of the file: a
+    // sparse 30 GB file would be read whole for nothing.
+    if (QFileInfo(path).size() > MaxArchiveBytes)
+        return failed(QStringLiteral("%1 is larger than any message archive").arg(path));
+    ZipExtractionClass zip;
+    // A message archive holds temp.wav; an archive that also names param.ini
+    // or hours.dat must not write over the user's files. One temp.wav is
+    // taken, as long as any wave read back: an archive naming it again and
+    // again would write it over and over.
+    zip.Accept = [](const std::string &name) { return name == "temp.wav"; };
+    zip.MaxEntries = 1;
+    zip.MaxEntrySize = zip.MaxTotalSize = MaxWaveBytes;
+    QString error;
+    zip.ZipError = [&error](std::int32_t, const std::string &text) {
+        if (error.isEmpty())
+            error = QString::fromStdString(text);
+    };
+    const bool opened = zip.OpenZip(QFile::encodeName(path).toStdString());
+    if (opened)
+        zip.Extract(QFile::encodeName(AppFolder).toStdString(), true, true);
+    zip.CloseZip();
+    if (opened && error.isEmpty() && QFileInfo(wave).size() > 0)
+        return {true, {}};
+    // An empty entry is no message either; nothing stale is played.
+    QFile::remove(wave);
+    return failed(error.isEmpty() ? QStringLiteral("%1 holds no temp.wav").arg(path) : error);
+}
 
 // The desktop's trash in the user's data folder. Qt 6.4 moves a file into the
 // current folder when it can make no trash at all, so the trash is made (or
@@ -193,41 +222,6 @@ std::optional<QDateTime> interruptedRecording() {
     return std::nullopt;
 }
 
-namespace {
-
-SlotResult unpackArchive(const QString &path) {
-    const QString wave = scratchWavePath();
-    QFile::remove(wave);
-    // The reader looks for the archive's end from the back of the file: a
-    // sparse 30 GB file would be read whole for nothing.
-    if (QFileInfo(path).size() > MaxArchiveBytes)
-        return failed(QStringLiteral("%1 is larger than any message archive").arg(path));
-    ZipExtractionClass zip;
-    // A message archive holds temp.wav; an archive that also names param.ini
-    // or hours.dat must not write over the user's files. One temp.wav is
-    // taken, as long as any wave read back: an archive naming it again and
-    // again would write it over and over.
-    zip.Accept = [](const std::string &name) { return name == "temp.wav"; };
-    zip.MaxEntries = 1;
-    zip.MaxEntrySize = zip.MaxTotalSize = MaxWaveBytes;
-    QString error;
-    zip.ZipError = [&error](std::int32_t, const std::string &text) {
-        if (error.isEmpty())
-            error = QString::fromStdString(text);
-    };
-    const bool opened = zip.OpenZip(QFile::encodeName(path).toStdString());
-    if (opened)
-        zip.Extract(QFile::encodeName(AppFolder).toStdString(), true, true);
-    zip.CloseZip();
-    if (opened && error.isEmpty() && QFileInfo(wave).size() > 0)
-        return {true, {}};
-    // An empty entry is no message either; nothing stale is played.
-    QFile::remove(wave);
-    return failed(error.isEmpty() ? QStringLiteral("%1 holds no temp.wav").arg(path) : error);
-}
-
-} // namespace
-
 QList<Slot> archivedSlots(int year) {
     // Names only: a full year holds tens of thousands of archives, and
     // neither a sort nor a stat per file tells anything more. The names are
@@ -261,18 +255,6 @@ QList<Slot> archivedSlots(int year) {
 
 bool slotArchiveHoldsBytes(int year, const Slot &slot) {
     return QFileInfo(slotArchivePath(year, slot.row, slot.col)).size() > 0;
-}
-
-SlotResult removeSlotArchive(int year, int row, int col) {
-    const QString path = slotArchivePath(year, row, col);
-    if (!QFileInfo::exists(path))
-        return {true, {}};
-    if (!moveToHomeTrash(path).isEmpty())
-        return {true, {}};
-    QFile file(path);
-    if (file.remove())
-        return {true, {}};
-    return failed(QStringLiteral("%1 cannot be removed: %2").arg(path, file.errorString()));
 }
 
 SlotRemoval takeSlotArchive(int year, const Slot &slot) {

@@ -77,13 +77,9 @@ QList<Slot> archivedSlots(int year);
 // Whether the slot's archive holds any bytes (an empty one is no message).
 bool slotArchiveHoldsBytes(int year, const Slot &slot);
 
-// Takes the slot's archive away: into the desktop's trash where there is one
-// (so a message deleted by mistake can be got back), otherwise erased. A
-// missing archive counts as removed.
-SlotResult removeSlotArchive(int year, int row, int col);
-
-// A deletion that can still be undone: the archive went into the trash, or,
-// with no trash, was kept aside in its folder until eraseKeptArchive.
+// Takes the slot's archive away so that the deletion can still be undone:
+// into the desktop's trash where there is one, or, with no trash, kept aside
+// in its folder until eraseKeptArchive. A missing archive counts as removed.
 struct SlotRemoval : SlotResult {
     QString trashed;   // its path in the trash
     QString keptAside; // its path beside the slot's name

@@ -20,6 +20,8 @@ RecordingSession::RecordingSession(int limitMs, QObject *parent)
     , m_player(new SoundPlayer(m_device, this))
     , m_finishing(new QTimer(this)) {
     m_finishing->setInterval(1000);
+    // A recording reaches temp.wav as it comes: a crash loses a second at most.
+    m_device->setWriteThrough(true);
     connect(m_finishing, &QTimer::timeout, this, &RecordingSession::finishTick);
     connect(m_device, &MMControl::StatusUpdate, this, &RecordingSession::onStatusUpdate);
     connect(m_device, &MMControl::DeviceLost, this, &RecordingSession::onDeviceLost);
@@ -111,8 +113,6 @@ void RecordingSession::record() {
     m_device->setShareable(false);
     m_device->setDeviceType(QStringLiteral("WaveAudio"));
     m_device->setFileName(scratchWavePath());
-    // The sound reaches temp.wav as it comes: a crash loses a second at most.
-    m_device->setWriteThrough(true);
     Q_EMIT positionChanged(0, m_limit);
     if (m_device->setCommand(QStringLiteral("Open")) != MciError::None ||
         m_device->setCommand(QStringLiteral("Record")) != MciError::None) {

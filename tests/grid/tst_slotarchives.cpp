@@ -217,7 +217,8 @@ private Q_SLOTS:
     }
 
     // A removed archive goes to the trash with its name where the desktop has
-    // one; where it cannot, it is erased. Other archives of the year stay.
+    // one; where it cannot, it is kept aside until the undo's time is over.
+    // Other archives of the year stay.
     void removing_data() {
         QTest::addColumn<bool>("trash");
         QTest::newRow("to the trash") << true;
@@ -235,16 +236,21 @@ private Q_SLOTS:
         const QString dataHome = trash ? app.path("home/.local/share") : app.path("blocked/share");
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
-        const SlotResult r = removeSlotArchive(2005, 5, 123);
+        const SlotRemoval r = takeSlotArchive(2005, {5, 123});
         qputenv("XDG_DATA_HOME", saved);
         QVERIFY2(r.ok, qPrintable(r.error));
         QVERIFY(!app.exists("D2005/W2005005123.tbr"));
         QCOMPARE(app.read("D2005/W2005012007.tbr"), QByteArray("message two"));
+        // Where the undo finds it; aside, it is no message to the listing.
         const QString inTrash = dataHome + "/Trash/files/W2005005123.tbr";
+        QCOMPARE(trash ? r.trashed : r.keptAside,
+                 trash ? inTrash : app.path("D2005/W2005005123.tbr.deleted"));
+        QCOMPARE(QFile(trash ? inTrash : r.keptAside).size(), qint64(11));
+        QCOMPARE(archivedSlots(2005), (QList<Slot>{{12, 7}}));
+        eraseKeptArchive(r);
         QCOMPARE(QFile::exists(inTrash), trash);
-        if (trash)
-            QCOMPARE(QFile(inTrash).size(), qint64(11));
-        QVERIFY(removeSlotArchive(2005, 5, 123).ok); // already gone
+        QVERIFY(!app.exists("D2005/W2005005123.tbr.deleted"));
+        QVERIFY(takeSlotArchive(2005, {5, 123}).ok); // already gone
     }
 };
 
