@@ -257,21 +257,28 @@ void FrmConsultGrille::Initialisation_GrilleLegendes() {
     buildYear(ProgBar);
 }
 
-// Opens the year in the model and lays out its grid: columns, rows, headings,
-// time row labels, weekend and holiday colours.
+// Opens the year in the model and lays out its grid. The archives are
+// reconciled once listed, after the grid shows.
 void FrmConsultGrille::buildYear(QProgressBar *progress) {
     const int y = year();
     CmdPaques_Click();
     const Settings settings = heldSettings();
     LbVacColor.BackColor = settings.weekendColour;
     LbPolice.Caption = settings.fontName;
-    m_model->open(y, LstEmployes);
+    m_opening = true;
+    m_model->openFile(y, LstEmployes);
+    m_opening = false;
     if (m_model->isUnreadable())
         MsgBox(LoadResString(242).arg(y).arg(QDir::toNativeSeparators(m_model->filePath())),
                vbExclamation);
     // Nothing can be recorded into a year whose file could not be read.
     GridLegendes->setEnabled(!m_model->isUnreadable());
+    layOutYear(progress);
+}
 
+// Columns, rows, headings, time row labels, weekend and holiday colours.
+void FrmConsultGrille::layOutYear(QProgressBar *progress) {
+    const int y = year();
     FlexGrid *g = GridLegendes;
     g->beginUpdate();
     const int cols = m_model->cols();
@@ -389,6 +396,7 @@ bool FrmConsultGrille::EnregistrerGrille(QProgressBar *progress) {
 void FrmConsultGrille::GridLegendes_Click() {
     if (playing())
         return;
+    m_model->settleArchives();
     SelRow = GridLegendes->Row();
     SelCol = GridLegendes->Col();
     if (SelCol == 1)
@@ -410,6 +418,10 @@ QWidget *FrmConsultGrille::openRecordingWindow() {
     if (!factory || m_model->recordingSlot())
         return nullptr;
     const Slot slot{SelRow, SelCol};
+    // A stored message whose marker the opening restored is not recorded over.
+    m_model->settleArchives();
+    if (!m_model->text(slot.row, slot.col).isEmpty())
+        return nullptr;
     m_model->setRecordingSlot(slot);
     QWidget *w = factory(*m_model, slot, parentWidget());
     if (!w) {

@@ -142,6 +142,7 @@ protected:
 private:
     void ConstruireGrille();
     void buildYear(QProgressBar *progress);
+    void layOutYear(QProgressBar *progress);
     void loadYear(QProgressBar *progress);
     // Shows a slot as the model holds it: its marker code and picture, the
     // microphone while it is being recorded.
@@ -188,6 +189,7 @@ private:
     Slot m_playbackSlot;
     bool m_openedMaximised = false;
     qint16 m_monthStart = 1;
+    bool m_opening = false; // the model's reset is the grid's own opening
 };
 
 } // namespace tembrel

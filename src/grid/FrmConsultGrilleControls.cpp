@@ -112,6 +112,13 @@ void FrmConsultGrille::setUpControls() {
 
     m_model = new YearModel(this);
     connect(m_model, &YearModel::changed, this, &FrmConsultGrille::showSlot);
+    // The archives reconciled after the opening brought rows or many markers.
+    connect(m_model, &YearModel::reset, this, [this] {
+        if (m_opening)
+            return;
+        layOutYear(nullptr);
+        loadYear(nullptr);
+    });
     connect(m_model, &YearModel::recordingChanged, this, [this](Slot slot, bool recording) {
         // While a message is recorded into the slot, the grid waits for it.
         setEnabled(!recording);

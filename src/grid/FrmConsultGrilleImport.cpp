@@ -14,6 +14,7 @@ namespace tembrel {
 void FrmConsultGrille::GridLegendes_ContextMenu(const QPoint &pos) {
     if (playing() || m_model->recordingSlot())
         return;
+    m_model->settleArchives();
     const QModelIndex index = GridLegendes->indexAt(pos);
     const Slot slot{index.row() + GridLegendes->FixedRows(),
                     index.column() + GridLegendes->FixedCols()};

@@ -223,12 +223,15 @@ std::optional<QDateTime> interruptedRecording() {
 }
 
 QList<Slot> archivedSlots(int year) {
+    return archivedSlots(appFile(slotFolderName(year)), year);
+}
+
+QList<Slot> archivedSlots(const QString &folder, int year) {
     // Names only: a full year holds tens of thousands of archives, and
     // neither a sort nor a stat per file tells anything more. The names are
     // read as bytes, without a string made for each.
     QList<Slot> found;
     const QByteArray prefix = 'W' + QByteArray::number(year);
-    const QString folder = appFile(slotFolderName(year));
 #ifdef Q_OS_UNIX
     DIR *dir = opendir(QFile::encodeName(folder).constData());
     if (!dir)

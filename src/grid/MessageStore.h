@@ -74,6 +74,9 @@ SlotResult unpackScratchArchive();
 // The slots of a year whose archive is named in D<year>: the ground truth of
 // which slots hold a message. One listing of the folder, no file opened.
 QList<Slot> archivedSlots(int year);
+// The same, in a folder named by the caller: a worker thread lists it while
+// the application folder may be read elsewhere.
+QList<Slot> archivedSlots(const QString &folder, int year);
 // Whether the slot's archive holds any bytes (an empty one is no message).
 bool slotArchiveHoldsBytes(int year, const Slot &slot);
 

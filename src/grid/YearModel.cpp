@@ -15,30 +15,88 @@ YearModel::YearModel(QObject *parent)
     qRegisterMetaType<tembrel::Slot>();
 }
 
-YearModel::~YearModel() = default;
+YearModel::~YearModel() {
+    // The listing thread posts to the model when it ends.
+    if (m_listing.valid())
+        m_listing.wait();
+}
 
 QString YearModel::filePath() const {
     return appFile(yearFileName(m_year));
 }
 
 YearModel::Opening YearModel::open(int year, const QStringList &timeRowLabels) {
-    Opening opening;
+    load(year, timeRowLabels);
+    bool grown = false;
+    const QList<Slot> archived = m_unreadable ? QList<Slot>() : archivedSlots(year);
+    m_opening.restoredMarkers = int(applyArchives(archived, &grown).size());
+    if (m_opening.restoredMarkers > 0 || !m_opening.setAside.isEmpty())
+        rewrite();
+    Q_EMIT reset();
+    return m_opening;
+}
+
+void YearModel::openFile(int year, const QStringList &timeRowLabels) {
+    load(year, timeRowLabels);
+    if (!m_opening.setAside.isEmpty())
+        rewrite();
+    if (!m_unreadable) {
+        const QString folder = appFile(slotFolderName(year));
+        const quint64 generation = m_generation;
+        m_listing = std::async(std::launch::async, [this, folder, year, generation] {
+            QList<Slot> found = archivedSlots(folder, year);
+            // The destructor waits for this thread, so the model outlives
+            // the call posted to it.
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation == m_generation)
+                        settleArchives();
+                },
+                Qt::QueuedConnection);
+            return found;
+        });
+    }
+    Q_EMIT reset();
+}
+
+const YearModel::Opening &YearModel::settleArchives() {
+    if (!m_listing.valid())
+        return m_opening;
+    bool grown = false;
+    const QList<Slot> restored = applyArchives(m_listing.get(), &grown);
+    m_opening.restoredMarkers += int(restored.size());
+    if (!restored.isEmpty())
+        rewrite();
+    // A few restored slots are told one by one; many, or new rows, at once.
+    if (grown || restored.size() > 64) {
+        Q_EMIT reset();
+    } else {
+        for (const Slot &slot : restored)
+            Q_EMIT changed(slot);
+    }
+    return m_opening;
+}
+
+void YearModel::load(int year, const QStringList &timeRowLabels) {
+    // A listing still running belongs to the year being left.
+    if (m_listing.valid())
+        m_listing.wait();
+    m_listing = {};
+    ++m_generation;
+    m_opening = {};
     m_year = year;
     m_cols = yearColumns(year);
+    m_labels = timeRowLabels;
     const QString path = filePath();
     const YearContent content = loadYearContent(path, year);
     // A file that may not be read is neither recovered nor written over:
     // the year shows empty and stays so until it can be read.
     m_unreadable = content.state == YearContent::State::Unreadable;
-    const QList<Slot> archived = m_unreadable ? QList<Slot>() : archivedSlots(year);
-    opening.file = content.state;
-    opening.damage = content.damage;
+    m_opening.file = content.state;
+    m_opening.damage = content.damage;
 
-    int rows = gridRows(content.rows, int(timeRowLabels.size()));
-    for (const Slot &slot : archived)
-        if (slot.row < GridFixedRows + MaxTimeRows)
-            rows = std::max(rows, slot.row + 1);
-    m_rows = rows;
+    m_rows = gridRows(content.rows, int(timeRowLabels.size()));
     m_texts = QList<QString>(qsizetype(m_rows) * m_cols);
 
     // The heading rows are the program's own, from the locale and the year:
@@ -73,32 +131,57 @@ YearModel::Opening YearModel::open(int year, const QStringList &timeRowLabels) {
         }
     }
 
-    // The archives are the ground truth: a slot whose message is stored but
-    // whose cell holds no marker (a crash between storing the archive and
-    // rewriting the year file, a year file from an old backup) gets the black
-    // marker back. Only those archives are looked at more closely.
-    for (const Slot &slot : archived) {
-        if (!isSlot(slot) || marker(slot) != Marker::None || !slotArchiveHoldsBytes(year, slot))
-            continue;
-        m_texts[index(slot.row, slot.col)] = codeForMarker(Marker::Noir);
-        ++opening.restoredMarkers;
-    }
-
     // A damaged file is set aside before anything overwrites it; the model
     // then holds what could be recovered, and that is written in its place.
-    bool rewrite = opening.restoredMarkers > 0;
     if (content.isDamaged()) {
-        opening.setAside = setDamagedFileAside(path);
+        m_opening.setAside = setDamagedFileAside(path);
         qWarning("%s is damaged (%s): set aside as %s", qUtf8Printable(path),
-                 qUtf8Printable(content.damage), qUtf8Printable(opening.setAside));
-        rewrite = !opening.setAside.isEmpty();
+                 qUtf8Printable(content.damage), qUtf8Printable(m_opening.setAside));
     }
-    if (rewrite && !save()) {
-        opening.rewriteFailed = true;
-        qWarning("%s could not be rewritten", qUtf8Printable(path));
+}
+
+// The archives are the ground truth: a slot whose message is stored but whose
+// cell holds no marker (a crash between storing the archive and rewriting the
+// year file, a year file from an old backup) gets the black marker back. Only
+// those archives are looked at more closely.
+QList<Slot> YearModel::applyArchives(const QList<Slot> &archived, bool *grown) {
+    int rows = m_rows;
+    for (const Slot &slot : archived)
+        if (slot.row < GridFixedRows + MaxTimeRows)
+            rows = std::max(rows, slot.row + 1);
+    *grown = rows > m_rows;
+    if (*grown)
+        growRows(rows);
+    QList<Slot> restored;
+    for (const Slot &slot : archived) {
+        if (!isSlot(slot) || marker(slot) != Marker::None || !slotArchiveHoldsBytes(m_year, slot))
+            continue;
+        m_texts[index(slot.row, slot.col)] = codeForMarker(Marker::Noir);
+        restored.append(slot);
     }
-    Q_EMIT reset();
-    return opening;
+    return restored;
+}
+
+void YearModel::growRows(int rows) {
+    QList<QString> texts(qsizetype(rows) * m_cols);
+    for (int c = 0; c < m_cols; ++c)
+        for (int r = 0; r < m_rows; ++r)
+            texts[qsizetype(c) * rows + r] = std::move(m_texts[index(r, c)]);
+    const int before = m_rows;
+    m_rows = rows;
+    m_texts = std::move(texts);
+    for (int r = std::max(before, GridFixedRows); r < m_rows; ++r)
+        m_texts[index(r, 0)] = m_labels.value(r - GridFixedRows);
+}
+
+void YearModel::rewrite() {
+    // A damaged file that could not be set aside is not written over.
+    if (m_opening.file == YearContent::State::Damaged && m_opening.setAside.isEmpty())
+        return;
+    if (save())
+        return;
+    m_opening.rewriteFailed = true;
+    qWarning("%s could not be rewritten", qUtf8Printable(filePath()));
 }
 
 QString YearModel::text(int row, int col) const {
@@ -138,6 +221,9 @@ void YearModel::setMarker(const Slot &slot, Marker marker) {
 }
 
 void YearModel::setRecordingSlot(std::optional<Slot> slot) {
+    // No recording starts on a slot whose stored message is not yet marked.
+    if (slot)
+        settleArchives();
     if (slot == m_recording)
         return;
     const std::optional<Slot> before = m_recording;

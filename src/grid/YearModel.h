@@ -9,6 +9,11 @@
 // is there but whose marker is not gets the black marker back. A damaged file
 // is set aside and what could be recovered from it is written in its place.
 // Windows show the model and call it; it tells them of every change.
+//
+// Listing a fully recorded year's folder takes longer than everything else
+// the grid does to open, so a window opens the file alone (openFile) and
+// the listing runs on a worker thread meanwhile; its result is reconciled
+// when the event loop delivers it, or at once by settleArchives().
 
 #include "grid/MessageStore.h"
 #include "grid/YearFile.h"
@@ -20,6 +25,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <future>
 #include <optional>
 
 namespace tembrel {
@@ -45,8 +51,18 @@ public:
 
     // Opens `year` with the time rows of hours.dat. The year keeps the rows
     // its file was saved with; a slot whose archive lies below them still
-    // gets its row, so that no message is out of reach.
+    // gets its row, so that no message is out of reach. The archives are
+    // reconciled before it returns.
     Opening open(int year, const QStringList &timeRowLabels);
+    // Opens `year` from its file alone and lists its archives on a worker
+    // thread; a damaged file is set aside and rewritten at once.
+    void openFile(int year, const QStringList &timeRowLabels);
+    // Waits for the opened year's listing if it still runs and reconciles
+    // it: restored markers and added rows are saved and told as changes (a
+    // reset when many). Whatever decides from a slot's marker whether it
+    // holds a message settles first; settling twice does nothing.
+    const Opening &settleArchives();
+    bool archivesSettled() const { return !m_listing.valid(); }
 
     int year() const { return m_year; }
     // The year's file is there but could not be read: nothing is marked or saved.
@@ -91,13 +107,24 @@ Q_SIGNALS:
 
 private:
     qsizetype index(int row, int col) const { return qsizetype(col) * m_rows + row; }
+    // Reads the year file and lays out the texts; the archives come after.
+    void load(int year, const QStringList &timeRowLabels);
+    // Gives the archives' slots their rows and black markers; returns the
+    // slots restored, and whether rows were added.
+    QList<Slot> applyArchives(const QList<Slot> &archived, bool *grown);
+    void growRows(int rows);
+    void rewrite();
 
     int m_year = 0;
     int m_rows = 0;
     int m_cols = 0;
     bool m_unreadable = false;
     QList<QString> m_texts; // column by column, as the file stores them
+    QStringList m_labels;
     std::optional<Slot> m_recording;
+    Opening m_opening;
+    std::future<QList<Slot>> m_listing; // valid while not yet reconciled
+    quint64 m_generation = 0;           // which opening a listing belongs to
 };
 
 } // namespace tembrel

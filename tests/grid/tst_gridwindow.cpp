@@ -236,9 +236,44 @@ private Q_SLOTS:
         counter.take();
         auto w = std::make_unique<FrmConsultGrille>();
         QCOMPARE(w->GridLegendes->TextMatrix(5, 100), QStringLiteral(":"));
+        w->model().settleArchives();
         const QMap<QString, int> opened = counter.take();
         QCOMPARE(opened.value("_2005.dte"), 1);
         QCOMPARE(opened.value("D2005"), 1);
+    }
+
+    // The archives are reconciled after the grid shows: a click that comes
+    // first on a slot whose marker the year file lost plays its message
+    // rather than record over it, and an archive below the year's rows
+    // brings its row once the event loop delivers the listing.
+    void archivesAfterShowing() {
+        AppFixture env(QDate(2005, 3, 10));
+        QVERIFY(env.writeHours(labels(4)));
+        QVERIFY(storeMessage(2005, Slot{5, 60}, flatSound(500)));
+        int recordingOpened = 0;
+        FrmConsultGrille::setRecordingWindowFactory([&](YearModel &, Slot, QWidget *) {
+            ++recordingOpened;
+            return new QWidget;
+        });
+        auto w = std::make_unique<FrmConsultGrille>();
+        w->show();
+        FlexGrid *g = w->GridLegendes;
+        at(g, 5, 60);
+        w->GridLegendes_Click();
+        QCOMPARE(recordingOpened, 0);
+        QCOMPARE(env.sound->runningPlaybacks(), 1);
+        QCOMPARE(g->TextMatrix(5, 60), QStringLiteral(","));
+        QCOMPARE(loadYearContent(env.path(yearFileName(2005)), 2005).text(5, 60), u",");
+        w.reset();
+
+        QVERIFY(storeMessage(2005, Slot{8, 70}, flatSound(500)));
+        w = std::make_unique<FrmConsultGrille>();
+        g = w->GridLegendes;
+        QTRY_COMPARE(g->Rows(), 9);
+        QCOMPARE(g->TextMatrix(8, 70), QStringLiteral(","));
+        QCOMPARE(at(g, 8, 70)->CellPicture().cacheKey(), w->ImgNoir.cacheKey());
+        QVERIFY(slotColoured(g, 1, w->LbVacColor.BackColor)); // a Saturday, its new row too
+        FrmConsultGrille::setRecordingWindowFactory({});
     }
 
     // The picture of the window shows the weekend colour of the main window

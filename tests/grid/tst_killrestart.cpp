@@ -117,6 +117,7 @@ private Q_SLOTS:
                     break;
                 }
             FrmConsultGrille grid; // the restart
+            grid.model().settleArchives();
             FlexGrid *g = grid.GridLegendes;
             const YearContent saved = loadYearContent(app.path(yearFileName(2005)), 2005);
             QVERIFY2(saved.state != YearContent::State::Damaged, qPrintable(saved.damage));

@@ -76,30 +76,63 @@ private Q_SLOTS:
         QFETCH(bool, rewritten);
         AppFixture app(QDate(2005, 3, 10));
         const QByteArray file = fileRows ? yearBytes(2005, fileRows, cells) : QByteArray();
-        if (fileRows)
-            QVERIFY(app.write("_2005.dte", file));
         for (const Slot &slot : archives)
             QVERIFY(storeMessage(2005, slot, flatSound(100)));
         QVERIFY(QDir().mkpath(app.path("D2005")));
         QVERIFY(app.write("D2005/W2005003002.tbr", "")); // empty: no message
-        YearModel m;
-        QSignalSpy reset(&m, &YearModel::reset);
-        const YearModel::Opening opening = m.open(2005, Labels);
-        QCOMPARE(reset.size(), 1);
-        QCOMPARE(m.rows(), rows);
-        QCOMPARE(m.cols(), 366);
-        QCOMPARE(slotTexts(m), shown);
-        QCOMPARE(opening.restoredMarkers > 0, rewritten);
-        QCOMPARE(app.exists("_2005.dte"), fileRows > 0 || rewritten);
-        if (fileRows && !rewritten)
-            QCOMPARE(app.read("_2005.dte"), file);
-        // Labels from the file or hours.dat (headings: tst_gridwindow).
-        QCOMPARE(m.text(3, 0), fileRows ? QStringLiteral("row 3") : Labels[0]);
-        if (rewritten) {
-            YearModel again;
-            QCOMPARE(again.open(2005, Labels).restoredMarkers, 0);
-            QCOMPARE(slotTexts(again), shown);
+        // As the grid opens it (the file, then the archives settled, each
+        // change told), and all at once.
+        for (const bool deferred : {true, false}) {
+            QVERIFY(fileRows ? app.write("_2005.dte", file)
+                             : !QFile::exists(app.path("_2005.dte")) ||
+                                   QFile::remove(app.path("_2005.dte")));
+            YearModel m;
+            QSignalSpy reset(&m, &YearModel::reset);
+            QSignalSpy changed(&m, &YearModel::changed);
+            YearModel::Opening opening;
+            if (deferred) {
+                m.openFile(2005, Labels);
+                QVERIFY(!m.archivesSettled());
+                QCOMPARE(slotTexts(m).size(), shown.size() - int(rewritten)); // one restored
+                opening = m.settleArchives();
+                QCOMPARE(m.settleArchives().restoredMarkers, opening.restoredMarkers);
+            } else {
+                opening = m.open(2005, Labels);
+            }
+            const bool grown = deferred && rows > (fileRows ? fileRows : 6);
+            QCOMPARE(reset.size(), grown ? 2 : 1);
+            QCOMPARE(changed.size(), deferred && !grown ? opening.restoredMarkers : 0);
+            QCOMPARE(m.rows(), rows);
+            QCOMPARE(m.cols(), 366);
+            QCOMPARE(slotTexts(m), shown);
+            QCOMPARE(opening.restoredMarkers > 0, rewritten);
+            QCOMPARE(app.exists("_2005.dte"), fileRows > 0 || rewritten);
+            if (fileRows && !rewritten)
+                QCOMPARE(app.read("_2005.dte"), file);
+            // Labels from the file or hours.dat (headings: tst_gridwindow).
+            QCOMPARE(m.text(3, 0), fileRows ? QStringLiteral("row 3") : Labels[0]);
+            if (rewritten) {
+                YearModel again;
+                QCOMPARE(again.open(2005, Labels).restoredMarkers, 0);
+                QCOMPARE(slotTexts(again), shown);
+            }
         }
+    }
+
+    // Another year opened while the archives of one are listed: the listing
+    // that arrives late changes nothing.
+    void yearLeftWhileListed() {
+        AppFixture app(QDate(2005, 3, 10));
+        QVERIFY(storeMessage(2005, {4, 10}, flatSound(100)));
+        YearModel m;
+        m.openFile(2005, Labels);
+        m.openFile(2004, Labels);
+        QCoreApplication::processEvents(); // what the 2005 listing posted
+        QVERIFY(slotTexts(m).isEmpty());
+        QVERIFY(!app.exists("_2005.dte") && !app.exists("_2004.dte"));
+        m.openFile(2005, Labels);
+        QTRY_VERIFY(m.archivesSettled()); // delivered by the event loop
+        QCOMPARE(slotTexts(m), QStringList{"4,10:,"});
     }
 
     // A damaged file is set aside, never overwritten; what stands of it is
