@@ -2,10 +2,10 @@
 // Feeds arbitrary bytes to the archive reader as a file extracted into a sandbox:
 // it stops on anything written outside the target and on events out of range.
 
+#include "../../support/FuzzFail.h"
 #include "archive/ZipExtractionClass.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,11 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-[[noreturn]] void fail(const std::string &why) {
-    std::fprintf(stderr, "fuzz_zipreader: %s\n", why.c_str());
-    std::abort();
-}
 
 const fs::path &sandbox() {
     static const fs::path root = [] {

@@ -2,24 +2,14 @@
 // Feeds arbitrary bytes to the record, hours.dat and F<year>.ini readers: it stops
 // when hours.dat does not read back as written or a day falls outside its year.
 
+#include "../../support/FuzzFail.h"
 #include "core/TextRecords.h"
 #include "holidays/Holidays.h"
 #include "timerows/HoursFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tembrel;
-
-namespace {
-
-[[noreturn]] void fail(const char *why) {
-    std::fprintf(stderr, "fuzz_textrecords: %s\n", why);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));

@@ -4,24 +4,14 @@
 // whole columns, when a recovered cell lies outside the file, or when the
 // loader claims more rows than the size bound allows.
 
+#include "../../support/FuzzFail.h"
 #include "grid/YearFile.h"
 
 #include <QDate>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tembrel;
-
-namespace {
-
-[[noreturn]] void fail(const char *why) {
-    std::fprintf(stderr, "fuzz_yearfile: %s\n", why);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));

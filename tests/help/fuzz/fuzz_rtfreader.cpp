@@ -2,13 +2,13 @@
 // Feeds arbitrary bytes to the rich text reader. Beyond memory errors it stops
 // when an input is taken for rich text, or plain text, wrongly.
 
+#include "../../support/FuzzFail.h"
 #include "help/RtfReader.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 using namespace tembrel;
@@ -26,15 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const RtfReadResult result = readRtf(bytes, document);
     // A byte order mark may stand before the document, as editors write it.
     const QByteArray head = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    if (result.isRtf != head.startsWith("{\\rtf")) {
-        std::fprintf(stderr, "fuzz_rtfreader: rich text told wrongly\n");
-        std::abort();
-    }
+    if (result.isRtf != head.startsWith("{\\rtf"))
+        fail("rich text told wrongly");
     // Every character shown comes from at least one byte (a paragraph of its
     // own at most adds one).
-    if (document.blockCount() < 1 || document.toPlainText().size() > bytes.size() + 1) {
-        std::fprintf(stderr, "fuzz_rtfreader: more text than bytes\n");
-        std::abort();
-    }
+    if (document.blockCount() < 1 || document.toPlainText().size() > bytes.size() + 1)
+        fail("more text than bytes");
     return 0;
 }

@@ -3,22 +3,12 @@
 // a sound of broken shape and on one that does not survive being written and
 // read again.
 
+#include "../../support/FuzzFail.h"
 #include "sound/WaveFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 using namespace tembrel;
-
-namespace {
-
-[[noreturn]] void fail(const char *why) {
-    std::fprintf(stderr, "fuzz_wavefile: %s\n", why);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
