@@ -17,7 +17,7 @@
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::AppFixture;
+using namespace tembrel::test;
 
 namespace {
 
@@ -27,16 +27,6 @@ const QString BuiltProgramFolder = QStringLiteral(TEMBREL_BINARY_DIR "/bin");
 QStringList workingDay() {
     return timeSteps(quarterHourTimes(), u"08"_qs, u"00"_qs, u"18"_qs, u"00"_qs, 2, {})
         .value_or(QStringList());
-}
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool setModified(const QString &path, const QDateTime &when) {
-    QFile f(path);
-    return f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
 // The labels of the grid's time rows, as the grid window built them.
@@ -58,7 +48,7 @@ private Q_SLOTS:
     // the program's own format, byte for byte.
     void shippedFiles() {
         QCOMPARE(workingDay().size(), 21);
-        QCOMPARE(readAll(BuiltProgramFolder + u"/hours.dat"_qs), formatHours(workingDay()));
+        QCOMPARE(fileBytes(BuiltProgramFolder + u"/hours.dat"_qs), formatHours(workingDay()));
         for (const QString &name : tembrel::shippedFiles())
             QVERIFY2(QFileInfo(QDir(BuiltProgramFolder).filePath(name)).size() > 0,
                      qPrintable(name));
@@ -135,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo::exists(user), !programWritable);
         if (!userHours.isNull()) {
             userFiles << u"hours.dat"_qs;
-            QCOMPARE(readAll(user + u"/hours.dat"_qs), userHours);
+            QCOMPARE(fileBytes(user + u"/hours.dat"_qs), userHours);
         }
         userFiles.sort();
         QCOMPARE(QDir(user).entryList(QDir::Files, QDir::Name), userFiles);
@@ -165,7 +155,7 @@ private Q_SLOTS:
         QVERIFY(env.write(u"user/Tembrel.rtf"_qs, "{\\rtf1 older}"));
         QVERIFY(setModified(user + u"/Tembrel.rtf"_qs, shippedTime.addDays(-copyAgeDays)));
         QVERIFY(prepareUserFolder(program, user));
-        QCOMPARE(readAll(user + u"/Tembrel.rtf"_qs),
+        QCOMPARE(fileBytes(user + u"/Tembrel.rtf"_qs),
                  QByteArray(refreshed ? "{\\rtf1 shipped}" : "{\\rtf1 older}"));
         QCOMPARE(QFileInfo(user + u"/Tembrel.rtf"_qs).lastModified(),
                  refreshed ? shippedTime : shippedTime.addDays(-copyAgeDays));

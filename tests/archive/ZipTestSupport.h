@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Helpers for the archive tests: fields, file bytes, an event recorder for
+// Helpers for the archive tests: fields, an event recorder for
 // ZipExtractionClass and raw archives built field by field (damaged, hostile).
 
+#include "../support/Files.h"
 #include "archive/ZipExtractionClass.h"
 
 #include <QByteArray>
 #include <QDirIterator>
-#include <QFile>
 #include <QStringList>
 
 #include <zlib.h>
@@ -19,16 +19,6 @@
 #include <vector>
 
 namespace tembrel::test {
-
-inline QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool putFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 inline std::uint32_t le32(const QByteArray &b, qsizetype at) {
     std::uint32_t v = 0;

@@ -61,11 +61,7 @@ private:
                         "300-900", "vol", "0.5"})
                 .exitCode != 0)
             return {};
-        QFile f(wav);
-        f.open(QIODevice::ReadWrite);
-        f.setFileTime(QDateTime(QDate(2006, 2, 21), QTime(13, 45, 31)),
-                      QFileDevice::FileModificationTime);
-        return src;
+        return setModified(wav, QDateTime(QDate(2006, 2, 21), QTime(13, 45, 31))) ? src : QString();
     }
     void compareTrees(const QString &got, const QString &want) {
         const QStringList files = filesBelow(want);
@@ -82,7 +78,7 @@ private slots:
 
     void writerArchivePassesTheTools() {
         const QString src = makeTree();
-        QVERIFY2(!src.isEmpty(), "sox could not make the wave");
+        QVERIFY2(!src.isEmpty(), "the tree with its wave could not be made");
         const QByteArray wave = fileBytes(src + "/temp.wav");
         ZipClass zip;
         QVERIFY(zip.AddFile((src + "/a/b/c.txt").toStdString(), "a/b/c.txt", "entry note"));

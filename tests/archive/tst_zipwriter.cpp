@@ -23,11 +23,8 @@ private:
     QByteArray bytes(const QString &name) const { return fileBytes(m_temp->filePath(name)); }
     std::string source(const QString &name, const QByteArray &bytes,
                        const QDateTime &stamp = QDateTime(QDate(2006, 2, 21), QTime(13, 45, 31))) {
-        QFile f(m_temp->filePath(name));
-        if (!putFile(f.fileName(), bytes) || !f.open(QIODevice::ReadWrite) ||
-            !f.setFileTime(stamp, QFileDevice::FileModificationTime))
-            return {};
-        return path(name);
+        const QString file = m_temp->filePath(name);
+        return putFile(file, bytes) && setModified(file, stamp) ? path(name) : std::string();
     }
 
 private slots:

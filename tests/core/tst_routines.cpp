@@ -3,10 +3,11 @@
 #include "core/Shared.h"
 #include "core/Strings.h"
 
+#include "Files.h"
+
 #include <QDate>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -47,9 +48,7 @@ private Q_SLOTS:
         QDirIterator files(QStringLiteral(TEMBREL_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                            QDirIterator::Subdirectories);
         while (files.hasNext()) {
-            QFile f(files.next());
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QString text = QString::fromUtf8(f.readAll());
+            const QString text = QString::fromUtf8(test::fileBytes(files.next()));
             for (const auto &m : lookUp.globalMatch(text))
                 ids.insert(m.captured(1).toInt());
         }

@@ -29,12 +29,6 @@ QByteArray archiveOf(const AppFixture &app, const QByteArray &wave, qint64 spars
     return app.read("pack/temp.tbr");
 }
 
-// One of the hand-made hostile archives of tests/data/archive/make-hostile.py.
-QByteArray hostileArchive(const char *name) {
-    QFile f(QStringLiteral(TEMBREL_TEST_DATA "/archive/regression/") + QLatin1String(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // An archive made by Python's zipfile with the given entries, in order.
 QByteArray pythonArchive(const AppFixture &app,
                          const QList<std::pair<QString, QByteArray>> &entries) {
@@ -166,7 +160,7 @@ private Q_SLOTS:
         else if (damage == u"past wave")
             tbr = archiveOf(app, {}, MaxWaveBytes + 1);
         else if (damage == u"repeated")
-            tbr = hostileArchive("repeated-entry.zip");
+            tbr = test::fileBytes(TEMBREL_TEST_DATA "/archive/regression/repeated-entry.zip");
         else if (damage == u"empty")
             tbr = pythonArchive(app, {{"temp.wav", QByteArray()}});
         else if (damage == u"others")

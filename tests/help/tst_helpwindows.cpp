@@ -23,8 +23,7 @@ using namespace tembrel::test;
 namespace {
 
 QByteArray shippedGuide() {
-    QFile f(QStringLiteral(TEMBREL_SOURCE_DIR "/resources/Tembrel.rtf"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return fileBytes(TEMBREL_SOURCE_DIR "/resources/Tembrel.rtf");
 }
 
 // Text of a PDF as pdftotext reads it, blanks collapsed.

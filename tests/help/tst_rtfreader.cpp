@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help/RtfReader.h"
 
+#include "Files.h"
+
 #include <QAbstractTextDocumentLayout>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
@@ -10,6 +11,7 @@
 #include <QTextLayout>
 
 using namespace tembrel;
+using tembrel::test::fileBytes;
 
 namespace {
 
@@ -43,11 +45,6 @@ QString describeWords(const QTextDocument &doc) {
                 out << w + u'(' + parts + u')';
         }
     return out.join(u' ');
-}
-
-QByteArray readFile(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A heading: a paragraph of bold text larger than the body text.
@@ -194,7 +191,7 @@ private Q_SLOTS:
     }
     void foreignDocuments() {
         QFETCH(QString, file);
-        const QByteArray whole = readFile(QStringLiteral(TEMBREL_TEST_DATA "/help/") + file);
+        const QByteArray whole = fileBytes(QStringLiteral(TEMBREL_TEST_DATA "/help/") + file);
         QTextDocument doc;
         const RtfReadResult r = readRtf(whole, doc);
         QVERIFY(r.isRtf && r.complete);
@@ -221,7 +218,7 @@ private Q_SLOTS:
     void shippedGuide() {
         QTextDocument doc;
         const RtfReadResult r =
-            readRtf(readFile(QStringLiteral(TEMBREL_SOURCE_DIR "/resources/Tembrel.rtf")), doc);
+            readRtf(fileBytes(QStringLiteral(TEMBREL_SOURCE_DIR "/resources/Tembrel.rtf")), doc);
         QVERIFY(r.isRtf && r.complete);
         const QString all = boldHeadings(doc, 11.0).join(u'|');
         for (const char *topic : {"Opening", "Time rows", "Recording", "Playing", "Deleting",

@@ -163,8 +163,7 @@ inline QByteArray unpackedWave(const QString &archive, const QString &folder) {
         return {};
     zip.Extract(QFile::encodeName(folder).toStdString(), true, true);
     zip.CloseZip();
-    QFile f(QDir(folder).filePath(QStringLiteral("temp.wav")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return fileBytes(QDir(folder).filePath(QStringLiteral("temp.wav")));
 }
 
 } // namespace tembrel::test

@@ -170,11 +170,8 @@ private Q_SLOTS:
         // Dated long ago: a rewrite would show in the dates, and a repacked
         // temp.tbr would carry the new date of temp.wav in its bytes.
         const QDateTime old(QDate(2001, 1, 1), QTime(12, 0));
-        for (const char *name : {"temp.wav", "temp.tbr"}) {
-            QFile f(bench.app.path(name));
-            QVERIFY(f.open(QIODevice::ReadWrite) &&
-                    f.setFileTime(old, QFileDevice::FileModificationTime));
-        }
+        for (const char *name : {"temp.wav", "temp.tbr"})
+            QVERIFY(setModified(bench.app.path(name), old));
         w->CmdPlay_Click();
         QCOMPARE(w->Slider1->maximum(), 3000);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Playing);

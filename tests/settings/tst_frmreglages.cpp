@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -274,9 +273,7 @@ private Q_SLOTS:
     // param.ini is Windows-1252: a family whose name it cannot hold is not
     // offered, one it can is.
     void fontsWhoseNameTheFileCannotHoldAreNotOffered() {
-        QFile dejavu(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
-        QVERIFY(dejavu.open(QIODevice::ReadOnly));
-        const QByteArray font = dejavu.readAll();
+        const QByteArray font = fileBytes("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
         QStringList added;
         for (const QString &family : {QStringLiteral("Łódź Grotesk"), QStringLiteral("会議 Mincho"),
                                       QStringLiteral("Café Grotesk")}) {

@@ -10,7 +10,6 @@
 #include "AppFixture.h"
 #include "SoundDevices.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QTest>
 
@@ -101,9 +100,7 @@ private Q_SLOTS:
         // On disk for the next run, in the user's settings (not param.ini).
         const QString file = QSettings().fileName();
         QVERIFY(file.startsWith(m_app->configHome()));
-        QFile kept(file);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        const QByteArray text = kept.readAll();
+        const QByteArray text = fileBytes(file);
         QVERIFY(text.contains("Microphone=usb-headset") && text.contains("Speaker=hdmi"));
         QVERIFY(!m_app->exists("param.ini") || !m_app->read("param.ini").contains("hdmi"));
 

@@ -8,6 +8,7 @@
 // desktop's trash included). Everything is put back at the end.
 
 #include "Fakes.h"
+#include "Files.h"
 #include "VirtualSoundBackend.h"
 
 #include "core/Shared.h"
@@ -35,13 +36,9 @@ public:
 
     QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
     bool exists(const QString &name) const { return QFile::exists(path(name)); }
-    QByteArray read(const QString &name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray read(const QString &name) const { return fileBytes(path(name)); }
     bool write(const QString &name, const QByteArray &bytes) const {
-        QFile f(path(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        return putFile(path(name), bytes);
     }
     bool isValid() const { return m_dir.isValid(); }
 
