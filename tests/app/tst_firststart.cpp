@@ -3,13 +3,11 @@
 // from the shipped files as the build leaves them next to the program.
 
 #include "core/Shared.h"
-#include "grid/FlexGrid.h"
-#include "grid/FrmConsultGrille.h"
-#include "grid/YearGrid.h"
 #include "timerows/Generators.h"
 #include "timerows/HoursFile.h"
 
 #include "AppFixture.h"
+#include "GridWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,15 +25,6 @@ const QString BuiltProgramFolder = QStringLiteral(TEMBREL_BINARY_DIR "/bin");
 QStringList workingDay() {
     return timeSteps(quarterHourTimes(), u"08"_qs, u"00"_qs, u"18"_qs, u"00"_qs, 2, {})
         .value_or(QStringList());
-}
-
-// The labels of the grid's time rows, as the grid window built them.
-QStringList gridRows() {
-    FrmConsultGrille w;
-    QStringList rows;
-    for (int r = GridFixedRows; r < w.GridLegendes->Rows(); ++r)
-        rows << w.GridLegendes->TextMatrix(r, 0);
-    return rows;
 }
 
 } // namespace
@@ -130,7 +119,7 @@ private Q_SLOTS:
         userFiles.sort();
         QCOMPARE(QDir(user).entryList(QDir::Files, QDir::Name), userFiles);
         setAppFolder(chosen);
-        QCOMPARE(gridRows(), rows);
+        QCOMPARE(timeRowLabels(FrmConsultGrille().GridLegendes), rows);
     }
 
     // The help document is the program's: an older copy is refreshed and takes the

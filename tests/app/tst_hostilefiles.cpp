@@ -6,10 +6,7 @@
 #include "core/Shared.h"
 #include "core/Strings.h"
 #include "core/TextRecords.h"
-#include "grid/FlexGrid.h"
-#include "grid/FrmConsultGrille.h"
 #include "grid/YearFile.h"
-#include "grid/YearGrid.h"
 #include "help/FrmHlp.h"
 #include "shell/MdiMain.h"
 #include "shell/PlatformReal.h"
@@ -17,6 +14,7 @@
 #include "timerows/FrmEmp.h"
 
 #include "AppFixture.h"
+#include "GridWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,7 +33,7 @@
 #include <unistd.h>
 
 using namespace tembrel;
-using tembrel::test::AppFixture;
+using namespace tembrel::test;
 
 namespace {
 
@@ -102,13 +100,7 @@ private Q_SLOTS:
         if (content.isEmpty())
             QVERIFY(QFile::resize(app.path(QStringLiteral("hours.dat")), qint64(30) << 30));
         const qint64 size = QFileInfo(app.path(QStringLiteral("hours.dat"))).size();
-        {
-            FrmConsultGrille grid;
-            QStringList shown;
-            for (int r = GridFixedRows; r < grid.GridLegendes->Rows(); ++r)
-                shown << grid.GridLegendes->TextMatrix(r, 0);
-            QCOMPARE(shown, rows);
-        }
+        QCOMPARE(timeRowLabels(FrmConsultGrille().GridLegendes), rows);
         FrmEmp hours;
         QCOMPARE(hours.labels(), rows); // the rows its list shows
         hours.close();

@@ -2,14 +2,12 @@
 // What the holiday and settings windows leave behind shows in the next year grid.
 
 #include "app/Windows.h"
-#include "grid/FlexGrid.h"
-#include "grid/FrmConsultGrille.h"
-#include "grid/YearGrid.h"
 #include "holidays/FrmJoursFeries.h"
 #include "settings/FrmReglages.h"
 #include "shell/MdiMain.h"
 
 #include "AppFixture.h"
+#include "GridWindow.h"
 #include "MainWindow.h"
 #include "PicksFiles.h"
 
@@ -21,18 +19,7 @@
 #include <QTest>
 
 using namespace tembrel;
-using tembrel::test::AppFixture;
-using tembrel::test::picksFile;
-
-namespace {
-
-quint32 slotColour(FlexGrid *g, int row, int col) {
-    g->setRow(row);
-    g->setCol(col);
-    return g->CellBackColor();
-}
-
-} // namespace
+using namespace tembrel::test;
 
 class TestFromToolWindows : public QObject {
     Q_OBJECT
@@ -65,9 +52,9 @@ private Q_SLOTS:
             const QStringList listed{"01/05/2005", "15/06/2005"};
             QCOMPARE(grid.ListFerie, kept ? listed : QStringList());
             // 1 May 2005 (column 121) is a Sunday, coloured either way; 15 June a Wednesday.
-            QCOMPARE(slotColour(g, GridFixedRows, 121), holiday);
-            QCOMPARE(slotColour(g, GridFixedRows, 166), kept ? holiday : 0u);
-            QCOMPARE(slotColour(g, GridFixedRows, 165), 0u);
+            QCOMPARE(cellAt(g, GridFixedRows, 121)->CellBackColor(), holiday);
+            QCOMPARE(cellAt(g, GridFixedRows, 166)->CellBackColor(), kept ? holiday : 0u);
+            QCOMPARE(cellAt(g, GridFixedRows, 165)->CellBackColor(), 0u);
         }
         FrmJoursFeries w;
         QList<int> selected;
@@ -95,7 +82,7 @@ private Q_SLOTS:
         AppFixture app(QDate(2005, 3, 9));
         QVERIFY(app.write(QStringLiteral("hours.dat"), "\"08:00\"\r\n"));
         registerWindows();
-        const auto started = test::startMainWindow();
+        const auto started = startMainWindow();
         QVERIFY(started);
         MdiMain &main = *started;
         const QStringList families = QFontDatabase::families();
@@ -116,8 +103,8 @@ private Q_SLOTS:
         QCOMPARE(g->FontName(), font);
         QCOMPARE(g->BackColorFixed(), 0x008000u);
         // 1 January 2005 is a Saturday.
-        QCOMPARE(slotColour(g, GridFixedRows, 1), 0x0000FFu);
-        QCOMPARE(slotColour(g, GridFixedRows, 3), 0u);
+        QCOMPARE(cellAt(g, GridFixedRows, 1)->CellBackColor(), 0x0000FFu);
+        QCOMPARE(cellAt(g, GridFixedRows, 3)->CellBackColor(), 0u);
     }
 };
 

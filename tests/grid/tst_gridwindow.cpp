@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "grid/FlexGrid.h"
-#include "grid/FrmConsultGrille.h"
 #include "grid/YearFile.h"
-#include "grid/YearGrid.h"
 #include "shell/MdiMain.h"
 #include "shell/Twips.h"
 
 #include "AppFixture.h"
+#include "GridWindow.h"
 #include "MessageSupport.h"
 #include "Screenshots.h"
 #include "YearFiles.h"
@@ -63,15 +61,9 @@ QStringList labels(int n) {
     return out;
 }
 
-FlexGrid *at(FlexGrid *g, int row, int col) {
-    g->setRow(row);
-    g->setCol(col);
-    return g;
-}
-
 bool slotColoured(FlexGrid *g, int col, quint32 colour) {
     for (int r = GridFixedRows; r < g->Rows(); ++r)
-        if (at(g, r, col)->CellBackColor() != colour)
+        if (cellAt(g, r, col)->CellBackColor() != colour)
             return false;
     return true;
 }
@@ -144,7 +136,7 @@ private Q_SLOTS:
         const quint32 weekend = w->LbVacColor.BackColor;
         QVERIFY(weekend != 0);
         for (int r = 0; r < GridFixedRows; ++r)
-            QCOMPARE(at(g, r, 1)->CellBackColor(), 0u);
+            QCOMPARE(cellAt(g, r, 1)->CellBackColor(), 0u);
         // Saturday, Sunday, Monday, 14 July, 20 April picked, 2 May (1 May disabled).
         const QList<std::pair<int, quint32>> expect = {{1, weekend},   {2, weekend},   {3, 0u},
                                                        {195, weekend}, {110, weekend}, {122, 0u}};
@@ -209,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(h->TextMatrix(8, 13), QStringLiteral(". ."));
         QCOMPARE(h->TextMatrix(3, 20), QStringLiteral("abcdefghijklmnopqrst"));
         QCOMPARE(h->TextMatrix(4, 0), QStringLiteral("lunch"));
-        auto picture = [h](int r, int c) { return at(h, r, c)->CellPicture().cacheKey(); };
+        auto picture = [h](int r, int c) { return cellAt(h, r, c)->CellPicture().cacheKey(); };
         QCOMPARE(picture(5, 10), w->ImgVert.cacheKey());
         QCOMPARE(picture(6, 11), w->ImgJaune.cacheKey());
         QCOMPARE(picture(4, 1), w->ImgRouge.cacheKey());
@@ -258,7 +250,7 @@ private Q_SLOTS:
         auto w = std::make_unique<FrmConsultGrille>();
         w->show();
         FlexGrid *g = w->GridLegendes;
-        at(g, 5, 60);
+        cellAt(g, 5, 60);
         w->GridLegendes_Click();
         QCOMPARE(recordingOpened, 0);
         QCOMPARE(env.sound->runningPlaybacks(), 1);
@@ -271,7 +263,7 @@ private Q_SLOTS:
         g = w->GridLegendes;
         QTRY_COMPARE(g->Rows(), 9);
         QCOMPARE(g->TextMatrix(8, 70), QStringLiteral(","));
-        QCOMPARE(at(g, 8, 70)->CellPicture().cacheKey(), w->ImgNoir.cacheKey());
+        QCOMPARE(cellAt(g, 8, 70)->CellPicture().cacheKey(), w->ImgNoir.cacheKey());
         QVERIFY(slotColoured(g, 1, w->LbVacColor.BackColor)); // a Saturday, its new row too
         FrmConsultGrille::setRecordingWindowFactory({});
     }
@@ -296,7 +288,7 @@ private Q_SLOTS:
         w = std::make_unique<FrmConsultGrille>();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        at(w->GridLegendes, 6, 124);
+        cellAt(w->GridLegendes, 6, 124);
         w->GridLegendes->setCellPicture(w->ImgMicro);
         const QImage shot = test::screenshot(w.get(), "grid2005.png");
         QVERIFY(!shot.isNull());

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Playing and deleting a stored message from the year grid, on the virtual device.
 #include "core/Strings.h"
-#include "grid/FlexGrid.h"
-#include "grid/FrmConsultGrille.h"
 #include "grid/YearFile.h"
 #include "sound/MMControl.h"
 
 #include "AppFixture.h"
+#include "GridWindow.h"
 #include "MessageSupport.h"
 
-#include <QPushButton>
-#include <QSlider>
 #include <QTest>
 
 using namespace tembrel;
@@ -49,20 +46,13 @@ struct Bench {
     }
     ~Bench() { FrmConsultGrille::setRecordingWindowFactory({}); }
 
-    void click(int row, int col) {
-        grid->GridLegendes->setRow(row);
-        grid->GridLegendes->setCol(col);
-        grid->GridLegendes_Click();
-    }
+    void click(int row, int col) { clickCell(grid.get(), row, col); }
     void advance(int ms) { app.sound->advance(std::chrono::milliseconds(ms)); }
     bool controlsShown() const {
         return grid->Slider1->isVisible() && grid->CmdStopLecture->isVisible() &&
                grid->cmdDelWave->isVisible();
     }
-    bool controlsHidden() const {
-        return grid->Slider1->isHidden() && grid->CmdStopLecture->isHidden() &&
-               grid->cmdDelWave->isHidden();
-    }
+    bool controlsHidden() const { return playbackControlsHidden(grid.get()); }
     bool deviceIdle() const {
         return grid->MMControl1->Mode() == MMControl::ModeValue::NotOpen &&
                app.sound->runningPlaybacks() == 0 && app.sound->runningTickers() == 0;
@@ -208,9 +198,7 @@ private Q_SLOTS:
         QVERIFY(b.app.exists("D2005/W2005004040.tbr"));
         QVERIFY(QFile::exists(b.app.dataHome() + "/Trash/files/W2005003003.tbr"));
         FlexGrid *g = b.grid->GridLegendes;
-        g->setRow(Row);
-        g->setCol(Col);
-        QVERIFY(g->CellPicture().isNull() && g->TextMatrix(Row, Col).isEmpty());
+        QVERIFY(cellAt(g, Row, Col)->CellPicture().isNull() && g->TextMatrix(Row, Col).isEmpty());
 
         b.grid.reset();
         b.grid = std::make_unique<FrmConsultGrille>();

@@ -6,14 +6,13 @@
 // widget and string headers the tests of these windows use.
 
 #include "AppFixture.h"
+#include "GridWindow.h"
 #include "MessageSupport.h"
 #include "Screenshots.h"
 
 #include "app/Windows.h"
 #include "archive/ZipExtractionClass.h"
 #include "core/Strings.h"
-#include "grid/FlexGrid.h"
-#include "grid/FrmConsultGrille.h"
 #include "grid/MessageStore.h"
 #include "recording/FrmEnregMessage.h"
 #include "sound/WaveFile.h"
@@ -47,9 +46,7 @@ inline QByteArray tone(int rate, int ms, int level, int amplitude) {
 // A click on a grid's cell, as the grid reports one; the recording window
 // open then, if any.
 inline FrmEnregMessage *clickSlot(FrmConsultGrille *grid, int row, int col) {
-    grid->GridLegendes->setRow(row);
-    grid->GridLegendes->setCol(col);
-    grid->GridLegendes_Click();
+    clickCell(grid, row, col);
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *recording = qobject_cast<FrmEnregMessage *>(w))
             return recording;
@@ -80,11 +77,7 @@ public:
         return window;
     }
     // The grid with the cell current, for its picture and colours.
-    FlexGrid *cell(int row, int col) {
-        grid->GridLegendes->setRow(row);
-        grid->GridLegendes->setCol(col);
-        return grid->GridLegendes;
-    }
+    FlexGrid *cell(int row, int col) { return cellAt(grid->GridLegendes, row, col); }
     // A fresh grid window, which reads the year and the sound device again.
     void reopenGrid() {
         grid.reset();

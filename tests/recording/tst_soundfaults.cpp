@@ -134,10 +134,7 @@ private Q_SLOTS:
         bench.reopenGrid();
         FrmConsultGrille *g = bench.grid.get();
         g->show();
-        const auto idle = [g] {
-            return g->Slider1->isHidden() && g->CmdStopLecture->isHidden() &&
-                   g->cmdDelWave->isHidden();
-        };
+        const auto idle = [g] { return playbackControlsHidden(g); };
 
         bench.click(Row, Col);
         QVERIFY(!idle());
@@ -186,7 +183,7 @@ private Q_SLOTS:
         clickSlot(g, Row, Col);
         QVERIFY(g->Slider1->isVisible() && g->CmdStopLecture->isVisible());
         g->CmdStopLecture->click();
-        QVERIFY(g->Slider1->isHidden() && g->CmdStopLecture->isHidden());
+        QVERIFY(playbackControlsHidden(g));
         QCOMPARE(bench.app.messageBox->shown.size(), 1);
         QVERIFY2(beat.largestGap() < 250, qPrintable(QString::number(beat.largestGap())));
     }
