@@ -67,17 +67,13 @@ private Q_SLOTS:
         QCOMPARE(now, encodeYearRecord("A") + encodeYearRecord("B") + encodeYearRecord("C") +
                           old.mid(72));
 
-        YearFileWriter big(97 * 367);
-        for (int i = 0; i < 97 * 367; ++i)
-            big.append(QStringLiteral("new"));
         {
-            // The new content is about 850 kB: the write stops at 200 kB.
-            const tembrel::test::FileSizeLimit limit(200 * 1024);
+            // Through the safe write (no temporary file left: tst_textrecords).
+            const tembrel::test::FileSizeLimit limit(1024);
             QVERIFY(limit.ok());
-            QVERIFY(!big.commit(path));
+            QVERIFY(!writer.commit(path));
         }
         QCOMPARE(app.read(yearFileName(2005)), now);
-        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files), QStringList{yearFileName(2005)});
     }
 
     void markerCodes() {
