@@ -25,23 +25,11 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
-#include <QtMath>
 
 #include <functional>
 #include <memory>
 
 namespace tembrel::test {
-
-// `ms` of level + amplitude * sin(440 Hz) at `rate`, as the microphone hears it.
-inline QByteArray tone(int rate, int ms, int level, int amplitude) {
-    const int n = rate * ms / 1000;
-    QByteArray out(n * 2, Qt::Uninitialized);
-    auto *v = reinterpret_cast<qint16 *>(out.data());
-    for (int i = 0; i < n; ++i)
-        v[i] = qint16(std::clamp(level + int(amplitude * std::sin(2 * M_PI * 440 * i / rate)),
-                                 -32768, 32767));
-    return out;
-}
 
 // A click on a grid's cell, as the grid reports one; the recording window
 // open then, if any.

@@ -102,12 +102,8 @@ private Q_SLOTS:
         QFETCH(QList<int>, levels);
         QFETCH(QString, said);
         AppFixture app;
-        for (int level : levels) {
-            QByteArray second(16000 * 2, Qt::Uninitialized);
-            auto *samples = reinterpret_cast<qint16 *>(second.data());
-            std::fill(samples, samples + 16000, qint16(level));
-            app.sound->feed(second);
-        }
+        for (int level : levels)
+            app.sound->feed(tone(16000, 1000, level, 0));
         RecordingSession session;
         bool silent = false;
         connect(&session, &RecordingSession::silenceChanged, [&](bool s) { silent = s; });

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Messages in the fixture's application folder, made the way recording makes
-// them: a wave in temp.wav, packed into temp.tbr, stored into a slot's
-// archive, and the slot marked in the year file through the year's model.
+// Test sounds, and messages in the fixture's application folder made the way
+// recording makes them: a wave in temp.wav, packed into temp.tbr, stored into
+// a slot's archive, and the slot marked in the year file through its model.
 // Header only: tests that use it link the grid library.
 
 #include "core/Shared.h"
@@ -13,8 +13,20 @@
 #include "timerows/HoursFile.h"
 
 #include <QFile>
+#include <QtMath>
 
 namespace tembrel::test {
+
+// `ms` of level + amplitude * sin(440 Hz) at `rate`, as the microphone hears it.
+inline QByteArray tone(int rate, int ms, int level, int amplitude) {
+    const int n = rate * ms / 1000;
+    QByteArray out(n * 2, Qt::Uninitialized);
+    auto *v = reinterpret_cast<qint16 *>(out.data());
+    for (int i = 0; i < n; ++i)
+        v[i] = qint16(std::clamp(level + int(amplitude * std::sin(2 * M_PI * 440 * i / rate)),
+                                 -32768, 32767));
+    return out;
+}
 
 // `ms` of a constant 16 kHz mono sound.
 inline PcmSound flatSound(int ms, char level = '\x10') {
