@@ -57,11 +57,7 @@ private Q_SLOTS:
             QCOMPARE(cellAt(g, GridFixedRows, 165)->CellBackColor(), 0u);
         }
         FrmJoursFeries w;
-        QList<int> selected;
-        for (int i = 0; i < w.List1->count(); ++i)
-            if (w.List1->item(i)->isSelected())
-                selected << i;
-        QCOMPARE(selected, shown);
+        QCOMPARE(selectedRows(w.List1), shown);
         QVERIFY(w.close()); // nothing changed: nothing to ask
         QCOMPARE(app.read(QStringLiteral("F2005.ini")), original);
         w.CmdEnreg_Click();

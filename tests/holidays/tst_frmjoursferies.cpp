@@ -20,14 +20,6 @@ using namespace tembrel::test;
 
 namespace {
 
-QList<int> selectedRows(const QListWidget *list) {
-    QList<int> out;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected())
-            out.append(i);
-    return out;
-}
-
 void clickRow(QListWidget *list, int row) {
     QListWidgetItem *item = list->item(row);
     list->scrollToItem(item);
@@ -210,16 +202,7 @@ private Q_SLOTS:
         const QImage shot = test::screenshot(&w, QStringLiteral("frmjoursferies.png"));
         QVERIFY(!shot.isNull());
         // The picked days, and only they, are drawn highlighted.
-        const QColor highlight = w.List1->palette().color(QPalette::Highlight);
-        QList<int> shown;
-        for (int i = 0; i < 7; ++i) {
-            const QRect r = w.List1->visualItemRect(w.List1->item(i));
-            const QPoint end =
-                w.List1->viewport()->mapTo(&w, QPoint(r.right() - 4, r.center().y()));
-            if (shot.pixelColor(end) == highlight)
-                shown << i;
-        }
-        QCOMPARE(shown, (QList<int>{2, 4, 5}));
+        QCOMPARE(highlightedRows(shot, &w, w.List1, 7), (QList<int>{2, 4, 5}));
     }
 
 private:

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QList>
+#include <QListWidget>
 #include <QString>
 
 namespace tembrel::test {
@@ -19,6 +20,15 @@ inline QByteArray picksFile(int year, int lines, const QList<int> &picked,
     for (int i = 0; i < lines; ++i)
         out += "\"" + QDate(year, 1, 1).addDays(i).toString(form).toLatin1() +
                (picked.contains(i) ? "F" : "") + "\"\r\n";
+    return out;
+}
+
+// The days the holidays window's list shows picked, as in `picked` above.
+inline QList<int> selectedRows(const QListWidget *list) {
+    QList<int> out;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
+            out.append(i);
     return out;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QListWidget>
 #include <QPoint>
 #include <QProgressBar>
 #include <QTest>
@@ -35,6 +36,21 @@ inline QRect pictureOn(const QImage &shot, const QRect &area, const QColor &grou
             if (shot.pixelColor(x, y) != ground)
                 found |= QRect(x, y, 1, 1);
     return found;
+}
+
+// The rows among the first `count` of a list drawn highlighted in a picture of
+// its window, sampled near each row's right end, clear of its text.
+inline QList<int> highlightedRows(const QImage &shot, QWidget *window, const QListWidget *list,
+                                  int count) {
+    const QColor highlight = list->palette().color(QPalette::Highlight);
+    QList<int> rows;
+    for (int i = 0; i < count; ++i) {
+        const QRect r = list->visualItemRect(list->item(i));
+        const QPoint end = list->viewport()->mapTo(window, QPoint(r.right() - 4, r.center().y()));
+        if (shot.pixelColor(end) == highlight)
+            rows << i;
+    }
+    return rows;
 }
 
 // A bar drawn to its value, in a picture of its window: a point a tenth of the

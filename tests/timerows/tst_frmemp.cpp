@@ -262,17 +262,8 @@ private Q_SLOTS:
         const QImage shot = test::screenshot(w.get(), QStringLiteral("frmemp.png"));
         QVERIFY(!shot.isNull());
         // The five rows of the file, the fourth one highlighted.
-        const QColor highlight = w->List1->palette().color(QPalette::Highlight);
-        QList<int> shown;
-        for (int i = 0; i < w->List1->count(); ++i) {
-            const QRect r = w->List1->visualItemRect(w->List1->item(i));
-            const QPoint end =
-                w->List1->viewport()->mapTo(w.get(), QPoint(r.right() - 4, r.center().y()));
-            if (shot.pixelColor(end) == highlight)
-                shown << i;
-        }
         QCOMPARE(w->List1->count(), 5);
-        QCOMPARE(shown, QList<int>{3});
+        QCOMPARE(test::highlightedRows(shot, w.get(), w->List1, 5), QList<int>{3});
         w->SSTab1->setCurrentIndex(2);
         pickAll({w->Combo2HeureDebut, w->Combo2MinuteDebut, w->Combo2HeureFin}, "13 30 17");
         QVERIFY(!test::screenshot(w.get(), QStringLiteral("frmemp_sections.png")).isNull());
