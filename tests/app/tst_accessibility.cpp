@@ -142,9 +142,7 @@ private Q_SLOTS:
         QVERIFY(storeMessage(2005, {4, 52}, flatSound(100), Marker::Vert));
         QVERIFY(storeMessage(2005, {5, 52}, flatSound(100), Marker::Noir));
         FrmConsultGrille w;
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(active(&w));
         const QString monday = fr ? "lundi 21 février 2005, " : "Monday 21 February 2005, ";
         const QString empty = fr ? "vide" : "empty";
         const QString green = monday + (fr ? "08:30, message vert" : "08:30, green message");

@@ -62,8 +62,7 @@ private Q_SLOTS:
                  expected("Jours fériés...", "Holidays..."));
         QCOMPARE(main.toolbarButton("koptions")->toolTip(), expected("Réglages...", "Settings..."));
         main.resize(800, 560);
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QVERIFY(exposed(&main));
         const QImage shot = main.grab().toImage();
         saveShot(shot, "mainwindow.png");
         QWidget *area = main.findChild<QMdiArea *>()->viewport();
@@ -101,8 +100,7 @@ private Q_SLOTS:
         QCOMPARE(g->TextMatrix(0, 52), expected("FÉVRIER", "FEBRUARY"));
         QCOMPARE(g->TextMatrix(1, 52), expected("lundi", "Monday"));
         bench.grid->resize(1000, 600);
-        bench.grid->show();
-        QVERIFY(QTest::qWaitForWindowExposed(bench.grid.get()));
+        QVERIFY(exposed(bench.grid.get()));
         saveShot(bench.grid->grab().toImage(), "grid.png");
 
         bench.click(4, 52);

@@ -29,8 +29,7 @@ void shapeYearLike(FlexGrid &g, int rows, int cols) {
 
 bool showAt(FlexGrid &g, int width, int height) {
     g.resize(width, height);
-    g.show();
-    return QTest::qWaitForWindowExposed(&g);
+    return test::exposed(&g);
 }
 
 } // namespace

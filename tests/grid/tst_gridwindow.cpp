@@ -108,8 +108,7 @@ private Q_SLOTS:
         QVERIFY(env.writeHours(labels(labelCount)));
         QVERIFY(env.write(QStringLiteral("pos.ini"), "9000,6000,0\r\n"));
         auto w = std::make_unique<FrmConsultGrille>();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(exposed(w.get()));
         FlexGrid *g = w->GridLegendes;
         const QLocale locale;
         QCOMPARE(g->Cols(), cols);
@@ -282,8 +281,7 @@ private Q_SLOTS:
                     w->model().setMarker(Slot{r, c}, markerForCode(codes.at((r + c) % 5)));
         QVERIFY(w->EnregistrerGrille());
         w = std::make_unique<FrmConsultGrille>();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(exposed(w.get()));
         cellAt(w->GridLegendes, 6, 124);
         w->GridLegendes->setCellPicture(w->ImgMicro);
         const QImage shot = test::screenshot(w.get(), "grid2005.png");

@@ -40,9 +40,7 @@ struct Bench {
     }
     void open() {
         grid = std::make_unique<FrmConsultGrille>();
-        grid->show();
-        grid->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(grid.get()));
+        QVERIFY(active(grid.get()));
     }
     QTableView *list() const { return grid->ListeMessages->ListMessages; }
     void selectRow(int row) {

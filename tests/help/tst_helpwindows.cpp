@@ -121,8 +121,7 @@ private Q_SLOTS:
         FrmHlp w;
         QVERIFY(w.TxtRTF->isReadOnly());
         w.resize(760, 560);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(active(&w));
         const QImage image = w.grab().toImage();
         // Text drawn in the document: many distinct shades, not a blank box.
         QSet<QRgb> shades;
@@ -151,8 +150,7 @@ private Q_SLOTS:
         AppFixture app;
         app.clipboard->content = QStringLiteral("something older");
         FrmAbout w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(active(&w));
         auto *target = w.findChild<QLabel *>(label);
         QVERIFY(target);
         if (key)

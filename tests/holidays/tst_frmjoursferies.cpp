@@ -52,7 +52,7 @@ private Q_SLOTS:
         QFETCH(int, days);
         FrmJoursFeries w;
         w.CheckAutres->setChecked(true);
-        QVERIFY(exposed(w));
+        QVERIFY(exposed(&w));
         w.TxtAnnee->clear();
         w.TxtAnnee->setFocus();
         QString digits;
@@ -123,7 +123,7 @@ private Q_SLOTS:
         const QByteArray earlier = picksFile(2005, 365, {0});
         QVERIFY(m_app->write("F2005.ini", earlier));
         FrmJoursFeries w;
-        QVERIFY(exposed(w));
+        QVERIFY(exposed(&w));
         w.List1->item(120)->setSelected(true);
         {
             const FileSizeLimit limit(8);
@@ -145,7 +145,7 @@ private Q_SLOTS:
         // Picks clicked and saved, or none changed, close without a question.
         FrmJoursFeries again;
         again.CheckAutres->setChecked(true);
-        QVERIFY(exposed(again));
+        QVERIFY(exposed(&again));
         QCOMPARE(again.TxtAnnee->text(), QStringLiteral("2005")); // the fake clock's year
         clickRow(again.List1, 120);
         clickRow(again.List1, 165);
@@ -194,7 +194,7 @@ private Q_SLOTS:
         QVERIFY(m_app->write("JFValid.ini", "1,0,1,1,1,1,1,1,1,1,1,1,0\r\n"));
         QVERIFY(m_app->write("F2005.ini", picksFile(2005, 365, {2, 4, 5})));
         FrmJoursFeries w;
-        QVERIFY(exposed(w));
+        QVERIFY(exposed(&w));
         QVERIFY(!w.List1->isVisible());
         // "Autres" by keyboard shows the days.
         QTest::keyClick(w.CheckAutres, Qt::Key_Space);
@@ -206,7 +206,6 @@ private Q_SLOTS:
     }
 
 private:
-    static bool exposed(QWidget &w) { return w.show(), QTest::qWaitForWindowExposed(&w); }
     std::optional<AppFixture> m_app;
 };
 

@@ -249,8 +249,7 @@ private Q_SLOTS:
         QFETCH(int, answer);
         RecordingBench bench;
         FrmEnregMessage *w = bench.click(Row, Col);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowActive(w));
+        QVERIFY(active(w));
         if (recordMs)
             bench.recordAndFinish(recordMs);
         bench.app.messageBox->answers << answer;

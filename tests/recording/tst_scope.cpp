@@ -41,8 +41,7 @@ private Q_SLOTS:
             alone.resize(size);
             alone.drawSamples(samples);
         } else {
-            bench.click(Row, Col)->show();
-            QVERIFY(QTest::qWaitForWindowExposed(bench.window));
+            QVERIFY(exposed(bench.click(Row, Col)));
             bench.window->DrawScope(samples.data());
             QCOMPARE(bench.window->scopeSamples(), samples);
             view = bench.window->scopeBox;
@@ -193,8 +192,7 @@ private Q_SLOTS:
     void ticks() {
         RecordingBench bench;
         FrmEnregMessage *w = bench.click(Row, Col);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(exposed(w));
         w->CheckDiagramme->setChecked(true);
         bench.speak(3000);
         w->CmdRecord_Click();

@@ -28,8 +28,7 @@ private Q_SLOTS:
         const QByteArray lead(qsizetype(setting.rate) * LeadMs / 1000 * 2, 0);
         FrmEnregMessage *w = bench.click(4, 10);
         QVERIFY(w);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(exposed(w));
         w->CheckDiagramme->setChecked(true);
 
         // The window's own timer runs its own handler; after each tick, what

@@ -140,7 +140,7 @@ private Q_SLOTS:
             QVERIFY(m_app->write("param.ini", earlier));
             m_app->messageBox->shown.clear();
             FrmReglages w;
-            QVERIFY(exposed(w));
+            QVERIFY(exposed(&w));
             m_app->dialogs->colours.enqueue(QColor(255, 0, 0));
             w.Command1->click();
             {
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QFETCH(QString, pasted);
         QFETCH(QString, shown);
         FrmReglages w;
-        QVERIFY(exposed(w));
+        QVERIFY(exposed(&w));
         w.TextTableur->setFocus();
         QTest::keyClicks(w.TextTableur, QStringLiteral("C:\"a b\""));
         w.TextTableur->setCursorPosition(2);
@@ -251,8 +251,7 @@ private Q_SLOTS:
         QVERIFY(m_app->write("param.ini", "\"No Such Font\",1,2,3,\"\"\r\n"));
         {
             FrmReglages w;
-            w.show();
-            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QVERIFY(active(&w));
             QCOMPARE(w.LstFonts->currentRow(), -1);
             for (int tab = 0; tab < 10 && QApplication::focusWidget() != w.LstFonts; ++tab)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -263,7 +262,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_app->read("param.ini"), QByteArray("\"No Such Font\",1,2,3,\"\"\r\n"));
         FrmReglages w;
-        QVERIFY(exposed(w));
+        QVERIFY(exposed(&w));
         QListWidgetItem *second = w.LstFonts->item(1);
         QTest::mouseClick(w.LstFonts->viewport(), Qt::LeftButton, {},
                           w.LstFonts->visualItemRect(second).center());
@@ -298,7 +297,7 @@ private Q_SLOTS:
                              "\"DejaVu Serif\",8421631,16711680,12632256,"
                              "\"C:\\Program Files\\LibreOffice\\program\\scalc.exe\"\r\n"));
         FrmReglages w;
-        QVERIFY(exposed(w));
+        QVERIFY(exposed(&w));
         const QImage shot = test::screenshot(&w, QStringLiteral("frmreglages.png"));
         QVERIFY(!shot.isNull());
         // Each preview shows its colour of the file.
@@ -311,7 +310,6 @@ private Q_SLOTS:
     }
 
 private:
-    static bool exposed(QWidget &w) { return w.show(), QTest::qWaitForWindowExposed(&w); }
     std::optional<AppFixture> m_app;
 };
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Pictures of windows: saved under the build folder's screenshots/ for a
-// person to look at, and checked pixel by pixel by the test.
+// Windows on screen, and pictures of them: saved under the build folder's
+// screenshots/ for a person to look at, and checked pixel by pixel by the test.
 
 #include <QDir>
 #include <QImage>
@@ -13,6 +13,17 @@
 #include <QWidget>
 
 namespace tembrel::test {
+
+// The window shown, once it is on screen; active, once it also has the keyboard.
+inline bool exposed(QWidget *w) {
+    w->show();
+    return QTest::qWaitForWindowExposed(w);
+}
+inline bool active(QWidget *w) {
+    w->show();
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
+}
 
 #ifdef TEMBREL_BINARY_DIR
 inline bool saveScreenshot(const QImage &shot, const QString &name) {
