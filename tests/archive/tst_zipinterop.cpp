@@ -162,13 +162,12 @@ private slots:
     }
     void streamedEntryIsReportedNotWritten() {
         QFETCH(QStringList, options);
-        QFETCH(std::uint32_t, localSize);
         const Run streamed = run("zip", QStringList{"-q"} + options + QStringList{"-", "-"}, {},
                                  soundLikeBytes(40000, 5));
         QCOMPARE(streamed.exitCode, 0);
         const QByteArray &b = streamed.out;
         QVERIFY(b.startsWith("PK\x03\x04") && (b.at(6) & 8) != 0); // sizes follow the data
-        QCOMPARE(le32(b, 18), localSize);
+        QTEST(le32(b, 18), "localSize");
         QVERIFY(putFile(path("streamed.zip"), b));
         QVERIFY(QDir().mkpath(path("out")));
 

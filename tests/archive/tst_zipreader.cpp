@@ -214,14 +214,13 @@ private slots:
     }
     void faultyArchives() {
         QFETCH(RawArchive, raw);
-        QFETCH(bool, result);
         QFETCH(QStringList, errors);
         QFETCH(QStringList, files);
         QVERIFY(QDir().mkpath(out()));
         QVERIFY(putFile(target("temp.wav"), "earlier"));
         const QStringList events = extract(archive(raw));
         QVERIFY(m_opened);
-        QCOMPARE(m_result, result);
+        QTEST(m_result, "result");
         for (QString &e : errors)
             e = "ZipError " +
                 e.replace('/', Sep).replace("%o", out() + Sep).replace("%a", path("raw.zip"));

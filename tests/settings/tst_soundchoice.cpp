@@ -70,8 +70,7 @@ private Q_SLOTS:
     void deviceInUse() {
         QFETCH(QList<SoundDevice>, listed);
         QFETCH(QByteArray, chosen);
-        QFETCH(int, used);
-        QCOMPARE(tembrel::deviceInUse(listed, chosen), used);
+        QTEST(int(tembrel::deviceInUse(listed, chosen)), "used");
     }
 
     // The lists fill in when the server answers (the window answers meanwhile); a

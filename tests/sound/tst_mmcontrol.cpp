@@ -138,8 +138,6 @@ private Q_SLOTS:
     void recordPauseResumeAndReopen() {
         QFETCH(int, rate);
         QFETCH(int, rateLater);
-        QFETCH(MciError, recordOn);
-        QFETCH(qint32, length);
         device->setInputRate(rate);
         device->feed(ramp(rate * 3 / 2));
         QCOMPARE(open(), E::None);
@@ -181,10 +179,10 @@ private Q_SLOTS:
         }
         QCOMPARE(mm->Position(), 600);
         device->setInputRate(rateLater);
-        QCOMPARE(mm->setCommand("Record"), recordOn);
+        QTEST(mm->setCommand("Record"), "recordOn");
         at(300);
         mm->setCommand("Stop");
-        QCOMPARE(mm->Length(), length);
+        QTEST(mm->Length(), "length");
         QCOMPARE(mm->setCommand("Save"), E::None);
         const WaveRead again = readWaveFile(wav());
         QVERIFY(again.sound);

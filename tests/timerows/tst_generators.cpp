@@ -100,11 +100,9 @@ private Q_SLOTS:
     void freeText() {
         QFETCH(QString, typed);
         QFETCH(QStringList, list);
-        QFETCH(int, outcome);
-        QFETCH(QString, label);
         const FreeText result = tembrel::freeText(typed, list);
-        QCOMPARE(int(result.outcome), outcome);
-        QCOMPARE(result.label, label);
+        QTEST(int(result.outcome), "outcome");
+        QTEST(result.label, "label");
     }
 };
 
