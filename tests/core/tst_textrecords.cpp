@@ -15,24 +15,28 @@ using tembrel::test::AppFixture;
 class TestTextRecords : public QObject {
     Q_OBJECT
 
+    std::optional<AppFixture> app; // a fresh one for each test
+
 private Q_SLOTS:
+    void init() { app.emplace(); }
+    void cleanup() { app.reset(); }
+
     // Windows-1252 both ways; a character it has no byte for is written "?".
     void writeThenReadByteForByte() {
-        AppFixture app;
-        const QString path = app.path(QStringLiteral("t.dat"));
+        const QString path = app->path(QStringLiteral("t.dat"));
         const QList<Record> records{{QStringLiteral("Lunch, team"), qint64(12632256)},
                                     {QStringLiteral("été"), QStringLiteral("ü€–Œ日"), qint64(-3)},
                                     {QString()}};
         QVERIFY(writeRecords(path, records));
         const QByteArray expected =
             "\"Lunch, team\",12632256\r\n\"\xE9t\xE9\",\"\xFC\x80\x96\x8C?\",-3\r\n\"\"\r\n";
-        QCOMPARE(app.read(QStringLiteral("t.dat")), expected);
+        QCOMPARE(app->read(QStringLiteral("t.dat")), expected);
         const auto fields = readFields(path, 1024);
         QVERIFY(fields);
         QCOMPARE(*fields, (QStringList{QStringLiteral("Lunch, team"), QStringLiteral("12632256"),
                                        QStringLiteral("été"), QStringLiteral("ü€–Œ?"),
                                        QStringLiteral("-3"), QString()}));
-        QVERIFY(!readFields(app.path(QStringLiteral("none.dat")), 1024)); // no file is no data
+        QVERIFY(!readFields(app->path(QStringLiteral("none.dat")), 1024)); // no file is no data
     }
 
     // A safe write killed before its rename leaves ".<name>.tembrel-<8 hex>.tmp";
@@ -55,15 +59,14 @@ private Q_SLOTS:
     void leftoverSweep() {
         QFETCH(QString, name);
         QFETCH(bool, removed);
-        AppFixture app;
-        QVERIFY(app.write(name, "left"));
-        QVERIFY(writeFileSafely(app.path(QStringLiteral("pos.ini")), "1,2,0\r\n"));
+        QVERIFY(app->write(name, "left"));
+        QVERIFY(writeFileSafely(app->path(QStringLiteral("pos.ini")), "1,2,0\r\n"));
         // Left or swept, and the write's own temporary file gone.
         QStringList expected{QStringLiteral("pos.ini")};
         if (!removed)
             expected << name;
         expected.sort();
-        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        QCOMPARE(QDir(app->path(QString())).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  expected);
     }
 
@@ -79,8 +82,7 @@ private Q_SLOTS:
     void sizeBound() {
         QFETCH(qint64, size);
         QFETCH(bool, read);
-        AppFixture app;
-        QFile f(app.path(QStringLiteral("param.ini")));
+        QFile f(app->path(QStringLiteral("param.ini")));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("\"Arial\",255\r\n") > 0 && f.resize(size));
         f.close();
         const FileBytes bytes = readFileBounded(f.fileName(), 4096);
@@ -116,10 +118,9 @@ private Q_SLOTS:
     // A rewrite that fails half-way leaves the previous file whole and no temporary
     // file. As root, only a file size limit makes a write fail (EFBIG).
     void failedRewriteKeepsOldFile() {
-        AppFixture app;
         const QByteArray old = "\"08:00\"\r\n\"08:15\"\r\n";
-        QVERIFY(app.write(QStringLiteral("hours.dat"), old));
-        const QString path = app.path(QStringLiteral("hours.dat"));
+        QVERIFY(app->write(QStringLiteral("hours.dat"), old));
+        const QString path = app->path(QStringLiteral("hours.dat"));
 
         QList<Record> many;
         for (int i = 0; i < 20000; ++i)
@@ -134,25 +135,24 @@ private Q_SLOTS:
             // shows when the buffer is flushed.
             QVERIFY(!writeFileSafely(path, QByteArray(10 * 1024, 'y')));
         }
-        QCOMPARE(app.read(QStringLiteral("hours.dat")), old);
-        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(app->read(QStringLiteral("hours.dat")), old);
+        QCOMPARE(QDir(app->path(QString())).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("hours.dat")});
 
         // With room again the same rewrite goes through whole.
         QVERIFY(writeRecords(path, many));
-        QCOMPARE(app.read(QStringLiteral("hours.dat")), formatRecords(many));
+        QCOMPARE(app->read(QStringLiteral("hours.dat")), formatRecords(many));
     }
 
     // A folder where the file should be: nothing is written and the folder
     // and what it holds stay.
     void rewriteOverFolderFails() {
-        AppFixture app;
-        QVERIFY(QDir().mkpath(app.path(QStringLiteral("param.ini"))));
-        QVERIFY(app.write(QStringLiteral("param.ini/keep"), "k"));
-        QVERIFY(!writeParamIni(app.path(QStringLiteral("param.ini")), Settings{}));
-        QVERIFY(QFileInfo(app.path(QStringLiteral("param.ini"))).isDir());
-        QCOMPARE(app.read(QStringLiteral("param.ini/keep")), QByteArray("k"));
-        QCOMPARE(QDir(app.path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{});
+        QVERIFY(QDir().mkpath(app->path(QStringLiteral("param.ini"))));
+        QVERIFY(app->write(QStringLiteral("param.ini/keep"), "k"));
+        QVERIFY(!writeParamIni(app->path(QStringLiteral("param.ini")), Settings{}));
+        QVERIFY(QFileInfo(app->path(QStringLiteral("param.ini"))).isDir());
+        QCOMPARE(app->read(QStringLiteral("param.ini/keep")), QByteArray("k"));
+        QCOMPARE(QDir(app->path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 };
 

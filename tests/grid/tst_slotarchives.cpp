@@ -55,7 +55,12 @@ QByteArray pythonArchive(const AppFixture &app,
 class TestSlotArchives : public QObject {
     Q_OBJECT
 
+    std::optional<AppFixture> app; // a fresh one for each test
+
 private Q_SLOTS:
+    void init() { app.emplace(); }
+    void cleanup() { app.reset(); }
+
     void names_data() {
         QTest::addColumn<int>("year");
         QTest::addColumn<int>("row");
@@ -70,24 +75,23 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(int, col);
         QFETCH(QString, name);
-        AppFixture app;
         QCOMPARE(slotArchiveName(year, row, col), name);
         QCOMPARE(QDir::fromNativeSeparators(slotArchivePath(year, row, col)),
-                 app.path(QStringLiteral("D%1/").arg(year) + name));
+                 app->path(QStringLiteral("D%1/").arg(year) + name));
     }
 
     // The listing names the slots whose archive is a file in D<year>, or a
     // link to one, and nothing else that folder holds.
     void listing() {
-        AppFixture app;
-        QVERIFY(QDir().mkpath(app.path("D2005/W2005004010.tbr")));
+        QVERIFY(QDir().mkpath(app->path("D2005/W2005004010.tbr")));
         for (const char *name :
              {"W2005005123.tbr", "W20051000005.tbr", "W2005000000000007001.tbr", "W2006005124.tbr",
               "W20050a5125.tbr", "W200505126.tbr", "W2005005127.wav", "W200599999999999128.tbr",
               ".W2005005129.tbr", "w2005005130.tbr"})
-            QVERIFY(app.write(QStringLiteral("D2005/") + QLatin1String(name), "x"));
-        QVERIFY(QFile::link(app.path("D2005/W2005005123.tbr"), app.path("D2005/W2005006001.tbr")));
-        QVERIFY(QFile::link(app.path("nowhere"), app.path("D2005/W2005006002.tbr")));
+            QVERIFY(app->write(QStringLiteral("D2005/") + QLatin1String(name), "x"));
+        QVERIFY(
+            QFile::link(app->path("D2005/W2005005123.tbr"), app->path("D2005/W2005006001.tbr")));
+        QVERIFY(QFile::link(app->path("nowhere"), app->path("D2005/W2005006002.tbr")));
         QStringList listed;
         for (const Slot &slot : archivedSlots(2005))
             listed << QStringLiteral("%1,%2").arg(slot.row).arg(slot.col);
@@ -99,29 +103,28 @@ private Q_SLOTS:
     // Storing makes the year's folder once and replaces an older archive
     // whole; an empty or missing scratch archive leaves the slot as it was.
     void storing() {
-        AppFixture app;
-        const QByteArray first = archiveOf(app, QByteArray(4000, 'a'));
-        const QByteArray second = archiveOf(app, QByteArray(9000, 'b'));
+        const QByteArray first = archiveOf(*app, QByteArray(4000, 'a'));
+        const QByteArray second = archiveOf(*app, QByteArray(9000, 'b'));
         QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
-        QVERIFY(app.write("temp.tbr", first));
+        QVERIFY(app->write("temp.tbr", first));
         QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, 5, 123).ok);
-        QCOMPARE(app.read("D2005/W2005005123.tbr"), first);
-        QVERIFY(app.write("temp.tbr", second));
+        QCOMPARE(app->read("D2005/W2005005123.tbr"), first);
+        QVERIFY(app->write("temp.tbr", second));
         QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, 5, 123).ok);
         QVERIFY(storeSlotArchive(scratchArchivePath(), 2005, 12, 7).ok);
-        QCOMPARE(app.read("D2005/W2005005123.tbr"), second);
-        QCOMPARE(QDir(app.path("D2005")).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(app->read("D2005/W2005005123.tbr"), second);
+        QCOMPARE(QDir(app->path("D2005")).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{"W2005005123.tbr", "W2005012007.tbr"}));
 
-        QVERIFY(app.write("temp.tbr", QByteArray()));
+        QVERIFY(app->write("temp.tbr", QByteArray()));
         const SlotResult empty = storeSlotArchive(scratchArchivePath(), 2005, 5, 123);
         QVERIFY(!empty.ok && !empty.error.isEmpty());
-        QVERIFY(QFile::remove(app.path("temp.tbr")));
+        QVERIFY(QFile::remove(app->path("temp.tbr")));
         QVERIFY(!storeSlotArchive(scratchArchivePath(), 2005, 5, 123).ok);
-        QCOMPARE(app.read("D2005/W2005005123.tbr"), second);
+        QCOMPARE(app->read("D2005/W2005005123.tbr"), second);
 
-        QVERIFY(app.write("temp.tbr", first));
-        QVERIFY(app.write("D2006", "a file, not a folder"));
+        QVERIFY(app->write("temp.tbr", first));
+        QVERIFY(app->write("D2006", "a file, not a folder"));
         QVERIFY(!storeSlotArchive(scratchArchivePath(), 2006, 5, 123).ok);
     }
 
@@ -143,12 +146,11 @@ private Q_SLOTS:
     }
     void extracting() {
         QFETCH(QString, damage);
-        AppFixture app;
         QByteArray wave(20000, Qt::Uninitialized);
         for (int i = 0; i < wave.size(); ++i)
             wave[i] = char((i * 7919) % 251);
-        QByteArray tbr = archiveOf(app, wave);
-        QVERIFY(QDir().mkpath(app.path("D2005")));
+        QByteArray tbr = archiveOf(*app, wave);
+        QVERIFY(QDir().mkpath(app->path("D2005")));
         if (damage == u"cut")
             tbr.truncate(tbr.size() / 2);
         else if (damage == u"garbage")
@@ -156,57 +158,56 @@ private Q_SLOTS:
         else if (damage == u"flipped")
             tbr[60] = char(tbr[60] ^ 0x55);
         else if (damage == u"huge")
-            tbr = archiveOf(app, {}, 80 << 20); // unpacks to more than any message
+            tbr = archiveOf(*app, {}, 80 << 20); // unpacks to more than any message
         else if (damage == u"past wave")
-            tbr = archiveOf(app, {}, MaxWaveBytes + 1);
+            tbr = archiveOf(*app, {}, MaxWaveBytes + 1);
         else if (damage == u"repeated")
             tbr = test::fileBytes(TEMBREL_TEST_DATA "/archive/regression/repeated-entry.zip");
         else if (damage == u"empty")
-            tbr = pythonArchive(app, {{"temp.wav", QByteArray()}});
+            tbr = pythonArchive(*app, {{"temp.wav", QByteArray()}});
         else if (damage == u"others")
-            tbr = pythonArchive(app, {{"hours.dat", "\"hostile\"\r\n"},
-                                      {"temp.wav", wave},
-                                      {"D2005/W2005003001.tbr", "x"}});
+            tbr = pythonArchive(*app, {{"hours.dat", "\"hostile\"\r\n"},
+                                       {"temp.wav", wave},
+                                       {"D2005/W2005003001.tbr", "x"}});
         if (damage != u"missing")
-            QVERIFY(app.write("D2005/W2005005123.tbr", tbr));
+            QVERIFY(app->write("D2005/W2005005123.tbr", tbr));
         if (damage == u"sparse")
-            QVERIFY(QFile::resize(app.path("D2005/W2005005123.tbr"), qint64(30) << 30));
+            QVERIFY(QFile::resize(app->path("D2005/W2005005123.tbr"), qint64(30) << 30));
         QVERIFY(!tbr.isEmpty() || damage == u"missing");
-        QVERIFY(app.write("temp.wav", "an older message"));
+        QVERIFY(app->write("temp.wav", "an older message"));
         const SlotResult r = extractSlotArchive(2005, 5, 123);
         QCOMPARE(r.ok, damage.isEmpty() || damage == u"others" || damage == u"repeated");
-        QVERIFY(!app.exists("hours.dat") && !app.exists("D2005/W2005003001.tbr"));
+        QVERIFY(!app->exists("hours.dat") && !app->exists("D2005/W2005003001.tbr"));
         // Of the twelve copies, the first: a megabyte that starts with its number.
         if (damage == u"repeated")
             wave = QByteArray("copy 00 ").repeated(1 << 17);
         if (r.ok)
-            QCOMPARE(app.read("temp.wav"), wave);
+            QCOMPARE(app->read("temp.wav"), wave);
         else
-            QVERIFY(!app.exists("temp.wav") && !r.error.isEmpty());
+            QVERIFY(!app->exists("temp.wav") && !r.error.isEmpty());
     }
 
     // What a write killed half-way left goes the next time the archive writer
     // or reader writes into that folder; other files stay.
     void leftoversGo() {
-        AppFixture app;
         const QByteArray wave(3000, 'w');
-        QVERIFY(QDir().mkpath(app.path("D2005")));
-        QVERIFY(app.write("D2005/W2005005123.tbr", archiveOf(app, wave)));
+        QVERIFY(QDir().mkpath(app->path("D2005")));
+        QVERIFY(app->write("D2005/W2005005123.tbr", archiveOf(*app, wave)));
         const QStringList leftovers{".temp.wav.tembrel-00000123.tmp",
                                     ".temp.tbr.tembrel-00000009.tmp",
                                     "._2005.dte.tembrel-00000077.tmp"};
         for (const QString &name : leftovers)
-            QVERIFY(app.write(name, "half a file"));
-        QVERIFY(app.write("notes.tmp", "mine") && app.write("notes.tmpx", "mine too"));
+            QVERIFY(app->write(name, "half a file"));
+        QVERIFY(app->write("notes.tmp", "mine") && app->write("notes.tmpx", "mine too"));
         QVERIFY(extractSlotArchive(2005, 5, 123).ok);
         for (const QString &name : leftovers)
-            QVERIFY2(!app.exists(name), qPrintable(name));
-        QVERIFY(app.exists("notes.tmp") && app.exists("notes.tmpx"));
+            QVERIFY2(!app->exists(name), qPrintable(name));
+        QVERIFY(app->exists("notes.tmp") && app->exists("notes.tmpx"));
 
-        QVERIFY(app.write("pack/.temp.tbr.tembrel-00000005.tmp", "half an archive"));
-        QVERIFY(!archiveOf(app, wave).isEmpty());
-        QVERIFY(!app.exists("pack/.temp.tbr.tembrel-00000005.tmp"));
-        QCOMPARE(QDir(app.path("pack")).entryList(QDir::Files),
+        QVERIFY(app->write("pack/.temp.tbr.tembrel-00000005.tmp", "half an archive"));
+        QVERIFY(!archiveOf(*app, wave).isEmpty());
+        QVERIFY(!app->exists("pack/.temp.tbr.tembrel-00000005.tmp"));
+        QCOMPARE(QDir(app->path("pack")).entryList(QDir::Files),
                  (QStringList{"temp.tbr", "temp.wav"}));
     }
 
@@ -220,30 +221,30 @@ private Q_SLOTS:
     }
     void removing() {
         QFETCH(bool, trash);
-        AppFixture app;
-        QVERIFY(QDir().mkpath(app.path("D2005")));
-        QVERIFY(app.write("D2005/W2005005123.tbr", "message one"));
-        QVERIFY(app.write("D2005/W2005012007.tbr", "message two"));
+        QVERIFY(QDir().mkpath(app->path("D2005")));
+        QVERIFY(app->write("D2005/W2005005123.tbr", "message one"));
+        QVERIFY(app->write("D2005/W2005012007.tbr", "message two"));
         // The trash lives in the user's data folder: a fresh one, or one that
         // cannot exist because a file stands where its folder would be.
-        QVERIFY(app.write("blocked", "a file"));
-        const QString dataHome = trash ? app.path("home/.local/share") : app.path("blocked/share");
+        QVERIFY(app->write("blocked", "a file"));
+        const QString dataHome =
+            trash ? app->path("home/.local/share") : app->path("blocked/share");
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
         const SlotRemoval r = takeSlotArchive(2005, {5, 123});
         qputenv("XDG_DATA_HOME", saved);
         QVERIFY2(r.ok, qPrintable(r.error));
-        QVERIFY(!app.exists("D2005/W2005005123.tbr"));
-        QCOMPARE(app.read("D2005/W2005012007.tbr"), QByteArray("message two"));
+        QVERIFY(!app->exists("D2005/W2005005123.tbr"));
+        QCOMPARE(app->read("D2005/W2005012007.tbr"), QByteArray("message two"));
         // Where the undo finds it; aside, it is no message to the listing.
         const QString inTrash = dataHome + "/Trash/files/W2005005123.tbr";
         QCOMPARE(trash ? r.trashed : r.keptAside,
-                 trash ? inTrash : app.path("D2005/W2005005123.tbr.deleted"));
+                 trash ? inTrash : app->path("D2005/W2005005123.tbr.deleted"));
         QCOMPARE(QFile(trash ? inTrash : r.keptAside).size(), qint64(11));
         QCOMPARE(archivedSlots(2005), (QList<Slot>{{12, 7}}));
         eraseKeptArchive(r);
         QCOMPARE(QFile::exists(inTrash), trash);
-        QVERIFY(!app.exists("D2005/W2005005123.tbr.deleted"));
+        QVERIFY(!app->exists("D2005/W2005005123.tbr.deleted"));
         QVERIFY(takeSlotArchive(2005, {5, 123}).ok); // already gone
     }
 };

@@ -46,18 +46,22 @@ QString collapsed(QString s) {
 class TestHelpWindows : public QObject {
     Q_OBJECT
 
+    std::optional<AppFixture> app; // a fresh one for each test
+
 private Q_SLOTS:
+    void init() { app.emplace(); }
+    void cleanup() { app.reset(); }
+
     void unreadableDocumentShowsNotice() {
         for (const char *content : {(const char *)nullptr, "", "PK\x03\x04 junk"}) {
-            AppFixture app;
             if (content)
-                QVERIFY(app.write(QStringLiteral("Tembrel.rtf"), content));
+                QVERIFY(app->write(QStringLiteral("Tembrel.rtf"), content));
             FrmHlp w;
             QVERIFY(w.TxtRTF->toPlainText().contains(QLatin1String("Tembrel.rtf")));
             QVERIFY(!w.CmdPrint->isEnabled());
             w.CmdPrint_Click();
-            QVERIFY(app.dialogs->printerSelectionChosen.isEmpty());
-            QVERIFY(app.messageBox->shown.isEmpty());
+            QVERIFY(app->dialogs->printerSelectionChosen.isEmpty());
+            QVERIFY(app->messageBox->shown.isEmpty());
         }
     }
 
@@ -74,11 +78,10 @@ private Q_SLOTS:
         QFETCH(bool, select);
         QFETCH(bool, dialogSwitchesToAll);
         QFETCH(bool, accept);
-        AppFixture app;
-        QVERIFY(app.write(QStringLiteral("Tembrel.rtf"), shippedGuide()));
-        const QString pdf = app.path(QStringLiteral("printed.pdf"));
-        app.dialogs->acceptPrinter = accept;
-        app.dialogs->setUpPrinter = [&](QPrinter &printer) {
+        QVERIFY(app->write(QStringLiteral("Tembrel.rtf"), shippedGuide()));
+        const QString pdf = app->path(QStringLiteral("printed.pdf"));
+        app->dialogs->acceptPrinter = accept;
+        app->dialogs->setUpPrinter = [&](QPrinter &printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             if (dialogSwitchesToAll)
@@ -101,7 +104,7 @@ private Q_SLOTS:
 
         w.CmdPrint_Click();
 
-        QCOMPARE(app.dialogs->printerSelectionChosen, QList<bool>{select});
+        QCOMPARE(app->dialogs->printerSelectionChosen, QList<bool>{select});
         QCOMPARE(QFile::exists(pdf), accept);
         if (!accept)
             return;
@@ -116,8 +119,7 @@ private Q_SLOTS:
     }
 
     void viewerShowsTheGuide() {
-        AppFixture app;
-        QVERIFY(app.write(QStringLiteral("Tembrel.rtf"), shippedGuide()));
+        QVERIFY(app->write(QStringLiteral("Tembrel.rtf"), shippedGuide()));
         FrmHlp w;
         QVERIFY(w.TxtRTF->isReadOnly());
         w.resize(760, 560);
@@ -147,8 +149,7 @@ private Q_SLOTS:
         QFETCH(QString, label);
         QFETCH(int, key);
         QFETCH(int, message);
-        AppFixture app;
-        app.clipboard->content = QStringLiteral("something older");
+        app->clipboard->content = QStringLiteral("something older");
         FrmAbout w;
         QVERIFY(active(&w));
         auto *target = w.findChild<QLabel *>(label);
@@ -157,8 +158,8 @@ private Q_SLOTS:
             target->setFocus(), QTest::keyClick(target, Qt::Key(key));
         else
             QTest::mouseClick(target, Qt::LeftButton);
-        QTEST(app.clipboard->content, "copied");
-        QCOMPARE(app.messageBox->texts(),
+        QTEST(app->clipboard->content, "copied");
+        QCOMPARE(app->messageBox->texts(),
                  QStringList{LoadResString(message) + u"\r\n"_qs + LoadResString(message + 1)});
     }
 
@@ -180,14 +181,13 @@ private Q_SLOTS:
     void netAsksBeforeOpeningTheWebPage() {
         QFETCH(int, answer);
         QFETCH(bool, browser);
-        AppFixture app;
         MdiMain main;
-        app.messageBox->answers.enqueue(answer);
-        app.browser->available = browser;
+        app->messageBox->answers.enqueue(answer);
+        app->browser->available = browser;
         main.mnuweb->trigger();
-        QTEST(app.messageBox->texts(true), "shown");
-        QTEST(int(app.browser->opened.size()), "opened");
-        for (const QUrl &url : app.browser->opened)
+        QTEST(app->messageBox->texts(true), "shown");
+        QTEST(int(app->browser->opened.size()), "opened");
+        for (const QUrl &url : app->browser->opened)
             QCOMPARE(url, QUrl(QString::fromLatin1(WebPageAddress)));
     }
 };

@@ -37,7 +37,12 @@ QString buttonStates(const FrmEnregMessage *w) {
 class TestRecordingWindow : public QObject {
     Q_OBJECT
 
+    std::optional<RecordingBench> bench; // a fresh one for each test
+
 private Q_SLOTS:
+    void init() { bench.emplace(); }
+    void cleanup() { bench.reset(); }
+
     // Each state of the window, entered by the handlers that lead to it (runSteps).
     void stateTable_data() {
         QTest::addColumn<QString>("steps");
@@ -66,11 +71,10 @@ private Q_SLOTS:
     }
     void stateTable() {
         QFETCH(QString, steps);
-        RecordingBench bench;
-        FrmEnregMessage *w = bench.click(Row, Col);
+        FrmEnregMessage *w = bench->click(Row, Col);
         QVERIFY(w);
-        bench.speak(5000);
-        bench.runSteps(steps);
+        bench->speak(5000);
+        bench->runSteps(steps);
         QTEST(buttonStates(w), "buttons");
         QVERIFY(w->CmdCancel->isEnabled());
         // A file is imported where a recording could start.
@@ -80,28 +84,27 @@ private Q_SLOTS:
     // The open window holds the slot, the grid and the main window; the title
     // names the slot and counts whole seconds.
     void openingAndCaptions() {
-        RecordingBench bench;
         MdiMain main;
-        FrmEnregMessage *w = bench.click(Row, Col);
-        QVERIFY(w && RecordingWindowOpen && !bench.grid->isEnabled());
-        QVERIFY(!bench.cell(Row, Col)->CellPicture().isNull());
+        FrmEnregMessage *w = bench->click(Row, Col);
+        QVERIFY(w && RecordingWindowOpen && !bench->grid->isEnabled());
+        QVERIFY(!bench->cell(Row, Col)->CellPicture().isNull());
         QCOMPARE(w->windowTitle(), Base);
         QVERIFY(!main.close());
-        bench.grid->show(); // nor does the grid, which the recording needs
-        QVERIFY(!bench.grid->close() && bench.grid->isVisible());
-        QCOMPARE(bench.app.messageBox->texts(), QStringList{LoadResString(152)});
+        bench->grid->show(); // nor does the grid, which the recording needs
+        QVERIFY(!bench->grid->close() && bench->grid->isVisible());
+        QCOMPARE(bench->app.messageBox->texts(), QStringList{LoadResString(152)});
 
-        bench.speak(13000);
+        bench->speak(13000);
         w->CmdRecord_Click();
         QCOMPARE(w->windowTitle(), Base + "0/60 seconds");
         QCOMPARE(w->Slider1->maximum(), 60000);
-        bench.advance(12500);
+        bench->advance(12500);
         QCOMPARE(w->Slider1->value(), 12500);
         QCOMPARE(w->windowTitle(), Base + "12/60 seconds");
         QCOMPARE(w->Slider1->accessibleDescription(), w->windowTitle());
-        bench.app.messageBox->answers << vbYes; // discard what was recorded
+        bench->app.messageBox->answers << vbYes; // discard what was recorded
         w->close();
-        QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
+        QVERIFY(!RecordingWindowOpen && bench->grid->isEnabled());
         QVERIFY(main.close());
     }
 
@@ -109,92 +112,90 @@ private Q_SLOTS:
     // A recording that hears nothing says so beside it, without a box, until
     // sound comes.
     void microphoneAndSilenceLabels() {
-        RecordingBench bench;
         const SoundDevice builtIn{"builtin", "Built-in microphone", true};
         const SoundDevice headset{"usb-headset", "USB Headset", false};
-        bench.app.sound->setDevices({{builtIn, headset}, {}});
+        bench->app.sound->setDevices({{builtIn, headset}, {}});
         chooseDevice(SoundUse::Microphone, {headset.id, headset.description});
-        FrmEnregMessage *w = bench.click(Row, Col);
+        FrmEnregMessage *w = bench->click(Row, Col);
         QVERIFY(w);
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
-        bench.app.sound->setDevices({{builtIn}, {}});
-        bench.app.sound->answerDeviceReads();
+        bench->app.sound->setDevices({{builtIn}, {}});
+        bench->app.sound->answerDeviceReads();
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: Built-in microphone"));
 
-        bench.app.sound->setDevices({{builtIn, headset}, {}});
-        bench.app.sound->feed(QByteArray(2 * 16000 * 2, '\0'));
+        bench->app.sound->setDevices({{builtIn, headset}, {}});
+        bench->app.sound->feed(QByteArray(2 * 16000 * 2, '\0'));
         w->CmdRecord_Click();
-        QCOMPARE(bench.app.sound->lastCaptureDevice(), headset.id);
-        bench.app.sound->answerDeviceReads();
+        QCOMPARE(bench->app.sound->lastCaptureDevice(), headset.id);
+        bench->app.sound->answerDeviceReads();
         QCOMPARE(w->lbMicrophone->text(), QString("Microphone: USB Headset"));
         QVERIFY(w->lbMicrophone->isVisibleTo(w));
-        bench.advance(2000);
+        bench->advance(2000);
         QVERIFY(w->lbSilence->isVisibleTo(w) && !w->lbSilence->text().isEmpty());
-        QVERIFY(bench.app.messageBox->shown.isEmpty());
-        bench.speak(1000);
-        bench.advance(1000);
+        QVERIFY(bench->app.messageBox->shown.isEmpty());
+        bench->speak(1000);
+        bench->advance(1000);
         QVERIFY(!w->lbSilence->isVisibleTo(w));
     }
 
     // Stop records on until the next tick, which saves and packs; listening
     // leaves temp.wav and temp.tbr as they were, Remove deletes them.
     void finishingListeningAndRemoving() {
-        RecordingBench bench;
-        FrmEnregMessage *w = bench.click(Row, Col);
-        bench.speak(4000);
+        FrmEnregMessage *w = bench->click(Row, Col);
+        bench->speak(4000);
         w->CmdRecord_Click();
-        bench.advance(2000);
+        bench->advance(2000);
         w->cmdStopRecord_Click();
         QVERIFY(w->TimerTempo->isActive());
-        bench.advance(1000);
+        bench->advance(1000);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Recording);
         // Until then temp.wav is the recording as it is written, whole to
         // the last block a kill would leave.
-        QVERIFY(!bench.app.exists("temp.tbr"));
-        const auto written = WaveJournal::read(bench.app.path("temp.wav"));
+        QVERIFY(!bench->app.exists("temp.tbr"));
+        const auto written = WaveJournal::read(bench->app.path("temp.wav"));
         QVERIFY(written);
         QCOMPARE(written->sound.samples, w->MMControl1->sound().samples);
         // Its header is at most a second behind: any wave reader plays it.
-        const WaveRead header = readWaveFile(bench.app.path("temp.wav"));
+        const WaveRead header = readWaveFile(bench->app.path("temp.wav"));
         QVERIFY(header.sound && header.sound->durationMs() >= written->sound.durationMs() - 1000);
         w->TimerTempo_Timer();
         QVERIFY(!w->TimerTempo->isActive());
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
         QCOMPARE(w->windowTitle(), Base);
         QCOMPARE(w->Slider1->value(), 1);
-        const QByteArray wav = bench.app.read("temp.wav");
-        const QByteArray tbr = bench.app.read("temp.tbr");
+        const QByteArray wav = bench->app.read("temp.wav");
+        const QByteArray tbr = bench->app.read("temp.tbr");
         QCOMPARE(wav.size(), 44 + 3 * 16000 * 2); // 16-bit mono, three seconds
-        QCOMPARE(unpackedWave(bench.app.path("temp.tbr"), bench.app.path("unpacked")), wav);
+        QCOMPARE(unpackedWave(bench->app.path("temp.tbr"), bench->app.path("unpacked")), wav);
         // Dated long ago: a rewrite would show in the dates, and a repacked
         // temp.tbr would carry the new date of temp.wav in its bytes.
         const QDateTime old(QDate(2001, 1, 1), QTime(12, 0));
         for (const char *name : {"temp.wav", "temp.tbr"})
-            QVERIFY(setModified(bench.app.path(name), old));
+            QVERIFY(setModified(bench->app.path(name), old));
         w->CmdPlay_Click();
         QCOMPARE(w->Slider1->maximum(), 3000);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::Playing);
         QCOMPARE(w->windowTitle(), Base);
-        bench.advance(1500);
+        bench->advance(1500);
         QCOMPARE(w->windowTitle(), Base + "1/3 seconds");
-        bench.advance(2000); // to the end: the automatic stop
+        bench->advance(2000); // to the end: the automatic stop
         QCOMPARE(w->state(), RecordingState::Recorded);
         QCOMPARE(w->windowTitle(), Base);
         QVERIFY(!w->TimerTempo->isActive());
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
-        QCOMPARE(bench.app.read("temp.wav"), wav);
-        QCOMPARE(bench.app.read("temp.tbr"), tbr);
+        QCOMPARE(bench->app.read("temp.wav"), wav);
+        QCOMPARE(bench->app.read("temp.tbr"), tbr);
         for (const char *name : {"temp.wav", "temp.tbr"})
-            QCOMPARE(QFileInfo(bench.app.path(name)).lastModified(), old);
+            QCOMPARE(QFileInfo(bench->app.path(name)).lastModified(), old);
 
-        bench.app.messageBox->answers << vbNo << vbCancel << vbYes;
+        bench->app.messageBox->answers << vbNo << vbCancel << vbYes;
         w->cmdDelWave_Click();
         w->cmdDelWave_Click();
-        QVERIFY(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"));
+        QVERIFY(bench->app.exists("temp.wav") && bench->app.exists("temp.tbr"));
         w->cmdDelWave_Click();
-        QCOMPARE(bench.app.messageBox->texts(), QStringList(3, LoadResString(153)));
-        QCOMPARE(bench.app.messageBox->shown[0].style & 7, int(vbYesNoCancel));
-        QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
+        QCOMPARE(bench->app.messageBox->texts(), QStringList(3, LoadResString(153)));
+        QCOMPARE(bench->app.messageBox->shown[0].style & 7, int(vbYesNoCancel));
+        QVERIFY(!bench->app.exists("temp.wav") && !bench->app.exists("temp.tbr"));
         QVERIFY(w->session().UpdatesSuspended);
         w->Slider1->setValue(2000);
         w->session().positionReport(500);
@@ -202,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), Base);
         w->CmdRecord_Click();
         QVERIFY(!w->session().UpdatesSuspended);
-        bench.advance(1000);
+        bench->advance(1000);
         QCOMPARE(w->windowTitle(), Base + "1/60 seconds");
     }
 
@@ -216,17 +217,16 @@ private Q_SLOTS:
     }
     void interruptedRecording() {
         QFETCH(int, answer);
-        RecordingBench bench;
         QVERIFY(packMessage(flatSound(1500)));
-        const QDateTime when = QFileInfo(bench.app.path("temp.tbr")).lastModified();
-        bench.app.messageBox->answers << answer;
-        FrmEnregMessage *w = bench.click(Row, Col);
-        QCOMPARE(bench.app.messageBox->texts(),
+        const QDateTime when = QFileInfo(bench->app.path("temp.tbr")).lastModified();
+        bench->app.messageBox->answers << answer;
+        FrmEnregMessage *w = bench->click(Row, Col);
+        QCOMPARE(bench->app.messageBox->texts(),
                  QStringList{LoadResString(241).arg(
                      QLocale().toString(when.date(), QLocale::LongFormat),
                      QLocale().toString(when.time(), QLocale::ShortFormat))});
         QTEST(buttonStates(w), "buttons");
-        QCOMPARE(bench.app.exists("temp.wav"), answer == vbYes);
+        QCOMPARE(bench->app.exists("temp.wav"), answer == vbYes);
     }
 
     // Abort, Escape and the close box ask before an unsaved recording is thrown
@@ -245,12 +245,11 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(int, recordMs);
         QFETCH(int, answer);
-        RecordingBench bench;
-        FrmEnregMessage *w = bench.click(Row, Col);
+        FrmEnregMessage *w = bench->click(Row, Col);
         QVERIFY(active(w));
         if (recordMs)
-            bench.recordAndFinish(recordMs);
-        bench.app.messageBox->answers << answer;
+            bench->recordAndFinish(recordMs);
+        bench->app.messageBox->answers << answer;
         if (how == u"escape")
             QTest::keyClick(w, Qt::Key_Escape);
         else if (how == u"abort")
@@ -258,14 +257,14 @@ private Q_SLOTS:
         else
             w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(bench.app.messageBox->texts(),
+        QCOMPARE(bench->app.messageBox->texts(),
                  recordMs ? QStringList{LoadResString(233)} : QStringList{});
         const bool kept = recordMs && answer == vbNo;
-        QCOMPARE(bench.window && bench.window->isVisible(), kept);
-        QCOMPARE(bench.app.exists("temp.wav") && bench.app.exists("temp.tbr"), kept);
+        QCOMPARE(bench->window && bench->window->isVisible(), kept);
+        QCOMPARE(bench->app.exists("temp.wav") && bench->app.exists("temp.tbr"), kept);
         QCOMPARE(RecordingWindowOpen, kept);
-        QCOMPARE(bench.grid->isEnabled(), !kept);
-        FlexGrid *g = bench.cell(Row, Col);
+        QCOMPARE(bench->grid->isEnabled(), !kept);
+        FlexGrid *g = bench->cell(Row, Col);
         QCOMPARE(g->CellPicture().isNull(), !kept);
         QCOMPARE(g->TextMatrix(Row, Col), QString());
         if (kept) // and it can still be stored
@@ -306,24 +305,23 @@ private Q_SLOTS:
         QFETCH(QString, steps);
         QFETCH(int, message);
         QFETCH(int, wavMs);
-        RecordingBench bench;
-        FrmEnregMessage *w = bench.click(Row, Col);
-        bench.speak(5000);
-        bench.runSteps(steps);
-        bench.advance(3000);
+        FrmEnregMessage *w = bench->click(Row, Col);
+        bench->speak(5000);
+        bench->runSteps(steps);
+        bench->advance(3000);
         QTEST(buttonStates(w), "buttons");
         QCOMPARE(w->windowTitle(), Base);
         QCOMPARE(w->MMControl1->Mode(), MMControl::ModeValue::NotOpen);
-        QCOMPARE(bench.app.sound->runningCaptures() + bench.app.sound->runningPlaybacks(), 0);
+        QCOMPARE(bench->app.sound->runningCaptures() + bench->app.sound->runningPlaybacks(), 0);
         QVERIFY(!w->meter().InputRunning() && !w->Timer1->isActive());
-        QCOMPARE(bench.app.messageBox->texts(),
+        QCOMPARE(bench->app.messageBox->texts(),
                  message ? QStringList{LoadResString(message)} : QStringList{});
         // What was heard, packed and ready to store.
-        QCOMPARE(bench.app.read("temp.wav").size(), wavMs < 0 ? 0 : 44 + wavMs * 32);
-        QCOMPARE(bench.app.exists("temp.tbr"), wavMs > 0);
+        QCOMPARE(bench->app.read("temp.wav").size(), wavMs < 0 ? 0 : 44 + wavMs * 32);
+        QCOMPARE(bench->app.exists("temp.tbr"), wavMs > 0);
         if (wavMs > 0)
-            QCOMPARE(unpackedWave(bench.app.path("temp.tbr"), bench.app.path("unpacked")),
-                     bench.app.read("temp.wav"));
+            QCOMPARE(unpackedWave(bench->app.path("temp.tbr"), bench->app.path("unpacked")),
+                     bench->app.read("temp.wav"));
     }
 
     // Storing: the colour's code and picture in the slot, the archive in D2005
@@ -342,101 +340,99 @@ private Q_SLOTS:
         QFETCH(int, option);
         QFETCH(bool, byImage);
         QFETCH(QString, code);
-        RecordingBench bench;
         for (const int col : {Col, Col + 1}) {
-            FrmEnregMessage *w = bench.click(Row, col);
+            FrmEnregMessage *w = bench->click(Row, col);
             QVERIFY(w);
-            bench.recordAndFinish(1000);
+            bench->recordAndFinish(1000);
             w->CmdEnreg_Click(); // no colour yet
-            QCOMPARE(bench.app.messageBox->shown.last().text, LoadResString(176));
-            QVERIFY(bench.window && RecordingWindowOpen);
+            QCOMPARE(bench->app.messageBox->shown.last().text, LoadResString(176));
+            QVERIFY(bench->window && RecordingWindowOpen);
             if (byImage)
                 QTest::mouseClick(w->ImgRouge, Qt::LeftButton);
             else
                 w->Option1[option]->setChecked(true);
             w->CmdEnreg_Click();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QVERIFY(!bench.app.exists("temp.wav") && !bench.app.exists("temp.tbr"));
-            QVERIFY(bench.app.exists(slotArchivePath(2005, Row, col).mid(AppFolder.size())));
-            QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, col), code);
-            QVERIFY(!RecordingWindowOpen && bench.grid->isEnabled());
+            QVERIFY(!bench->app.exists("temp.wav") && !bench->app.exists("temp.tbr"));
+            QVERIFY(bench->app.exists(slotArchivePath(2005, Row, col).mid(AppFolder.size())));
+            QCOMPARE(bench->grid->GridLegendes->TextMatrix(Row, col), code);
+            QVERIFY(!RecordingWindowOpen && bench->grid->isEnabled());
         }
-        QCOMPARE(QDir(bench.app.path("D2005")).entryList(QDir::Files).size(), 2);
-        const auto file = YearFile::load(bench.app.path("_2005.dte"));
+        QCOMPARE(QDir(bench->app.path("D2005")).entryList(QDir::Files).size(), 2);
+        const auto file = YearFile::load(bench->app.path("_2005.dte"));
         QVERIFY(file);
-        QCOMPARE(file->text(yearRecordIndex(Row, Col, bench.grid->GridLegendes->Rows())), code);
+        QCOMPARE(file->text(yearRecordIndex(Row, Col, bench->grid->GridLegendes->Rows())), code);
 
-        bench.reopenGrid();
-        FlexGrid *g = bench.cell(Row, Col);
+        bench->reopenGrid();
+        FlexGrid *g = bench->cell(Row, Col);
         QCOMPARE(g->TextMatrix(Row, Col), code);
         QCOMPARE(g->CellPicture().toImage(),
-                 bench.grid->markerPicture(markerForCode(code)).toImage());
+                 bench->grid->markerPicture(markerForCode(code)).toImage());
     }
 
     // A copy that cannot be made leaves the slot unmarked, the year file
     // untouched, the scratch files and the window as they were, and says so.
     void failedStoreKeepsEverything() {
-        RecordingBench bench;
-        QVERIFY(bench.app.write("D2005", "a file where the folder should be"));
-        FrmEnregMessage *w = bench.click(Row, Col);
-        bench.recordAndFinish(1000);
-        const QByteArray tbr = bench.app.read("temp.tbr");
+        QVERIFY(bench->app.write("D2005", "a file where the folder should be"));
+        FrmEnregMessage *w = bench->click(Row, Col);
+        bench->recordAndFinish(1000);
+        const QByteArray tbr = bench->app.read("temp.tbr");
         w->Option1[2]->setChecked(true);
         w->CmdEnreg_Click();
-        QCOMPARE(bench.app.messageBox->texts(), QStringList{LoadResString(184)});
-        QVERIFY(bench.window && RecordingWindowOpen && !bench.grid->isEnabled());
-        QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QString());
-        QVERIFY(!bench.app.exists("_2005.dte"));
-        QCOMPARE(bench.app.read("temp.tbr"), tbr);
+        QCOMPARE(bench->app.messageBox->texts(), QStringList{LoadResString(184)});
+        QVERIFY(bench->window && RecordingWindowOpen && !bench->grid->isEnabled());
+        QCOMPARE(bench->grid->GridLegendes->TextMatrix(Row, Col), QString());
+        QVERIFY(!bench->app.exists("_2005.dte"));
+        QCOMPARE(bench->app.read("temp.tbr"), tbr);
         QVERIFY(w->CmdEnreg->isEnabled());
         // Once the folder can be made, Save stores the same message.
-        QVERIFY(QFile::remove(bench.app.path("D2005")));
+        QVERIFY(QFile::remove(bench->app.path("D2005")));
         w->CmdEnreg_Click();
-        QCOMPARE(bench.app.read(slotArchivePath(2005, Row, Col).mid(AppFolder.size())), tbr);
-        QCOMPARE(bench.grid->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
+        QCOMPARE(bench->app.read(slotArchivePath(2005, Row, Col).mid(AppFolder.size())), tbr);
+        QCOMPARE(bench->grid->GridLegendes->TextMatrix(Row, Col), QStringLiteral(".."));
     }
 
     // "Import..." from an empty slot's menu (the menu key) opens the window and
     // asks for a file; a 61-second one is cut, said so, and its first minute
     // stored; the marked slot's menu then offers Export instead.
     void importing() {
-        RecordingBench bench;
         const QByteArray sound = tone(8000, 61000, 0, 8000);
-        QVERIFY(bench.app.write("notes.txt", "no sound here"));
-        QVERIFY(writeWaveFile(bench.app.path("speech.wav"), PcmSound{8000, 1, sound}));
-        bench.app.dialogs->openFiles << bench.app.path("notes.txt") << bench.app.path("speech.wav");
+        QVERIFY(bench->app.write("notes.txt", "no sound here"));
+        QVERIFY(writeWaveFile(bench->app.path("speech.wav"), PcmSound{8000, 1, sound}));
+        bench->app.dialogs->openFiles << bench->app.path("notes.txt")
+                                      << bench->app.path("speech.wav");
         // The menu key on the current cell, as the window system reports it.
-        const auto menuKey = [&bench] {
-            QApplication::setActiveWindow(bench.grid.get());
-            bench.cell(Row, Col)->setFocus();
+        const auto menuKey = [this] {
+            QApplication::setActiveWindow(bench->grid.get());
+            bench->cell(Row, Col)->setFocus();
             QContextMenuEvent key(QContextMenuEvent::Keyboard, {});
-            QApplication::sendEvent(bench.grid->windowHandle(), &key);
+            QApplication::sendEvent(bench->grid->windowHandle(), &key);
         };
-        bench.grid->show();
+        bench->grid->show();
         menuKey();
-        auto *menu = bench.grid->findChild<QMenu *>();
+        auto *menu = bench->grid->findChild<QMenu *>();
         QVERIFY(menu && menu->actions().size() == 1);
         menu->actions()[0]->trigger();
         QCoreApplication::processEvents(); // the window shows, then its file dialog
-        FrmEnregMessage *w = clickSlot(bench.grid.get(), Row, Col);
-        QVERIFY(w && bench.app.dialogs->openFiles.size() == 1);
-        QCOMPARE(bench.app.messageBox->texts(), {LoadResString(250).arg("notes.txt")});
+        FrmEnregMessage *w = clickSlot(bench->grid.get(), Row, Col);
+        QVERIFY(w && bench->app.dialogs->openFiles.size() == 1);
+        QCOMPARE(bench->app.messageBox->texts(), {LoadResString(250).arg("notes.txt")});
         QCOMPARE(w->state(), RecordingState::Empty);
-        QVERIFY(!bench.app.exists("temp.wav") && w->CmdImport->isEnabled());
+        QVERIFY(!bench->app.exists("temp.wav") && w->CmdImport->isEnabled());
 
         w->CmdImport_Click();
-        QCOMPARE(bench.app.messageBox->texts().last(), LoadResString(254).arg("speech.wav"));
+        QCOMPARE(bench->app.messageBox->texts().last(), LoadResString(254).arg("speech.wav"));
         QCOMPARE(w->state(), RecordingState::Recorded);
         QVERIFY(!w->CmdImport->isEnabled() && w->CmdPlay->isEnabled() && w->CmdEnreg->isEnabled());
         w->Option1[0]->setChecked(true);
         w->CmdEnreg_Click();
         const WaveRead stored =
-            decodeWave(unpackedWave(slotArchivePath(2005, Row, Col), bench.app.path("unpacked")));
+            decodeWave(unpackedWave(slotArchivePath(2005, Row, Col), bench->app.path("unpacked")));
         QVERIFY(stored.sound && stored.sound->channels == 1 && stored.sound->sampleRate == 8000);
         QCOMPARE(stored.sound->samples, sound.left(60 * 8000 * 2));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         menuKey();
-        menu = bench.grid->findChild<QMenu *>();
+        menu = bench->grid->findChild<QMenu *>();
         QVERIFY(menu && menu->actions().size() == 1);
         QCOMPARE(menu->actions()[0]->text(), LoadResString(237));
     }
