@@ -3,11 +3,11 @@
 // the program does, saying on standard output what it starts and ends so the
 // test knows what a SIGKILL cut short. Usage: tembrel_killdriver <folder> <seed>
 
+#include "../support/MessageSupport.h"
 #include "core/Shared.h"
 #include "grid/MessageStore.h"
 #include "grid/YearGrid.h"
 #include "grid/YearModel.h"
-#include "sound/WaveFile.h"
 #include "timerows/HoursFile.h"
 
 #include <QCoreApplication>
@@ -52,9 +52,7 @@ int main(int argc, char *argv[]) {
             say("store %d %d\n", slot.row, slot.col);
             // A message of its own, a tenth of a second, packed and stored as
             // the recording window does.
-            PcmSound sound;
-            sound.samples = QByteArray(1600 * 2, char(n));
-            if (!writeWaveFile(scratchWavePath(), sound) || !packScratchWave().ok ||
+            if (!test::packMessage(test::flatSound(100, char(n))) ||
                 !storeSlotArchive(scratchArchivePath(), Year, slot.row, slot.col).ok)
                 return 4;
             model.setMarker(slot, Marker::Noir);
