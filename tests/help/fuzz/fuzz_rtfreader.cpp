@@ -24,8 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QTextDocument document;
     const RtfReadResult result = readRtf(bytes, document);
-    // A byte order mark may stand before the document, as editors write it.
-    const QByteArray head = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    // A byte order mark and blank lines may stand before the document, as
+    // editors write them.
+    QByteArrayView head(bytes);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head = head.sliced(3);
+    while (!head.isEmpty() && QByteArrayView(" \r\n\t").contains(head.front()))
+        head = head.sliced(1);
     if (result.isRtf != head.startsWith("{\\rtf"))
         fail("rich text told wrongly");
     // Every character shown comes from at least one byte (a paragraph of its
