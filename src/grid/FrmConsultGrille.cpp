@@ -418,11 +418,8 @@ QWidget *FrmConsultGrille::openRecordingWindow() {
     if (!factory || m_model->recordingSlot())
         return nullptr;
     const Slot slot{SelRow, SelCol};
-    // A stored message whose marker the opening restored is not recorded over.
-    m_model->settleArchives();
-    if (!m_model->text(slot.row, slot.col).isEmpty())
+    if (!m_model->setRecordingSlot(slot))
         return nullptr;
-    m_model->setRecordingSlot(slot);
     QWidget *w = factory(*m_model, slot, parentWidget());
     if (!w) {
         m_model->setRecordingSlot(std::nullopt);

@@ -27,9 +27,8 @@ QString YearModel::filePath() const {
 
 YearModel::Opening YearModel::open(int year, const QStringList &timeRowLabels) {
     load(year, timeRowLabels);
-    bool grown = false;
     const QList<Slot> archived = m_unreadable ? QList<Slot>() : archivedSlots(year);
-    m_opening.restoredMarkers = int(applyArchives(archived, &grown).size());
+    m_opening.restoredMarkers = int(applyArchives(archived).size());
     if (m_opening.restoredMarkers > 0 || !m_opening.setAside.isEmpty())
         rewrite();
     Q_EMIT reset();
@@ -63,13 +62,13 @@ void YearModel::openFile(int year, const QStringList &timeRowLabels) {
 const YearModel::Opening &YearModel::settleArchives() {
     if (!m_listing.valid())
         return m_opening;
-    bool grown = false;
-    const QList<Slot> restored = applyArchives(m_listing.get(), &grown);
+    const int rowsBefore = m_rows;
+    const QList<Slot> restored = applyArchives(m_listing.get());
     m_opening.restoredMarkers += int(restored.size());
     if (!restored.isEmpty())
         rewrite();
     // A few restored slots are told one by one; many, or new rows, at once.
-    if (grown || restored.size() > 64) {
+    if (m_rows > rowsBefore || restored.size() > 64) {
         Q_EMIT reset();
     } else {
         for (const Slot &slot : restored)
@@ -144,13 +143,12 @@ void YearModel::load(int year, const QStringList &timeRowLabels) {
 // cell holds no marker (a crash between storing the archive and rewriting the
 // year file, a year file from an old backup) gets the black marker back. Only
 // those archives are looked at more closely.
-QList<Slot> YearModel::applyArchives(const QList<Slot> &archived, bool *grown) {
+QList<Slot> YearModel::applyArchives(const QList<Slot> &archived) {
     int rows = m_rows;
     for (const Slot &slot : archived)
         if (slot.row < GridFixedRows + MaxTimeRows)
             rows = std::max(rows, slot.row + 1);
-    *grown = rows > m_rows;
-    if (*grown)
+    if (rows > m_rows)
         growRows(rows);
     QList<Slot> restored;
     for (const Slot &slot : archived) {
@@ -220,18 +218,21 @@ void YearModel::setMarker(const Slot &slot, Marker marker) {
     Q_EMIT changed(slot);
 }
 
-void YearModel::setRecordingSlot(std::optional<Slot> slot) {
-    // No recording starts on a slot whose stored message is not yet marked.
-    if (slot)
+bool YearModel::setRecordingSlot(std::optional<Slot> slot) {
+    if (slot) {
         settleArchives();
+        if (!text(slot->row, slot->col).isEmpty())
+            return false;
+    }
     if (slot == m_recording)
-        return;
+        return true;
     const std::optional<Slot> before = m_recording;
     m_recording = slot;
     if (before)
         Q_EMIT recordingChanged(*before, false);
     if (slot)
         Q_EMIT recordingChanged(*slot, true);
+    return true;
 }
 
 bool YearModel::save(const std::function<void(int done, int total)> &progress) const {

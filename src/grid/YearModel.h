@@ -92,7 +92,9 @@ public:
     // The slot a message is being recorded into, while the recording window
     // is open on it; the grid shows it and stays as it is until it ends.
     std::optional<Slot> recordingSlot() const { return m_recording; }
-    void setRecordingSlot(std::optional<Slot> slot);
+    // Refuses (false) a slot that holds anything: no stored message is
+    // recorded over, even one whose marker the archives have yet to restore.
+    bool setRecordingSlot(std::optional<Slot> slot);
 
     // Writes every cell into the year file, reporting each column done. The
     // previous file stays whole when the write fails.
@@ -110,8 +112,8 @@ private:
     // Reads the year file and lays out the texts; the archives come after.
     void load(int year, const QStringList &timeRowLabels);
     // Gives the archives' slots their rows and black markers; returns the
-    // slots restored, and whether rows were added.
-    QList<Slot> applyArchives(const QList<Slot> &archived, bool *grown);
+    // slots restored.
+    QList<Slot> applyArchives(const QList<Slot> &archived);
     void growRows(int rows);
     void rewrite();
 

@@ -244,8 +244,7 @@ private Q_SLOTS:
         auto w = std::make_unique<FrmConsultGrille>();
         w->show();
         FlexGrid *g = w->GridLegendes;
-        cellAt(g, 5, 60);
-        w->GridLegendes_Click();
+        clickCell(w.get(), 5, 60);
         QCOMPARE(recordingOpened, 0);
         QCOMPARE(env.sound->runningPlaybacks(), 1);
         QCOMPARE(g->TextMatrix(5, 60), QStringLiteral(","));

@@ -94,6 +94,8 @@ private Q_SLOTS:
                 m.openFile(2005, Labels);
                 QVERIFY(!m.archivesSettled());
                 QCOMPARE(slotTexts(m).size(), shown.size() - int(rewritten)); // one restored
+                for (const Slot &slot : archives) // settles first: none is recorded over
+                    QVERIFY(!m.setRecordingSlot(slot));
                 opening = m.settleArchives();
                 QCOMPARE(m.settleArchives().restoredMarkers, opening.restoredMarkers);
             } else {
